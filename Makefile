@@ -1,0 +1,55 @@
+# Zoetra: `make` builds, `make check` builds and passes every test, `make run` plays the demo.
+# The CMake build does the work; this file only wraps it and installs what is missing first.
+
+BUILD      ?= build
+ASAN_BUILD ?= build-asan
+TSAN_BUILD ?= build-tsan
+PREFIX     ?= /usr/local
+JOBS       ?= $(shell nproc)
+CMAKE_FLAGS ?=
+
+.PHONY: all deps check check-main check-asan check-tsan run bench install clean
+
+all:
+	@cmake -S . -B $(BUILD) -DCMAKE_INSTALL_PREFIX=$(PREFIX) $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(BUILD) -j $(JOBS)
+
+deps:
+	@scripts/install-deps
+
+# Three builds: the normal one runs every test; AddressSanitizer with UndefinedBehaviorSanitizer
+# runs the decoder, its fuzz test and the kits; ThreadSanitizer runs the thread-heavy tests.
+check: deps
+	@$(MAKE) --no-print-directory check-main
+	@$(MAKE) --no-print-directory check-asan
+	@$(MAKE) --no-print-directory check-tsan
+
+check-main: all
+	@ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS) --timeout 600
+
+check-asan:
+	@cmake -S . -B $(ASAN_BUILD) -DZOETRA_SANITIZER=address -DZOETRA_WITH_QT=OFF \
+	    -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@cmake --build $(ASAN_BUILD) -j $(JOBS)
+	@ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS) -L asan --timeout 600
+
+check-tsan:
+	@cmake -S . -B $(TSAN_BUILD) -DZOETRA_SANITIZER=thread -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@cmake --build $(TSAN_BUILD) -j $(JOBS) --target tsan_tests
+	@ctest --test-dir $(TSAN_BUILD) --output-on-failure -j $(JOBS) -L tsan --timeout 600
+
+run: deps all
+	@if [ -x $(BUILD)/zoetra ]; then $(BUILD)/zoetra data/demo.fli; \
+	 else $(BUILD)/flitool info data/demo.fli; fi
+
+bench:
+	@scripts/install-deps bench
+	@$(MAKE) --no-print-directory all
+	@cmake --build $(BUILD) --target benchmarks -j $(JOBS)
+	@scripts/run-benchmarks $(BUILD)
+
+install: all
+	@cmake --install $(BUILD) --prefix $(PREFIX)
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD)

@@ -1,0 +1,25 @@
+# zoetra_add_test(NAME n SOURCES ... LIBS ... [LABELS ...] [TSAN])
+# A GoogleTest program whose cases CTest lists one by one. Labels pick sanitizer runs:
+# "asan" runs in the AddressSanitizer build, "tsan" (or the TSAN flag) in the ThreadSanitizer
+# build, whose `tsan_tests` target then builds it too. "display" marks tests that start Xvfb.
+function(zoetra_add_test)
+  cmake_parse_arguments(T "TSAN" "NAME;TIMEOUT" "SOURCES;LIBS;LABELS;ENV" ${ARGN})
+  add_executable(${T_NAME} ${T_SOURCES})
+  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
+  set_target_properties(${T_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  target_compile_definitions(${T_NAME} PRIVATE
+    ZOETRA_TEST_DATA="${ZOETRA_TEST_DATA}" ZOETRA_BUILD_DIR="${CMAKE_BINARY_DIR}")
+  set(labels ${T_LABELS})
+  if(T_TSAN)
+    list(APPEND labels tsan)
+  endif()
+  if("tsan" IN_LIST labels)
+    add_dependencies(tsan_tests ${T_NAME})
+  endif()
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 300)
+  endif()
+  gtest_discover_tests(${T_NAME}
+    DISCOVERY_TIMEOUT 60
+    PROPERTIES LABELS "${labels}" TIMEOUT ${T_TIMEOUT} ENVIRONMENT "${T_ENV}")
+endfunction()
