@@ -6,6 +6,7 @@
 #include <Handler.h>
 #include <OS.h>
 
+#include <atomic>
 #include <memory>
 #include <vector>
 
@@ -88,7 +89,7 @@ private:
 	BHandler* fPreferred;
 	BMessage* fCurrentMessage;
 	int32 fPriority;
-	thread_id fThread;
+	std::atomic<thread_id> fThread;
 	bool fQuitting;
 	bool fDeleteOnQuit;
 };

@@ -29,7 +29,7 @@ public:
 
 	// Fields.
 	status_t GetInfo(const char* name, type_code* type, int32* count = NULL) const;
-	status_t GetInfo(type_code type, int32 index, const char** name, type_code* foundType,
+	status_t GetInfo(type_code type, int32 index, char** name, type_code* foundType,
 		int32* count = NULL) const;
 	int32 CountNames(type_code type) const;
 	bool IsEmpty() const;

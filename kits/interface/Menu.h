@@ -3,6 +3,7 @@
 #define ZOETRA_MENU_H
 
 #include <InterfaceDefs.h>
+#include <Messenger.h>
 #include <View.h>
 
 #include <vector>

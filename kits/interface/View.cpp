@@ -33,7 +33,7 @@ bool CarriesPointers(const BMessage& message)
 		return true;
 	const int32 nested = message.CountNames(B_MESSAGE_TYPE);
 	for (int32 i = 0; i < nested; i++) {
-		const char* name = nullptr;
+		char* name = nullptr;
 		type_code type;
 		int32 count = 0;
 		if (message.GetInfo(B_MESSAGE_TYPE, i, &name, &type, &count) != B_OK)
@@ -399,7 +399,7 @@ void BView::SetViewColor(rgb_color color)
 	fViewColor = color;
 }
 
-void BView::SetViewColor(uchar red, uchar green, uchar blue, uchar alpha)
+void BView::SetViewColor(uint8 red, uint8 green, uint8 blue, uint8 alpha)
 {
 	SetViewColor(make_color(red, green, blue, alpha));
 }
@@ -414,7 +414,7 @@ void BView::SetHighColor(rgb_color color)
 	fHighColor = color;
 }
 
-void BView::SetHighColor(uchar red, uchar green, uchar blue, uchar alpha)
+void BView::SetHighColor(uint8 red, uint8 green, uint8 blue, uint8 alpha)
 {
 	SetHighColor(make_color(red, green, blue, alpha));
 }
@@ -429,7 +429,7 @@ void BView::SetLowColor(rgb_color color)
 	fLowColor = color;
 }
 
-void BView::SetLowColor(uchar red, uchar green, uchar blue, uchar alpha)
+void BView::SetLowColor(uint8 red, uint8 green, uint8 blue, uint8 alpha)
 {
 	SetLowColor(make_color(red, green, blue, alpha));
 }
@@ -642,7 +642,7 @@ void BView::DragMessage(BMessage* message, BRect dragRect, BHandler*)
 	const ssize_t size = message->FlattenedSize();
 	if (size <= 0)
 		return;
-	std::vector<uint8_t> bytes(size_t(size));
+	std::vector<uint8_t> bytes(static_cast<size_t>(size));
 	if (message->Flatten(reinterpret_cast<char*>(bytes.data()), size) != B_OK)
 		return;
 	const PixelRect area = ToPixels(dragRect.OffsetByCopy(OriginInWindow()));

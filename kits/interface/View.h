@@ -88,13 +88,13 @@ public:
 	BRect ConvertFromParent(BRect rect) const;
 
 	virtual void SetViewColor(rgb_color color);
-	void SetViewColor(uchar red, uchar green, uchar blue, uchar alpha = 255);
+	void SetViewColor(uint8 red, uint8 green, uint8 blue, uint8 alpha = 255);
 	rgb_color ViewColor() const;
 	virtual void SetHighColor(rgb_color color);
-	void SetHighColor(uchar red, uchar green, uchar blue, uchar alpha = 255);
+	void SetHighColor(uint8 red, uint8 green, uint8 blue, uint8 alpha = 255);
 	rgb_color HighColor() const;
 	virtual void SetLowColor(rgb_color color);
-	void SetLowColor(uchar red, uchar green, uchar blue, uchar alpha = 255);
+	void SetLowColor(uint8 red, uint8 green, uint8 blue, uint8 alpha = 255);
 	rgb_color LowColor() const;
 	void SetDrawingMode(drawing_mode mode);
 	drawing_mode DrawingMode() const;

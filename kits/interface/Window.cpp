@@ -79,40 +79,6 @@ zoetra::display::WindowSpec SpecFor(BRect frame, const char* title, window_look 
 	return spec;
 }
 
-void AddMenuSpecs(const BMenu* menu, std::vector<zoetra::display::MenuItemSpec>& out)
-{
-	for (int32 i = 0; i < menu->CountItems(); i++) {
-		BMenuItem* item = menu->ItemAt(i);
-		zoetra::display::MenuItemSpec spec;
-		spec.label = item->Label();
-		spec.id = item->fId;
-		uint32 modifiers = 0;
-		spec.shortcut = char32_t(uint8(item->Shortcut(&modifiers)));
-		spec.modifiers = modifiers;
-		spec.separator = item->IsSeparator();
-		spec.enabled = item->IsEnabled() && menu->IsEnabled();
-		spec.marked = item->IsMarked();
-		if (BMenu* submenu = item->Submenu()) {
-			spec.isSubmenu = true;
-			AddMenuSpecs(submenu, spec.submenu);
-		}
-		out.push_back(std::move(spec));
-	}
-}
-
-BMenuItem* FindItemById(const BMenu* menu, int32 id)
-{
-	for (int32 i = 0; i < menu->CountItems(); i++) {
-		BMenuItem* item = menu->ItemAt(i);
-		if (item->fId == id)
-			return item;
-		if (item->Submenu())
-			if (BMenuItem* found = FindItemById(item->Submenu(), id))
-				return found;
-	}
-	return nullptr;
-}
-
 } // namespace
 
 BWindow::BWindow(BRect frame, const char* title, window_look look, window_feel feel, uint32 flags, uint32 workspace)
@@ -429,6 +395,40 @@ void BWindow::MenuBarChanged()
 BMenuItem* BWindow::FindMenuItem(int32 id) const
 {
 	return fKeyMenuBar ? FindItemById(fKeyMenuBar, id) : nullptr;
+}
+
+void BWindow::AddMenuSpecs(const BMenu* menu, std::vector<zoetra::display::MenuItemSpec>& out)
+{
+	for (int32 i = 0; i < menu->CountItems(); i++) {
+		BMenuItem* item = menu->ItemAt(i);
+		zoetra::display::MenuItemSpec spec;
+		spec.label = item->Label();
+		spec.id = item->fId;
+		uint32 modifiers = 0;
+		spec.shortcut = char32_t(uint8(item->Shortcut(&modifiers)));
+		spec.modifiers = modifiers;
+		spec.separator = item->IsSeparator();
+		spec.enabled = item->IsEnabled() && menu->IsEnabled();
+		spec.marked = item->IsMarked();
+		if (BMenu* submenu = item->Submenu()) {
+			spec.isSubmenu = true;
+			AddMenuSpecs(submenu, spec.submenu);
+		}
+		out.push_back(std::move(spec));
+	}
+}
+
+BMenuItem* BWindow::FindItemById(const BMenu* menu, int32 id)
+{
+	for (int32 i = 0; i < menu->CountItems(); i++) {
+		BMenuItem* item = menu->ItemAt(i);
+		if (item->fId == id)
+			return item;
+		if (item->Submenu())
+			if (BMenuItem* found = FindItemById(item->Submenu(), id))
+				return found;
+	}
+	return nullptr;
 }
 
 void BWindow::ConvertToScreen(BPoint* point) const

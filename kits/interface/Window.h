@@ -11,11 +11,16 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
+class BMenu;
 class BMenuBar;
 class BMenuItem;
 class BView;
-namespace zoetra::display { class DisplayWindow; }
+namespace zoetra::display {
+class DisplayWindow;
+struct MenuItemSpec;
+}
 namespace BPrivate { class WindowEventsBridge; }
 
 // The window's state that its owner reads (title, frame, limits, hidden) lives here, so
@@ -115,6 +120,8 @@ private:
 	void SendGeometry();
 	void MenuBarChanged();
 	BMenuItem* FindMenuItem(int32 id) const;
+	static void AddMenuSpecs(const BMenu* menu, std::vector<zoetra::display::MenuItemSpec>& out);
+	static BMenuItem* FindItemById(const BMenu* menu, int32 id);
 	zoetra::display::DisplayWindow& Display() const { return *fDisplay; }
 
 	std::unique_ptr<zoetra::display::DisplayWindow> fDisplay;

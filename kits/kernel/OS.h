@@ -13,8 +13,8 @@ typedef int32 (*thread_func)(void* data);
 #define B_OS_NAME_LENGTH 32
 #define B_INFINITE_TIMEOUT INT64_MAX
 
-// Thread priorities. How they map onto Linux scheduling is described at
-// set_thread_priority in Thread.cpp; a priority the system refuses is not an error.
+// Thread priorities. How they map onto Linux scheduling is described in
+// ThreadPriority.cpp; a priority the system refuses is not an error.
 enum {
 	B_IDLE_PRIORITY = 0,
 	B_LOWEST_ACTIVE_PRIORITY = 1,
@@ -39,12 +39,9 @@ enum {
 thread_id spawn_thread(thread_func function, const char* name, int32 priority, void* data);
 status_t resume_thread(thread_id thread);
 status_t wait_for_thread(thread_id thread, status_t* exitValue);
-status_t set_thread_priority(thread_id thread, int32 priority);
 // find_thread(NULL) names the calling thread, whoever made it; with a name, the live
 // spawned thread of that name.
 thread_id find_thread(const char* name);
-// Ends the calling thread, which must have been made by spawn_thread, with exitValue.
-void exit_thread(status_t exitValue);
 
 // Time, in microseconds. system_time counts from an arbitrary start and never goes back.
 bigtime_t system_time(void);

@@ -14,6 +14,8 @@ namespace BPrivate {
 struct WindowEntry {
 	BWindow* window;
 	BLooper* looper;
+	// Finds the looper safely after the window may have gone (LooperPrivate::LockByToken).
+	int32 looperToken;
 };
 
 // A window registers in its constructor and unregisters at the start of its destructor,
