@@ -3,7 +3,11 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QAbstractButton>
 #include <QMenu>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QUrl>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QResizeEvent>
@@ -12,6 +16,7 @@
 #include <future>
 
 #include "DisplayServer.h"
+#include "DragPayload.h"
 #include "WindowState.h"
 #include "WindowWidget.h"
 
@@ -50,8 +55,10 @@ bool OnDisplay(DisplayWindow& window, std::function<void(WindowWidget*)> work)
 
 bool Snapshot(DisplayWindow& window, NativeSnapshot& out, bool withPixels)
 {
-	NativeSnapshot result;
-	const bool answered = OnDisplay(window, [&result, withPixels](WindowWidget* widget) {
+	// Shared with the request: if the answer is late, the request still writes somewhere alive.
+	auto shared = std::make_shared<NativeSnapshot>();
+	const bool answered = OnDisplay(window, [shared, withPixels](WindowWidget* widget) {
+		NativeSnapshot& result = *shared;
 		if (!widget)
 			return;
 		result.exists = true;
@@ -81,7 +88,7 @@ bool Snapshot(DisplayWindow& window, NativeSnapshot& out, bool withPixels)
 		}
 	});
 	if (answered)
-		out = std::move(result);
+		out = *shared;
 	return answered;
 }
 
@@ -155,6 +162,107 @@ bool Activate(DisplayWindow& window, bool active)
 			widget->activateWindow();
 		QApplication::sendEvent(widget, &change);
 	});
+}
+
+namespace {
+
+void SendDrop(WindowWidget* widget, int32_t x, int32_t y, QMimeData* mime)
+{
+	const QPointF where(x, y);
+	QDragEnterEvent enter(where.toPoint(), Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
+	QApplication::sendEvent(widget, &enter);
+	if (!enter.isAccepted())
+		return;
+	QDropEvent drop(where, Qt::CopyAction, mime, Qt::LeftButton, Qt::NoModifier);
+	QApplication::sendEvent(widget, &drop);
+}
+
+QMessageBox* ShowingBox()
+{
+	for (QWidget* widget : QApplication::topLevelWidgets())
+		if (auto* box = qobject_cast<QMessageBox*>(widget); box && box->isVisible())
+			return box;
+	return nullptr;
+}
+
+bool OnDisplayThread(std::function<void()> work)
+{
+	if (IsDisplayThread()) {
+		work();
+		return true;
+	}
+	auto done = std::make_shared<std::promise<void>>();
+	std::future<void> answered = done->get_future();
+	if (!Post([work = std::move(work), done] {
+			work();
+			done->set_value();
+		}))
+		return false;
+	return answered.wait_for(kAnswerBound) == std::future_status::ready;
+}
+
+} // namespace
+
+bool DropMessage(DisplayWindow& window, int32_t x, int32_t y, const std::vector<uint8_t>& message,
+	int64_t sourcePid, bool carriesPointers)
+{
+	const std::vector<uint8_t> payload = WrapDragPayload(message, sourcePid, carriesPointers);
+	return OnDisplay(window, [x, y, payload](WindowWidget* widget) {
+		if (!widget)
+			return;
+		QMimeData mime;
+		mime.setData(kMessageMimeType,
+			QByteArray(reinterpret_cast<const char*>(payload.data()), qsizetype(payload.size())));
+		SendDrop(widget, x, y, &mime);
+	});
+}
+
+bool DropFiles(DisplayWindow& window, int32_t x, int32_t y, const std::vector<std::string>& paths)
+{
+	return OnDisplay(window, [x, y, paths](WindowWidget* widget) {
+		if (!widget)
+			return;
+		QMimeData mime;
+		QList<QUrl> urls;
+		for (const std::string& path : paths)
+			urls.push_back(QUrl::fromLocalFile(QString::fromStdString(path)));
+		mime.setUrls(urls);
+		SendDrop(widget, x, y, &mime);
+	});
+}
+
+bool AnswerAlert(int32_t index)
+{
+	auto pressed = std::make_shared<bool>(false);
+	const bool answered = OnDisplayThread([pressed, index] {
+		QMessageBox* box = ShowingBox();
+		if (!box)
+			return;
+		const QList<QAbstractButton*> buttons = box->buttons();
+		// The box lists its buttons in the order they were added.
+		if (index < 0 || index >= buttons.size())
+			return;
+		buttons[index]->click();
+		*pressed = true;
+	});
+	return answered && *pressed;
+}
+
+std::vector<std::string> ShowingAlert()
+{
+	auto shared = std::make_shared<std::vector<std::string>>();
+	OnDisplayThread([shared] {
+		std::vector<std::string>& result = *shared;
+		QMessageBox* box = ShowingBox();
+		if (!box)
+			return;
+		result.push_back(box->windowTitle().toStdString());
+		result.push_back(box->text().toStdString());
+		for (QAbstractButton* button : box->buttons())
+			result.push_back(button->text().toStdString());
+		result.push_back(box->icon() == QMessageBox::Warning ? "warning-icon" : "other-icon");
+	});
+	return *shared;
 }
 
 } // namespace probe

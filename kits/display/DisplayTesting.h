@@ -31,5 +31,14 @@ bool UserResize(DisplayWindow& window, int32_t width, int32_t height);
 bool TriggerMenuItem(DisplayWindow& window, const std::string& menu, const std::string& item);
 bool TriggerShortcut(DisplayWindow& window, char letter);
 bool Activate(DisplayWindow& window, bool active);
+// Drops as the desktop would deliver them: a kit message payload made by process
+// `sourcePid` (see DragPayload.h), or files.
+bool DropMessage(DisplayWindow& window, int32_t x, int32_t y, const std::vector<uint8_t>& message,
+	int64_t sourcePid, bool carriesPointers);
+bool DropFiles(DisplayWindow& window, int32_t x, int32_t y, const std::vector<std::string>& paths);
+// Presses button `index` of the alert that is showing; false if none shows.
+bool AnswerAlert(int32_t index);
+// The title of the alert that is showing, and its button labels; empty if none.
+std::vector<std::string> ShowingAlert();
 
 } // namespace zoetra::display::probe

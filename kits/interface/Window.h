@@ -21,7 +21,10 @@ namespace zoetra::display {
 class DisplayWindow;
 struct MenuItemSpec;
 }
-namespace BPrivate { class WindowEventsBridge; }
+namespace BPrivate {
+class WindowEventsBridge;
+class WindowPrivate;
+}
 
 // The window's state that its owner reads (title, frame, limits, hidden) lives here, so
 // getters answer at once and agree with the last setter; each change is forwarded to the
@@ -103,6 +106,7 @@ private:
 	friend class BMenuBar;
 	friend class BMenuItem;
 	friend class BPrivate::WindowEventsBridge;
+	friend class BPrivate::WindowPrivate;
 
 	void Init(BRect frame, const char* title, window_look look, window_feel feel, uint32 flags,
 		uint32 workspace);
