@@ -15,7 +15,7 @@
 
 #include "DisplayHarness.h"
 #include "DisplayWindow.h"
-#include "WindowPrivate.h"
+#include "private/WindowPrivate.h"
 #include "XvfbServer.h"
 
 using namespace zoetra::testing;

@@ -22,7 +22,7 @@
 #include "DisplayHarness.h"
 #include "DisplayWindow.h"
 #include "KitTestWindows.h"
-#include "WindowPrivate.h"
+#include "private/WindowPrivate.h"
 #include "XvfbServer.h"
 
 using namespace zoetra::testing;
