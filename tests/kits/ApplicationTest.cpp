@@ -153,13 +153,15 @@ public:
 		BPrivate::RegisterWindow(reinterpret_cast<BWindow*>(this), this);
 	}
 
+	// In this order, as with a real window: its subclass's destructor takes the
+	// application's lock, then the window base class unregisters.
 	~FakeWindow() override
 	{
-		BPrivate::UnregisterWindow(reinterpret_cast<BWindow*>(this));
 		if (be_app->Lock()) {
 			fLog->Add(std::string(Name()) + " destroyed");
 			be_app->Unlock();
 		}
+		BPrivate::UnregisterWindow(reinterpret_cast<BWindow*>(this));
 	}
 
 	bool QuitRequested() override

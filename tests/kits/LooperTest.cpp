@@ -300,8 +300,11 @@ TEST(Loopers, QuitRequestedMessageQuitsOnlyWhenAgreed)
 	ASSERT_TRUE(log.WaitForCount(1));
 	EXPECT_TRUE(deaths.Events().empty());
 	looper->fAgree = true;
+	thread_id thread = looper->Thread();
 	looper->PostMessage(B_QUIT_REQUESTED);
 	ASSERT_TRUE(deaths.WaitForCount(1));
+	status_t exitValue;
+	EXPECT_EQ(wait_for_thread(thread, &exitValue), B_OK);
 }
 
 TEST(Messengers, DeadLooperAnswersWithAnError)

@@ -49,12 +49,11 @@ private:
 // A thread-safe record of events that tests wait on.
 class EventLog {
 public:
+	// Notifies under the lock, so a waiter that saw the event may destroy the log at once.
 	void Add(const std::string& event)
 	{
-		{
-			std::lock_guard<std::mutex> lock(fMutex);
-			fEvents.push_back(event);
-		}
+		std::lock_guard<std::mutex> lock(fMutex);
+		fEvents.push_back(event);
 		fChanged.notify_all();
 	}
 
