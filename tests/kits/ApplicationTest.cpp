@@ -3,6 +3,7 @@
 #include <Entry.h>
 #include <Message.h>
 
+#include "private/DisplayLoop.h"
 #include "private/LaunchChannel.h"
 #include "private/WindowRegistry.h"
 #include "Watchdog.h"
@@ -13,6 +14,9 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <condition_variable>
+#include <mutex>
+#include <set>
 #include <thread>
 
 namespace {
@@ -248,6 +252,76 @@ TEST_F(ApplicationTest, BadSignatureAndSecondApplicationAreRefused)
 	EXPECT_EQ(error, B_ALREADY_RUNNING);
 	EXPECT_EQ(be_app, &first);
 	EXPECT_STREQ(first.Signature(), kSignature);
+}
+
+// Stands in for the interface kit's event loop: records where it runs and when it is
+// told to end.
+class RecordingDisplayLoop : public BPrivate::DisplayLoop {
+public:
+	static EventLog* sLog;
+
+	void Run() override
+	{
+		sLog->Add("display runs on " + std::to_string(find_thread(nullptr)));
+		std::unique_lock<std::mutex> lock(fMutex);
+		fQuitCalled.wait(lock, [&] { return fQuit; });
+		sLog->Add("display ends");
+	}
+
+	void Quit() override
+	{
+		std::lock_guard<std::mutex> lock(fMutex);
+		if (!fQuit)
+			sLog->Add(std::string("display quit, windows ") + std::to_string(be_app->CountWindows()));
+		fQuit = true;
+		fQuitCalled.notify_all();
+	}
+
+private:
+	std::mutex fMutex;
+	std::condition_variable fQuitCalled;
+	bool fQuit = false;
+};
+
+EventLog* RecordingDisplayLoop::sLog = nullptr;
+
+class OneWindowApp : public BApplication {
+public:
+	explicit OneWindowApp(EventLog* log) : BApplication(kSignature), fLog(log) {}
+
+	void ReadyToRun() override
+	{
+		(new FakeWindow("window", fLog, true))->Run();
+		fLog->Add("ready on " + std::to_string(find_thread(nullptr)));
+		Quit();
+	}
+
+private:
+	EventLog* fLog;
+};
+
+TEST_F(ApplicationTest, InstalledDisplayLoopRunsOnTheCallingThreadUntilWindowsAreGone)
+{
+	Watchdog watchdog(30, "the application");
+	EventLog log;
+	RecordingDisplayLoop::sLog = &log;
+	BPrivate::SetDisplayLoopFactory([]() -> std::unique_ptr<BPrivate::DisplayLoop> {
+		return std::make_unique<RecordingDisplayLoop>();
+	});
+	OneWindowApp app(&log);
+	thread_id applicationThread = app.Run();
+	BPrivate::SetDisplayLoopFactory(nullptr);
+
+	// The display loop and the application thread start together, in either order.
+	std::vector<std::string> events = log.Events();
+	ASSERT_EQ(events.size(), 5u);
+	std::set<std::string> starts{events[0], events[1]};
+	EXPECT_EQ(starts, (std::set<std::string>{
+		"display runs on " + std::to_string(find_thread(nullptr)),
+		"ready on " + std::to_string(applicationThread)}));
+	EXPECT_EQ(events[2], "window destroyed");
+	EXPECT_EQ(events[3], "display quit, windows 0");
+	EXPECT_EQ(events[4], "display ends");
 }
 
 }
