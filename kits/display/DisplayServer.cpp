@@ -119,7 +119,7 @@ bool Start()
 	// One style everywhere, so that menus and dialogs look and measure the same on every desktop.
 	if (QStyle* style = QStyleFactory::create("Fusion"))
 		QApplication::setStyle(style);
-	QApplication::setFont(ToQFont(PlainFontSpec()));
+	QApplication::setFont(ToQFont(PlainFontChoice()));
 	QApplication::setQuitOnLastWindowClosed(false);
 	server.pump = new RequestPump;
 	UpdateScreen(server);
