@@ -152,6 +152,7 @@ void Run()
 	// that native windows made by the last run are taken down.
 	DrainQueue(server);
 	QCoreApplication::sendPostedEvents();
+	QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 	// Between runs requests queue up again for the next one.
 	std::lock_guard lock(server.mutex);
 	server.state = LoopState::Idle;

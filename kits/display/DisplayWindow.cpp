@@ -99,7 +99,12 @@ DisplayWindow::~DisplayWindow()
 	RemoveShutdownHook(fState->shutdownHook);
 	auto takeDown = [state = fState] {
 		state->events.reset();
-		delete state->widget.data();
+		if (WindowWidget* widget = state->widget) {
+			// Hidden now, deleted by the event loop: a drag that this window started may be
+			// running its own loop inside Qt right now, and must not lose its widget under it.
+			widget->hide();
+			widget->deleteLater();
+		}
 	};
 	if (IsDisplayThread())
 		takeDown();
