@@ -49,7 +49,7 @@ void FrameWalk::StartNextPass()
     shownInPass_ = 0;
     // Without a whole frame 0 there is no size to find frame 1 by.
     passEnded_ = !FrameHeaderFitsAt(kFileHeaderSize);
-    offset_ = passEnded_ ? 0 : kFileHeaderSize + GetInt32(data_ + kFileHeaderSize);
+    offset_ = passEnded_ ? 0 : uint64_t {kFileHeaderSize} + GetInt32(data_ + kFileHeaderSize);
 }
 
 bool FrameWalk::LaterPassesShowFrames() const
