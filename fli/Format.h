@@ -1,4 +1,11 @@
 // The FLI file layout as Zoetra reads it: field readers, sizes and chunk types.
+//
+// fli/ at a glance (standard library only; nothing here knows the platform):
+//   Format.h         field readers GetInt16/GetInt32, chunk types, header layout
+//   Acceptance.h     the size test and the header test a file must pass to be played
+//   Decoder.h        DecodeFrame, DecodeChunk, one decoder per chunk type, Clear
+//   FrameWalk.h      the frames in play order, one at a time (the player's loop)
+//   FrameSequence.h  FrameWalk and the decoder together, as `flitool frames` shows frames
 #pragma once
 
 #include <cstdint>

@@ -82,16 +82,5 @@ TEST(ColorChunk, BufferEndingInsideAColourKeepsTheWholeColoursBeforeIt)
     EXPECT_EQ(canvas.Palette()[2], DecodeCanvas::EntryColour(2));
 }
 
-TEST(ColorChunk, PacketCountLargerThanTheDataStopsAtTheBufferEnd)
-{
-    Chunk chunk = ColorChunk({{0, {{1, 1, 1}}}});
-    chunk.data[0] = 0xFF; // 65535 packets announced, one present
-    chunk.data[1] = 0xFF;
-    DecodeCanvas canvas;
-    canvas.Decode(chunk);
-    EXPECT_EQ(canvas.Palette()[0], 0x040404u);
-    EXPECT_TRUE(canvas.GuardsIntact());
-}
-
 } // namespace
 } // namespace fli::test

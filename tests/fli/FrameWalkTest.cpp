@@ -86,15 +86,6 @@ TEST(FrameWalk, FrameIndexCountsFromThePassStart)
     EXPECT_EQ(walk.FrameIndex(), 1);
 }
 
-TEST(FrameWalk, FrameCountOneShowsTheRingFrameAloneInLaterPasses)
-{
-    const WalkedFile file(FileWithFrames(1, 2));
-    FrameWalk walk = file.Walk();
-    EXPECT_EQ(file.Pass(walk), (Frames {0, 1}));
-    walk.StartNextPass();
-    EXPECT_EQ(file.Pass(walk), (Frames {1}));
-}
-
 TEST(FrameWalk, FrameCountZeroShowsFrameZeroOnceAndLaterPassesShowNothing)
 {
     const WalkedFile file(FileWithFrames(0, 3));
@@ -200,14 +191,6 @@ TEST(FrameWalk, DelayIsSpeedTimes16666WithZeroCountingAsTwo)
         EXPECT_EQ(walk.Speed(), c.speed);
         EXPECT_EQ(walk.DelayMicroseconds(), c.delay) << c.speed;
     }
-}
-
-TEST(FrameWalk, HeaderFieldsAreSigned16BitValues)
-{
-    const WalkedFile file(File {-2, -3, {}});
-    const FrameWalk walk = file.Walk();
-    EXPECT_EQ(walk.FrameCount(), -2);
-    EXPECT_EQ(walk.Speed(), -3);
 }
 
 TEST(FrameWalk, BufferShorterThanTheHeaderHasNoFrames)
