@@ -1,0 +1,40 @@
+// FLI_BRUN: a whole picture, 200 lines of byte runs.
+#include "fli/ChunkReader.h"
+
+namespace fli {
+
+void DecodeFLI_BRUN(const DecodeContext& context, const unsigned char* data)
+{
+    detail::ChunkReader in(data, context.bufferEnd);
+    size_t lineStart = 0;
+    for (int line = 0; line < kHeight; ++line, lineStart += kWidth) {
+        if (!in.Has(1))
+            return;
+        const unsigned packetCount = in.Byte();
+        size_t position = lineStart;
+        for (unsigned packet = 0; packet < packetCount; ++packet) {
+            if (!in.Has(1))
+                return;
+            // The opposite sense of FLI_LC: negative copies literal bytes, 0 or positive
+            // repeats one byte (0 times for 0, which still consumes the byte).
+            const int size = static_cast<signed char>(in.Byte());
+            if (size < 0) {
+                const size_t literal = static_cast<size_t>(-size);
+                const size_t available = std::min(literal, in.Remaining());
+                detail::WriteLiteral(context, position, in.Position(), available);
+                if (available < literal)
+                    return;
+                in.Skip(literal);
+                position += literal;
+            } else {
+                if (!in.Has(1))
+                    return;
+                const size_t repeat = static_cast<size_t>(size);
+                detail::WriteRun(context, position, context.palette[in.Byte()], repeat);
+                position += repeat;
+            }
+        }
+    }
+}
+
+} // namespace fli
