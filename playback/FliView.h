@@ -91,6 +91,8 @@ protected:
 	sem_id stateSem;
 	int32 stateCount;
 	uint32 palette[256];
+	// Wakes the play thread from its frame delay when Stop sets STOP.
+	sem_id wakeSem;
 
 private:
 	void Start();
@@ -106,8 +108,6 @@ private:
 
 	// The buffer's generation in the registry of live buffers (AnimationBuffers.h).
 	uint64 fliGeneration;
-	// Wakes the play thread from its frame delay when Stop sets STOP.
-	sem_id wakeSem;
 	// Serialises SetData and Stop against each other.
 	std::mutex controlLock;
 	// Guards fliData, fliSize, fliGeneration and playThread against MouseDown's reads.

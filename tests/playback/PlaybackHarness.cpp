@@ -228,30 +228,29 @@ std::vector<BMessage> RecordingLooper::Received()
 
 PlaybackWindow::PlaybackWindow(const char* title, BRect frame)
 	: BWindow(frame, title, B_TITLED_WINDOW_LOOK, B_NORMAL_WINDOW_FEEL, B_WILL_ACCEPT_FIRST_CLICK),
-	  fDestroyed(new EventLog)
+	  fView(new ProbeView(Bounds(), this)),
+	  fLooper(new RecordingLooper)
 {
-	fView = new ProbeView(Bounds(), this);
 	AddChild(fView);
-	fLooper = new RecordingLooper;
 	fLooper->Run();
 	Show();
-}
-
-PlaybackWindow::~PlaybackWindow()
-{
-	fLooper->PostMessage(B_QUIT_REQUESTED);
-	fDestroyed->Add("destroyed");
 }
 
 bool PlaybackWindow::Close()
 {
 	fView->Stop();
-	// The log outlives the window: it is the one thing read after the window is gone.
-	std::shared_ptr<EventLog> destroyed(fDestroyed);
+	BLooper* looper = fLooper;
+	const thread_id thread = Thread();
 	if (!Lock())
 		return false;
+	// The window, its views and their buffers are gone once its thread has ended.
+	Watchdog watchdog(std::chrono::seconds(20), "closing a test window");
 	Quit();
-	return destroyed->WaitFor("destroyed");
+	status_t exitValue;
+	if (wait_for_thread(thread, &exitValue) != B_OK)
+		return false;
+	looper->PostMessage(B_QUIT_REQUESTED);
+	return true;
 }
 
 OpenWindow Open(const char* title, BRect frame)

@@ -60,6 +60,7 @@ public:
 	uint32 Size() const { return fliSize; }
 	thread_id Thread() const { return playThread; }
 	sem_id StateSemaphore() const { return stateSem; }
+	sem_id WakeSemaphore() const { return wakeSem; }
 	int32* StateCounter() { return &stateCount; }
 	const uint32* Pixels() const;
 
@@ -94,7 +95,6 @@ private:
 class PlaybackWindow : public BWindow, public KillLooperOwner {
 public:
 	explicit PlaybackWindow(const char* title, BRect frame = BRect(100, 100, 419, 299));
-	~PlaybackWindow() override;
 	BLooper* GetKillLooper() const override { return fLooper; }
 
 	ProbeView* View() const { return fView; }
@@ -105,7 +105,6 @@ public:
 private:
 	ProbeView* fView;
 	RecordingLooper* fLooper;
-	EventLog* fDestroyed;
 };
 
 // Windows delete themselves when they quit, so tests hold them through this handle, which
