@@ -102,7 +102,9 @@ int32_t RunAlert(const AlertSpec& spec)
 	}
 	auto waiter = std::make_shared<AlertWaiter>();
 	const int hook = AddShutdownHook([waiter] { waiter->Finish(-1); });
-	const bool posted = IsRunning() && Post([spec, waiter] {
+	// Posted also before the loop runs (an application thread may ask for an alert before
+	// the main thread has entered the loop); a loop that ends releases the waiter by the hook.
+	const bool posted = Post([spec, waiter] {
 		auto buttons = std::make_shared<std::vector<QAbstractButton*>>();
 		QMessageBox* box = MakeAlertBox(spec, *buttons);
 		QObject::connect(box, &QMessageBox::finished, box, [box, buttons, waiter] {

@@ -22,8 +22,9 @@ struct AlertSpec {
 
 // Shows an application-modal box and returns the index of the button pressed; closing the
 // box counts as its last button. The calling thread waits; the display thread does not,
-// so other windows go on drawing. Returns -1 when the display is not running or shuts
-// down while the box is up. On the display thread itself it runs the box in place.
+// so other windows go on drawing. Asked for before the display loop runs, the box shows
+// once it runs. Returns -1 when the display is shutting down or shuts down while the box
+// is up. On the display thread itself it runs the box in place.
 int32_t RunAlert(const AlertSpec& spec);
 
 struct OpenPanelSpec {

@@ -8,6 +8,7 @@
 #include <mutex>
 #include <thread>
 
+#include "Dialogs.h"
 #include "DisplayHarness.h"
 #include "DisplayServer.h"
 #include "DisplayTesting.h"
@@ -123,6 +124,27 @@ TEST_F(DisplayLayer, PostIsRefusedAfterQuitAndItsRequestReleased)
 	zoetra::testing::Watchdog watchdog(std::chrono::seconds(10), "a run after an early quit");
 	zoetra::display::Run();
 	EXPECT_FALSE(IsRunning());
+}
+
+TEST_F(DisplayLayer, AnAlertAskedForBeforeTheLoopRunsShowsOnceItRuns)
+{
+	Start();
+	std::atomic<int32_t> answer{-2};
+	// An application thread may want an alert before the main thread has entered the loop.
+	std::thread early([&] {
+		AlertSpec spec;
+		spec.title = "Early";
+		spec.buttons = {"One", "Two", "Three"};
+		answer = RunAlert(spec);
+	});
+	RunWithDisplay([&] {
+		ASSERT_TRUE(zoetra::testing::WaitFor([] { return !probe::ShowingAlert().empty(); }));
+		EXPECT_EQ(probe::ShowingAlert()[0], "Early");
+		EXPECT_EQ(answer, -2);
+		ASSERT_TRUE(probe::AnswerAlert(1));
+		early.join();
+	});
+	EXPECT_EQ(answer, 1);
 }
 
 TEST_F(DisplayLayer, FlushedPixelsAreWhatTheWindowShows)

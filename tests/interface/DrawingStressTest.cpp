@@ -15,7 +15,7 @@
 #include "DisplayWindow.h"
 #include "Dialogs.h"
 #include "KitTestWindows.h"
-#include "WindowPrivate.h"
+#include "private/WindowPrivate.h"
 
 using namespace zoetra::testing;
 namespace probe = zoetra::display::probe;

@@ -20,7 +20,7 @@
 #include "DisplayTesting.h"
 #include "DisplayWindow.h"
 #include "KitTestWindows.h"
-#include "WindowPrivate.h"
+#include "private/WindowPrivate.h"
 
 using namespace zoetra::testing;
 namespace probe = zoetra::display::probe;
