@@ -15,7 +15,7 @@
 #include "DisplayTesting.h"
 #include "DisplayWindow.h"
 #include "PlaybackHarness.h"
-#include "WindowPrivate.h"
+#include "private/WindowPrivate.h"
 
 using namespace zoetra::testing;
 namespace probe = zoetra::display::probe;

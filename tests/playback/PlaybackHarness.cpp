@@ -18,12 +18,10 @@
 #include <iterator>
 #include <memory>
 #include <pthread.h>
-#include <signal.h>
-#include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
 
 #include "DisplayHarness.h"
+#include "XvfbServer.h"
 
 namespace zoetra::testing {
 
@@ -72,36 +70,6 @@ private:
 	std::thread fTests;
 	std::atomic<int> fResult {1};
 };
-
-// Starts Xvfb on a free display number it picks itself; 0 when it cannot.
-pid_t StartXvfb()
-{
-	int pipeFds[2];
-	if (pipe(pipeFds) != 0)
-		return 0;
-	const pid_t child = fork();
-	if (child == 0) {
-		close(pipeFds[0]);
-		const std::string fd = std::to_string(pipeFds[1]);
-		execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1600x1000x24",
-			"-nolisten", "tcp", static_cast<char*>(nullptr));
-		_exit(127);
-	}
-	close(pipeFds[1]);
-	std::string number;
-	char c;
-	while (child > 0 && read(pipeFds[0], &c, 1) == 1 && c != '\n')
-		number += c;
-	close(pipeFds[0]);
-	if (child <= 0 || number.empty()) {
-		if (child > 0)
-			waitpid(child, nullptr, 0);
-		return 0;
-	}
-	setenv("DISPLAY", (":" + number).c_str(), 1);
-	setenv("QT_QPA_PLATFORM", "xcb", 1);
-	return child;
-}
 
 } // namespace
 
@@ -313,11 +281,8 @@ int main(int argc, char** argv)
 		return 2;
 	setenv("ZOETRA_RUNTIME_DIR", runtime, 1);
 
-	pid_t xvfb = 0;
-	if (std::getenv("ZOETRA_TEST_XVFB") != nullptr) {
-		xvfb = StartXvfb();
-		sRealDisplay = xvfb > 0;
-	}
+	if (std::getenv("ZOETRA_TEST_XVFB") != nullptr)
+		sRealDisplay = XvfbAvailable() && UseXvfbDisplay();
 	if (!sRealDisplay)
 		UseOffscreenPlatform();
 
@@ -327,10 +292,6 @@ int main(int argc, char** argv)
 		HarnessApplication application;
 		application.Run();
 		result = application.Finish();
-	}
-	if (xvfb > 0) {
-		kill(xvfb, SIGTERM);
-		waitpid(xvfb, nullptr, 0);
 	}
 	std::filesystem::remove_all(runtime);
 	return result;
