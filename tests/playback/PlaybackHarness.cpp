@@ -99,7 +99,10 @@ void ProbeView::FrameDecoded(const unsigned char* frame)
 {
 	{
 		std::lock_guard guard(fMutex);
+		const size_t index = fDecoded.size();
 		fDecoded.push_back({static_cast<size_t>(frame - fliData), system_time()});
+		if (std::find(fKeepAfter.begin(), fKeepAfter.end(), index) != fKeepAfter.end())
+			fPictures[index].assign(Pixels(), Pixels() + fli::kPixelCount);
 	}
 	fChanged.notify_all();
 }
@@ -147,10 +150,24 @@ bool ProbeView::WaitForFrames(size_t count, std::chrono::milliseconds bound)
 	return fChanged.wait_for(lock, bound, [&] { return fDecoded.size() >= count; });
 }
 
+void ProbeView::KeepPicturesAfter(std::vector<size_t> decodedIndices)
+{
+	std::lock_guard guard(fMutex);
+	fKeepAfter = std::move(decodedIndices);
+}
+
+std::vector<uint32> ProbeView::PictureAfter(size_t decodedIndex)
+{
+	std::lock_guard guard(fMutex);
+	auto found = fPictures.find(decodedIndex);
+	return found != fPictures.end() ? found->second : std::vector<uint32> {};
+}
+
 void ProbeView::ForgetFrames()
 {
 	std::lock_guard guard(fMutex);
 	fDecoded.clear();
+	fPictures.clear();
 	fPlayDraws = 0;
 	fBlackPlayDraws = 0;
 }
@@ -268,10 +285,10 @@ std::vector<unsigned char> DemoFile()
 
 } // namespace zoetra::testing
 
-int main(int argc, char** argv)
+int zoetra::testing::RunPlaybackTests(int argc, char** argv, bool onXvfb)
 {
 	using namespace zoetra::testing;
-	testing::InitGoogleTest(&argc, argv);
+	::testing::InitGoogleTest(&argc, argv);
 	if (GTEST_FLAG_GET(list_tests))
 		return RUN_ALL_TESTS();
 
@@ -281,7 +298,7 @@ int main(int argc, char** argv)
 		return 2;
 	setenv("ZOETRA_RUNTIME_DIR", runtime, 1);
 
-	if (std::getenv("ZOETRA_TEST_XVFB") != nullptr)
+	if (onXvfb)
 		sRealDisplay = XvfbAvailable() && UseXvfbDisplay();
 	if (!sRealDisplay)
 		UseOffscreenPlatform();

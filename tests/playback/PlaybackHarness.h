@@ -14,6 +14,7 @@
 
 #include <condition_variable>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -28,6 +29,10 @@ namespace zoetra::testing {
 EventLog& ApplicationLog();
 // Every refs-received message the application got, in order of arrival.
 std::vector<BMessage> ReceivedRefs();
+
+// The tests' main: runs every test inside a live application, offscreen or on a private
+// Xvfb (when it cannot start there, OnRealDisplay() is false and such tests skip).
+int RunPlaybackTests(int argc, char** argv, bool onXvfb);
 
 // Whether the tests run in a real X server (Xvfb) rather than offscreen.
 bool OnRealDisplay();
@@ -49,6 +54,11 @@ public:
 	// Draws the play thread made, and how many of them showed an all-black frame buffer.
 	int PlayThreadDraws();
 	int BlackPlayThreadDraws();
+
+	// The frame buffer as it was right after the given decoded frames (counted from 0
+	// since the last ForgetFrames); asked for before play starts.
+	void KeepPicturesAfter(std::vector<size_t> decodedIndices);
+	std::vector<uint32> PictureAfter(size_t decodedIndex);
 
 	// Stop's effect as it would come between Start and the play thread's first check:
 	// the first draw of the play thread sets STOP.
@@ -74,6 +84,8 @@ private:
 	std::mutex fMutex;
 	std::condition_variable fChanged;
 	std::vector<Decoded> fDecoded;
+	std::vector<size_t> fKeepAfter;
+	std::map<size_t, std::vector<uint32>> fPictures;
 	int fPlayDraws = 0;
 	int fBlackPlayDraws = 0;
 };
