@@ -37,6 +37,10 @@ bool PressUntil(ChildProcess& demo, unsigned long window, const std::string& key
 
 TEST_F(KitDemo, WindowsMenusPictureAlertPanelAndDragWorkTogether)
 {
+	// A private runtime folder: single launch must not reach another instance.
+	char runtime[] = "/tmp/zoetra-demo-runtime-XXXXXX";
+	ASSERT_NE(mkdtemp(runtime), nullptr);
+	setenv("ZOETRA_RUNTIME_DIR", runtime, 1);
 	ChildProcess demo({KIT_DEMO_PATH});
 	ASSERT_TRUE(demo.Started());
 	ASSERT_TRUE(demo.WaitForLine("ready"));
@@ -108,6 +112,7 @@ TEST_F(KitDemo, WindowsMenusPictureAlertPanelAndDragWorkTogether)
 	}
 	EXPECT_EQ(status, 0);
 	EXPECT_TRUE(demo.WaitForLine("quit", std::chrono::milliseconds(100)));
+	RunTool({"rm", "-rf", runtime});
 }
 
 } // namespace
