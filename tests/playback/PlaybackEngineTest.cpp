@@ -233,31 +233,6 @@ TEST(PlaybackEngine, AFailedThreadStartLeavesTheViewStopped)
 	EXPECT_TRUE(Close(window));
 }
 
-TEST(PlaybackEngine, SetDataAndStopFromTwoThreadsAtOnceStayConsistent)
-{
-	OpenWindow window = Open("Two callers");
-	ProbeView* view = window->View();
-	const auto file = CountedFile(4, 1);
-	const size_t buffersBefore = CountAnimationBuffers();
-	Watchdog watchdog(std::chrono::seconds(60), "SetData and Stop from two threads");
-	auto caller = [&](int rounds) {
-		for (int i = 0; i < rounds; i++) {
-			view->SetData(HeapCopy(file), file.size());
-			view->Stop();
-		}
-	};
-	std::thread a(caller, 300), b(caller, 300);
-	a.join();
-	b.join();
-	EXPECT_EQ(view->Thread(), 0);
-	EXPECT_EQ(view->GetState(), FliView::STOP);
-	EXPECT_NE(view->Data(), nullptr);
-	EXPECT_EQ(CountAnimationBuffers(), buffersBefore + 1) << "buffers were lost on the way";
-	EXPECT_EQ(find_thread("fli_thread"), B_NAME_NOT_FOUND) << "a play thread outlived its Stop";
-	EXPECT_TRUE(Close(window));
-	EXPECT_EQ(CountAnimationBuffers(), buffersBefore);
-}
-
 TEST(PlayStateGuard, ManyThreadsKeepTheStateExactAndTheGuardBalanced)
 {
 	OpenWindow window = Open("Guard");

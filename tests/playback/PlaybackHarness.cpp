@@ -52,11 +52,8 @@ public:
 
 	void RefsReceived(BMessage* message) override
 	{
-		{
-			std::lock_guard guard(sRefsMutex);
-			sRefs.push_back(*message);
-		}
-		ApplicationLog().Add("refs");
+		std::lock_guard guard(sRefsMutex);
+		sRefs.push_back(*message);
 	}
 
 	int Finish()
@@ -72,12 +69,6 @@ private:
 };
 
 } // namespace
-
-EventLog& ApplicationLog()
-{
-	static EventLog* log = new EventLog;
-	return *log;
-}
 
 std::vector<BMessage> ReceivedRefs()
 {

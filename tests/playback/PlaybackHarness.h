@@ -25,8 +25,6 @@
 
 namespace zoetra::testing {
 
-// What reached the application: one entry per refs-received message.
-EventLog& ApplicationLog();
 // Every refs-received message the application got, in order of arrival.
 std::vector<BMessage> ReceivedRefs();
 
