@@ -21,6 +21,11 @@ void FliView::SetData(unsigned char* data, unsigned long size)
 {
 	std::lock_guard control(controlLock);
 	StopPlayThread();
+	// The buffer the view already owns, handed in again, is played anew, never freed.
+	if (data != nullptr && data == fliData) {
+		Start();
+		return;
+	}
 	ReleaseBuffer();
 	if (data == nullptr)
 		return;

@@ -82,6 +82,12 @@ TEST(PlaybackEngine, GoesFromEmptyToPlayingToStoppedAndBackWithANewBuffer)
 	EXPECT_GT(view->Thread(), 0);
 	EXPECT_EQ(view->GetState(), FliView::PLAY);
 
+	view->ForgetFrames();
+	view->SetData(third, file.size());
+	EXPECT_EQ(view->Data(), third) << "its own buffer again is kept, not freed";
+	EXPECT_TRUE(view->WaitForFrames(3));
+	EXPECT_EQ(view->DecodedOffsets()[0], FrameOffsets(file, 1)[0]) << "and plays from the start";
+
 	view->SetData(nullptr, 0);
 	EXPECT_EQ(view->Data(), nullptr) << "a null buffer leaves the view without animation";
 	EXPECT_EQ(view->Thread(), 0);

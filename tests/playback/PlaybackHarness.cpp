@@ -121,6 +121,12 @@ void ProbeView::Draw(BRect updateRect)
 	FliView::Draw(updateRect);
 }
 
+void ProbeView::MouseDown(BPoint where)
+{
+	FliView::MouseDown(where);
+	mouseLog.Add("mouse down");
+}
+
 std::vector<ProbeView::Decoded> ProbeView::DecodedFrames()
 {
 	std::lock_guard guard(fMutex);

@@ -73,6 +73,9 @@ public:
 	const uint32* Pixels() const;
 
 	void Draw(BRect updateRect) override;
+	// Logs "mouse down" once FliView's MouseDown has run (and started a drag, if any).
+	void MouseDown(BPoint where) override;
+	EventLog mouseLog;
 
 protected:
 	void FrameDecoded(const unsigned char* frame) override;

@@ -111,9 +111,12 @@ TEST_F(RealWindow, AClickDragsThePlayingAnimationToAnotherWindowOnly)
 	const XWindowGeometry from = Where("Drag source");
 	const XWindowGeometry to = Where("Drop target");
 
-	auto drag = [](int fromX, int toX, int y) {
+	ProbeView* view = source->View();
+	auto drag = [view](int fromX, int toX, int y) {
+		view->mouseLog.Clear();
 		EXPECT_TRUE(MoveMouse(fromX, y));
 		EXPECT_TRUE(MouseDown());
+		EXPECT_TRUE(view->mouseLog.WaitFor("mouse down"));
 		// The drag needs motion to begin, and each step seen by the X server.
 		// (A move to where the pointer already is would never be confirmed.)
 		for (int x = fromX + 20; x < toX; x += 20)
