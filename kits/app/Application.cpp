@@ -1,0 +1,298 @@
+// BApplication: start-up hooks, single launch, the window list and the quit.
+#include <Application.h>
+#include <Message.h>
+
+#include "private/DisplayLoop.h"
+#include "private/HandlerPrivate.h"
+#include "private/LaunchChannel.h"
+#include "private/LooperPrivate.h"
+#include "private/MessagePort.h"
+#include "private/MessagePrivate.h"
+#include "private/WindowRegistry.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <strings.h>
+
+using namespace BPrivate;
+
+BApplication* be_app = nullptr;
+BMessenger be_app_messenger;
+
+namespace {
+
+// How long the application waits for its windows to end when it quits. A window whose
+// thread is stuck past this is left behind: Run() returns and the process ends with it.
+constexpr bigtime_t kWindowQuitTimeout = 5000000;
+
+// The process's own arguments: main() need not pass them on.
+std::vector<std::string> ProcessArguments()
+{
+	std::ifstream file("/proc/self/cmdline", std::ios::binary);
+	std::string contents((std::istreambuf_iterator<char>(file)),
+		std::istreambuf_iterator<char>());
+	std::vector<std::string> arguments;
+	size_t start = 0;
+	while (start < contents.size()) {
+		size_t end = contents.find('\0', start);
+		if (end == std::string::npos)
+			end = contents.size();
+		arguments.push_back(contents.substr(start, end - start));
+		start = end + 1;
+	}
+	return arguments;
+}
+
+bool IsValidSignature(const char* signature)
+{
+	static const char kPrefix[] = "application/";
+	return signature != nullptr && strncasecmp(signature, kPrefix, sizeof(kPrefix) - 1) == 0
+		&& signature[sizeof(kPrefix) - 1] != '\0';
+}
+
+}
+
+BApplication::BApplication(const char* signature)
+	: BLooper("application")
+{
+	InitData(signature, nullptr);
+}
+
+BApplication::BApplication(const char* signature, status_t* error)
+	: BLooper("application")
+{
+	InitData(signature, error);
+}
+
+void BApplication::InitData(const char* signature, status_t* error)
+{
+	fInitStatus = B_OK;
+	fReadyToRunDone = false;
+	fLaunching = true;
+	LooperPrivate::SetDeleteOnQuit(this, false);
+	if (!IsValidSignature(signature))
+		fInitStatus = B_BAD_VALUE;
+	else if (be_app != nullptr)
+		fInitStatus = B_ALREADY_RUNNING;
+	else
+		fSignature = signature;
+
+	if (fInitStatus == B_OK) {
+		be_app = this;
+		be_app_messenger = BMessenger(this);
+		LaunchChannel::Role role;
+		fLaunchChannel = LaunchChannel::Open(signature, ProcessArguments(),
+			HandlerPrivate::Token(this), &role);
+		// As on BeOS, a later launch of a single-launch application ends here.
+		if (role == LaunchChannel::kHandedOver)
+			exit(0);
+	}
+	if (error != nullptr)
+		*error = fInitStatus;
+}
+
+BApplication::~BApplication()
+{
+	fLaunchChannel.reset();
+	if (be_app == this) {
+		be_app = nullptr;
+		be_app_messenger = BMessenger();
+	}
+}
+
+status_t BApplication::InitCheck() const
+{
+	return fInitStatus;
+}
+
+const char* BApplication::Signature() const
+{
+	return fSignature.c_str();
+}
+
+thread_id BApplication::Run()
+{
+	if (fInitStatus != B_OK)
+		return fInitStatus;
+	if (Thread() >= 0)
+		return B_BAD_THREAD_STATE;
+
+	// The display loop exists before the application thread can make a window.
+	fDisplayLoop = CreateDisplayLoop();
+	PostStartupMessages();
+	thread_id thread = spawn_thread(ApplicationThread, "application", B_NORMAL_PRIORITY, this);
+	if (thread < 0)
+		return thread;
+	LooperPrivate::SetThread(this, thread);
+	Unlock();
+	resume_thread(thread);
+
+	fDisplayLoop->Run();
+	// The display loop may also end on its own (its display went away): quit then too.
+	Quit();
+	status_t exitValue;
+	wait_for_thread(thread, &exitValue);
+	return thread;
+}
+
+// Arguments come first, then whatever was posted before Run() (documents the launch
+// brought), then ReadyToRun.
+void BApplication::PostStartupMessages()
+{
+	MessagePort& port = LooperPrivate::Port(this);
+	std::vector<std::string> arguments = ProcessArguments();
+	if (arguments.size() > 1) {
+		auto message = std::make_unique<BMessage>(B_ARGV_RECEIVED);
+		message->AddInt32("argc", static_cast<int32>(arguments.size()));
+		for (const std::string& argument : arguments)
+			message->AddString("argv", argument.c_str());
+		port.PostFirst(std::move(message));
+	}
+	port.Post(std::make_unique<BMessage>(B_READY_TO_RUN), true);
+}
+
+int32 BApplication::ApplicationThread(void* data)
+{
+	BApplication* application = static_cast<BApplication*>(data);
+	LooperPrivate::RunLoop(application);
+	application->QuitAllWindows();
+	application->fDisplayLoop->Quit();
+	return B_OK;
+}
+
+// Runs on the application thread after its loop, without the application's lock:
+// window destructors may lock the application, and holding it here would deadlock.
+void BApplication::QuitAllWindows()
+{
+	bigtime_t deadline = system_time() + kWindowQuitTimeout;
+	for (const WindowEntry& entry : RegisteredWindows()) {
+		bigtime_t remaining = deadline - system_time();
+		BLooper* window = LooperPrivate::LockByToken(entry.looperToken,
+			remaining > 0 ? remaining : 0);
+		if (window != nullptr)
+			window->Quit();
+	}
+	bigtime_t remaining = deadline - system_time();
+	WaitUntilNoWindows(remaining > 0 ? remaining : 0);
+}
+
+void BApplication::Quit()
+{
+	thread_id thread = Thread();
+	if (thread >= 0 && thread == find_thread(nullptr)) {
+		BLooper::Quit();
+		return;
+	}
+	// Never waits and leaves the caller's locks alone: a window may call this while it
+	// holds the application's lock, and will unlock it itself.
+	LooperPrivate::Port(this).Post(
+		std::make_unique<BMessage>(static_cast<uint32>(kQuitLooperMessage)), true);
+}
+
+bool BApplication::QuitRequested()
+{
+	for (const WindowEntry& entry : RegisteredWindows()) {
+		BLooper* window = LooperPrivate::LockByToken(entry.looperToken);
+		if (window == nullptr)
+			continue;
+		if (!window->QuitRequested()) {
+			window->Unlock();
+			return false;
+		}
+		window->Quit();
+	}
+	return true;
+}
+
+void BApplication::ReadyToRun()
+{
+}
+
+void BApplication::ArgvReceived(int32, char**)
+{
+}
+
+void BApplication::RefsReceived(BMessage*)
+{
+}
+
+void BApplication::AboutRequested()
+{
+}
+
+void BApplication::MessageReceived(BMessage* message)
+{
+	BLooper::MessageReceived(message);
+}
+
+void BApplication::DispatchMessage(BMessage* message, BHandler* handler)
+{
+	if (message == nullptr || handler != this) {
+		BLooper::DispatchMessage(message, handler);
+		return;
+	}
+	switch (message->what) {
+		case B_ARGV_RECEIVED:
+			DeliverArguments(message);
+			break;
+		case B_REFS_RECEIVED:
+			RefsReceived(message);
+			break;
+		case B_READY_TO_RUN:
+			if (!fReadyToRunDone) {
+				fReadyToRunDone = true;
+				ReadyToRun();
+				fLaunching = false;
+			}
+			break;
+		case B_ABOUT_REQUESTED:
+			AboutRequested();
+			break;
+		default:
+			BLooper::DispatchMessage(message, handler);
+			break;
+	}
+}
+
+// ArgvReceived gets its own copies, valid during the call; a list without arguments
+// beyond the program's name is not delivered.
+void BApplication::DeliverArguments(BMessage* message)
+{
+	int32 count = 0;
+	type_code type;
+	if (message->GetInfo("argv", &type, &count) != B_OK || type != B_STRING_TYPE)
+		return;
+	int32 argc = count;
+	if (message->FindInt32("argc", &argc) != B_OK || argc > count || argc < 0)
+		argc = count;
+	if (argc < 2)
+		return;
+	std::vector<std::string> strings;
+	for (int32 i = 0; i < argc; i++) {
+		const char* argument = "";
+		message->FindString("argv", i, &argument);
+		strings.push_back(argument);
+	}
+	std::vector<char*> argv;
+	for (std::string& argument : strings)
+		argv.push_back(argument.data());
+	argv.push_back(nullptr);
+	ArgvReceived(argc, argv.data());
+}
+
+int32 BApplication::CountWindows() const
+{
+	return CountRegisteredWindows();
+}
+
+BWindow* BApplication::WindowAt(int32 index) const
+{
+	return RegisteredWindowAt(index);
+}
+
+bool BApplication::IsLaunching() const
+{
+	return fLaunching;
+}

@@ -1,0 +1,73 @@
+// BApplication: the process's one application looper, its start-up and its quit.
+#ifndef ZOETRA_APPLICATION_H
+#define ZOETRA_APPLICATION_H
+
+#include <AppDefs.h>
+#include <Looper.h>
+#include <Messenger.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class BWindow;
+namespace BPrivate {
+class ApplicationPrivate;
+class DisplayLoop;
+class LaunchChannel;
+}
+
+class BApplication : public BLooper {
+public:
+	// Sets be_app. When another instance with the same signature runs (single launch),
+	// this constructor hands it this process's arguments, made absolute against the
+	// working directory, and ends the process with exit status 0.
+	BApplication(const char* signature);
+	BApplication(const char* signature, status_t* error);
+	virtual ~BApplication();
+
+	status_t InitCheck() const;
+	const char* Signature() const;
+
+	// On the main thread: starts the application thread, which delivers ArgvReceived
+	// (when there are arguments), the messages posted before Run(), then ReadyToRun;
+	// runs the display loop until the application has quit and its windows are gone.
+	virtual thread_id Run();
+	// From any thread; from another than the application thread it returns at once and
+	// leaves the caller's locks as they are.
+	virtual void Quit();
+	// Asks each window in turn and quits those that agree; false as soon as one refuses.
+	virtual bool QuitRequested();
+
+	virtual void ReadyToRun();
+	virtual void ArgvReceived(int32 argc, char** argv);
+	virtual void RefsReceived(BMessage* message);
+	virtual void AboutRequested();
+	virtual void MessageReceived(BMessage* message);
+	virtual void DispatchMessage(BMessage* message, BHandler* handler);
+
+	int32 CountWindows() const;
+	BWindow* WindowAt(int32 index) const;
+	bool IsLaunching() const;
+
+private:
+	friend class BPrivate::ApplicationPrivate;
+
+	void InitData(const char* signature, status_t* error);
+	void PostStartupMessages();
+	void DeliverArguments(BMessage* message);
+	static int32 ApplicationThread(void* application);
+	void QuitAllWindows();
+
+	std::string fSignature;
+	status_t fInitStatus;
+	bool fReadyToRunDone;
+	bool fLaunching;
+	std::shared_ptr<BPrivate::DisplayLoop> fDisplayLoop;
+	std::unique_ptr<BPrivate::LaunchChannel> fLaunchChannel;
+};
+
+extern BApplication* be_app;
+extern BMessenger be_app_messenger;
+
+#endif

@@ -1,0 +1,55 @@
+// The main-thread loop: the installed display loop, or a headless wait for Quit().
+#include "private/DisplayLoop.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+
+namespace BPrivate {
+
+namespace {
+
+class HeadlessLoop : public DisplayLoop {
+public:
+	void Run() override
+	{
+		std::unique_lock<std::mutex> lock(fMutex);
+		fQuitCalled.wait(lock, [&] { return fQuit; });
+	}
+
+	void Quit() override
+	{
+		{
+			std::lock_guard<std::mutex> lock(fMutex);
+			fQuit = true;
+		}
+		fQuitCalled.notify_all();
+	}
+
+private:
+	std::mutex fMutex;
+	std::condition_variable fQuitCalled;
+	bool fQuit = false;
+};
+
+std::atomic<DisplayLoopFactory> sFactory{nullptr};
+
+}
+
+void SetDisplayLoopFactory(DisplayLoopFactory factory)
+{
+	sFactory.store(factory);
+}
+
+std::unique_ptr<DisplayLoop> CreateDisplayLoop()
+{
+	DisplayLoopFactory factory = sFactory.load();
+	if (factory != nullptr) {
+		std::unique_ptr<DisplayLoop> loop = factory();
+		if (loop != nullptr)
+			return loop;
+	}
+	return std::make_unique<HeadlessLoop>();
+}
+
+}

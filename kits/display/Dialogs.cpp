@@ -1,0 +1,204 @@
+// QMessageBox alerts answered through a waiter, and a reusable QFileDialog open panel.
+#include "Dialogs.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
+
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+
+#include "DisplayServer.h"
+#include "QtBridge.h"
+
+namespace zoetra::display {
+
+namespace {
+
+// The usual button width of the kit's alerts, in pixels.
+constexpr int kUsualButtonWidth = 75;
+
+struct AlertWaiter {
+	std::mutex mutex;
+	std::condition_variable done;
+	int32_t result = -1;
+	bool finished = false;
+
+	void Finish(int32_t value)
+	{
+		{
+			std::lock_guard lock(mutex);
+			if (finished)
+				return;
+			result = value;
+			finished = true;
+		}
+		done.notify_all();
+	}
+};
+
+QMessageBox::Icon ToQIcon(AlertIcon icon)
+{
+	switch (icon) {
+		case AlertIcon::Info:
+		case AlertIcon::Idea: return QMessageBox::Information;
+		case AlertIcon::Warning: return QMessageBox::Warning;
+		case AlertIcon::Stop: return QMessageBox::Critical;
+		case AlertIcon::None: break;
+	}
+	return QMessageBox::NoIcon;
+}
+
+QMessageBox* MakeAlertBox(const AlertSpec& spec, std::vector<QAbstractButton*>& buttons)
+{
+	auto* box = new QMessageBox(ToQIcon(spec.icon), ToQString(spec.title), ToQString(spec.text));
+	box->setWindowModality(Qt::ApplicationModal);
+	std::vector<std::string> labels = spec.buttons;
+	if (labels.empty())
+		labels.push_back("OK");
+	int widest = 0;
+	for (const std::string& label : labels) {
+		// All buttons share one role so the box keeps them in the order given.
+		QPushButton* button = box->addButton(ToQString(label), QMessageBox::ActionRole);
+		buttons.push_back(button);
+		widest = std::max(widest, button->sizeHint().width());
+	}
+	for (QAbstractButton* button : buttons) {
+		if (spec.width == ButtonWidth::AsUsual)
+			button->setMinimumWidth(kUsualButtonWidth);
+		else if (spec.width == ButtonWidth::FromWidest)
+			button->setMinimumWidth(widest);
+	}
+	box->setDefaultButton(static_cast<QPushButton*>(buttons.back()));
+	box->setEscapeButton(buttons.back());
+	return box;
+}
+
+int32_t IndexOf(const std::vector<QAbstractButton*>& buttons, QAbstractButton* clicked)
+{
+	for (size_t i = 0; i < buttons.size(); i++)
+		if (buttons[i] == clicked)
+			return int32_t(i);
+	// Closed from the title bar: the last button.
+	return int32_t(buttons.size()) - 1;
+}
+
+} // namespace
+
+int32_t RunAlert(const AlertSpec& spec)
+{
+	if (IsDisplayThread()) {
+		std::vector<QAbstractButton*> buttons;
+		QMessageBox* box = MakeAlertBox(spec, buttons);
+		box->exec();
+		const int32_t index = IndexOf(buttons, box->clickedButton());
+		delete box;
+		return index;
+	}
+	auto waiter = std::make_shared<AlertWaiter>();
+	const int hook = AddShutdownHook([waiter] { waiter->Finish(-1); });
+	const bool posted = IsRunning() && Post([spec, waiter] {
+		auto buttons = std::make_shared<std::vector<QAbstractButton*>>();
+		QMessageBox* box = MakeAlertBox(spec, *buttons);
+		QObject::connect(box, &QMessageBox::finished, box, [box, buttons, waiter] {
+			waiter->Finish(IndexOf(*buttons, box->clickedButton()));
+			box->deleteLater();
+		});
+		box->open();
+	});
+	int32_t result = -1;
+	if (posted) {
+		std::unique_lock lock(waiter->mutex);
+		waiter->done.wait(lock, [&] { return waiter->finished; });
+		result = waiter->result;
+	}
+	RemoveShutdownHook(hook);
+	return result;
+}
+
+struct OpenPanel::State {
+	QPointer<QFileDialog> dialog;
+	std::atomic<bool> showing{false};
+	ChosenFunction chosen;
+	CancelledFunction cancelled;
+	OpenPanelSpec spec;
+};
+
+OpenPanel::OpenPanel()
+	: fState(std::make_shared<State>())
+{
+}
+
+OpenPanel::~OpenPanel()
+{
+	Post([state = fState] { delete state->dialog.data(); });
+}
+
+void OpenPanel::Show(const OpenPanelSpec& spec, ChosenFunction chosen, CancelledFunction cancelled)
+{
+	Post([state = fState, spec, chosen = std::move(chosen), cancelled = std::move(cancelled)] {
+		state->spec = spec;
+		state->chosen = chosen;
+		state->cancelled = cancelled;
+		if (!state->dialog) {
+			// Qt's own dialog, not the desktop's: it behaves the same on every desktop and
+			// under a bare X server.
+			state->dialog = new QFileDialog(nullptr);
+			state->dialog->setOption(QFileDialog::DontUseNativeDialog);
+			QFileDialog* dialog = state->dialog;
+			std::weak_ptr<State> weak = state;
+			QObject::connect(dialog, &QDialog::finished, dialog, [weak, dialog](int result) {
+				auto state = weak.lock();
+				if (!state)
+					return;
+				std::vector<std::string> paths;
+				if (result == QDialog::Accepted)
+					for (const QString& file : dialog->selectedFiles())
+						paths.push_back(QDir::cleanPath(QFileInfo(file).absoluteFilePath()).toStdString());
+				const bool stayUp = result == QDialog::Accepted && !state->spec.hideWhenDone;
+				state->showing = stayUp;
+				if (!paths.empty() && state->chosen)
+					state->chosen(paths);
+				else if (state->cancelled)
+					state->cancelled();
+				if (stayUp)
+					dialog->show();
+			});
+		}
+		QFileDialog* dialog = state->dialog;
+		dialog->setWindowTitle(ToQString(spec.title));
+		dialog->setFileMode(spec.directoriesAllowed ? QFileDialog::AnyFile
+			: spec.multipleSelection                ? QFileDialog::ExistingFiles
+													: QFileDialog::ExistingFile);
+		if (!spec.buttonLabel.empty())
+			dialog->setLabelText(QFileDialog::Accept, ToQString(spec.buttonLabel));
+		if (!spec.directory.empty())
+			dialog->setDirectory(ToQString(spec.directory));
+		dialog->setWindowModality(spec.modal ? Qt::ApplicationModal : Qt::NonModal);
+		state->showing = true;
+		dialog->show();
+		dialog->raise();
+		dialog->activateWindow();
+	});
+}
+
+void OpenPanel::Hide()
+{
+	Post([state = fState] {
+		state->showing = false;
+		if (state->dialog)
+			state->dialog->hide();
+	});
+}
+
+bool OpenPanel::IsShowing() const
+{
+	return fState->showing;
+}
+
+} // namespace zoetra::display

@@ -1,0 +1,52 @@
+// State shared between a window's drawing thread and the display thread (Qt side only).
+#pragma once
+
+#include <QImage>
+#include <QPointer>
+#include <QRect>
+
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+
+#include "Canvas.h"
+#include "WindowEvents.h"
+
+namespace zoetra::display {
+
+class WindowWidget;
+
+struct WindowState {
+	WindowSpec spec;
+
+	// Drawn into by the thread that holds the owning window's lock.
+	Canvas back;
+
+	// The front buffer: what the display thread shows. The drawing thread copies its dirty
+	// area in at Flush time under this mutex, which neither side holds for longer than that
+	// copy (or the paint that reads it), so the display thread never waits on a drawing
+	// thread's lock and the drawing thread may go on drawing into the back buffer at once.
+	std::mutex frontMutex;
+	QImage front;
+	QRect frontDirty;
+	uint64_t flushSerial = 0;
+	bool presentQueued = false;
+
+	// Sync waits here until the display thread has presented a given flush.
+	std::mutex syncMutex;
+	std::condition_variable synced;
+	uint64_t presentedSerial = 0;
+	bool exposed = false;
+
+	// Display thread only.
+	std::unique_ptr<WindowEvents> events;
+	QPointer<WindowWidget> widget;
+	QRect requestedGeometry;
+	uint64_t geometrySerial = 0;
+	int shutdownHook = 0;
+
+	void SetExposed(bool value);
+	void Present();
+};
+
+} // namespace zoetra::display

@@ -1,0 +1,371 @@
+// The native top-level window: paints the front buffer, turns Qt input into window events.
+#include "WindowWidget.h"
+
+#include <QCloseEvent>
+#include <QDrag>
+#include <QGuiApplication>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPainter>
+#include <QUrl>
+
+#include <unistd.h>
+
+#include "DragPayload.h"
+#include "QtBridge.h"
+#include "WindowState.h"
+
+namespace zoetra::display {
+
+namespace {
+
+uint32_t ToModifiers(Qt::KeyboardModifiers modifiers)
+{
+	uint32_t result = 0;
+	if (modifiers & Qt::ShiftModifier)
+		result |= kShiftModifier;
+	// Ctrl is the command key on this platform.
+	if (modifiers & Qt::ControlModifier)
+		result |= kCommandModifier;
+	if (modifiers & Qt::MetaModifier)
+		result |= kControlModifier;
+	if (modifiers & Qt::AltModifier)
+		result |= kOptionModifier;
+	return result;
+}
+
+uint32_t ToButtons(Qt::MouseButtons buttons)
+{
+	uint32_t result = 0;
+	if (buttons & Qt::LeftButton)
+		result |= 1;
+	if (buttons & Qt::RightButton)
+		result |= 2;
+	if (buttons & Qt::MiddleButton)
+		result |= 4;
+	return result;
+}
+
+// The kit's one-byte codes for keys that have no character of their own.
+std::string SpecialKeyBytes(int key)
+{
+	switch (key) {
+		case Qt::Key_Backspace: return "\x08";
+		case Qt::Key_Tab: return "\x09";
+		case Qt::Key_Return:
+		case Qt::Key_Enter: return "\x0a";
+		case Qt::Key_Escape: return "\x1b";
+		case Qt::Key_Left: return "\x1c";
+		case Qt::Key_Right: return "\x1d";
+		case Qt::Key_Up: return "\x1e";
+		case Qt::Key_Down: return "\x1f";
+		case Qt::Key_Delete: return "\x7f";
+		case Qt::Key_Home: return "\x01";
+		case Qt::Key_End: return "\x04";
+		case Qt::Key_PageUp: return "\x0b";
+		case Qt::Key_PageDown: return "\x0c";
+		default: return {};
+	}
+}
+
+Qt::WindowFlags FlagsFor(const WindowSpec& spec)
+{
+	Qt::WindowFlags flags = Qt::Window;
+	if (!spec.bordered)
+		return flags | Qt::FramelessWindowHint;
+	flags |= Qt::CustomizeWindowHint | Qt::WindowSystemMenuHint;
+	if (spec.titled)
+		flags |= Qt::WindowTitleHint;
+	if (spec.closable)
+		flags |= Qt::WindowCloseButtonHint;
+	if (spec.minimizable)
+		flags |= Qt::WindowMinimizeButtonHint;
+	if (spec.zoomable && spec.resizable)
+		flags |= Qt::WindowMaximizeButtonHint;
+	if (spec.floating)
+		flags |= Qt::WindowStaysOnTopHint;
+	if (spec.avoidsFocus)
+		flags |= Qt::WindowDoesNotAcceptFocus;
+	return flags;
+}
+
+QKeySequence ShortcutFor(const MenuItemSpec& item)
+{
+	if (item.shortcut == 0)
+		return {};
+	int combination = Qt::CTRL | int(QChar::toUpper(uint(item.shortcut)));
+	if (item.modifiers & kShiftModifier)
+		combination |= Qt::SHIFT;
+	if (item.modifiers & kOptionModifier)
+		combination |= Qt::ALT;
+	if (item.modifiers & kControlModifier)
+		combination |= Qt::META;
+	return QKeySequence(combination);
+}
+
+} // namespace
+
+WindowWidget::WindowWidget(std::shared_ptr<WindowState> state)
+	: QWidget(nullptr, FlagsFor(state->spec))
+	, fState(std::move(state))
+{
+	// The front buffer covers every pixel, so Qt need not clear anything first.
+	setAttribute(Qt::WA_OpaquePaintEvent);
+	setAttribute(Qt::WA_NoSystemBackground);
+	setAcceptDrops(true);
+	setFocusPolicy(Qt::StrongFocus);
+	if (fState->spec.modal)
+		setWindowModality(Qt::ApplicationModal);
+	setWindowTitle(ToQString(fState->spec.title));
+	const WindowSpec& spec = fState->spec;
+	ApplyGeometry(QRect(spec.x, spec.y, spec.width, spec.height), 0);
+}
+
+WindowWidget::~WindowWidget() = default;
+
+void WindowWidget::ApplyGeometry(const QRect& contentArea, uint64_t serial)
+{
+	fState->requestedGeometry = contentArea;
+	fState->geometrySerial = serial;
+	if (!fState->spec.resizable)
+		setFixedSize(contentArea.size());
+	// setGeometry places the content area; move() would place the frame.
+	setGeometry(contentArea);
+}
+
+void WindowWidget::SetMenuBar(const MenuBarSpec& spec)
+{
+	RemoveMenuBar();
+	fMenuBar = new QMenuBar(this);
+	fMenuBar->setNativeMenuBar(false);
+	std::function<void(QMenu*, const std::vector<MenuItemSpec>&)> fill;
+	fill = [this, &fill](QMenu* menu, const std::vector<MenuItemSpec>& items) {
+		for (const MenuItemSpec& item : items) {
+			if (item.separator) {
+				menu->addSeparator();
+				continue;
+			}
+			if (item.isSubmenu) {
+				QMenu* submenu = menu->addMenu(ToQString(item.label));
+				submenu->setEnabled(item.enabled);
+				fill(submenu, item.submenu);
+				continue;
+			}
+			QAction* action = menu->addAction(ToQString(item.label));
+			action->setEnabled(item.enabled);
+			action->setCheckable(item.marked);
+			action->setChecked(item.marked);
+			action->setShortcut(ShortcutFor(item));
+			const int32_t id = item.id;
+			connect(action, &QAction::triggered, this, [this, id] {
+				if (fState->events)
+					fState->events->MenuItemChosen(id);
+			});
+		}
+	};
+	for (const MenuItemSpec& top : spec.menus) {
+		QMenu* menu = fMenuBar->addMenu(ToQString(top.label));
+		menu->setEnabled(top.enabled);
+		fill(menu, top.submenu);
+	}
+	fMenuBarHeight = spec.height;
+	fMenuBar->setGeometry(0, 0, width(), fMenuBarHeight);
+	fMenuBar->show();
+}
+
+void WindowWidget::RemoveMenuBar()
+{
+	delete fMenuBar;
+	fMenuBar = nullptr;
+	fMenuBarHeight = 0;
+}
+
+void WindowWidget::paintEvent(QPaintEvent* event)
+{
+	QPainter painter(this);
+	const QRect area = event->rect();
+	std::lock_guard lock(fState->frontMutex);
+	const QImage& front = fState->front;
+	painter.setCompositionMode(QPainter::CompositionMode_Source);
+	painter.drawImage(area.topLeft(), front, area);
+	// Parts of the window the picture does not reach yet (a resize not drawn) show white.
+	const QRegion uncovered = QRegion(area).subtracted(QRegion(front.rect()));
+	for (const QRect& rect : uncovered)
+		painter.fillRect(rect, Qt::white);
+}
+
+void WindowWidget::ReportMouseDown(QMouseEvent* event, int32_t clicks)
+{
+	const bool wasActive = isActiveWindow();
+	if (!wasActive && !fState->spec.avoidsFocus) {
+		activateWindow();
+		raise();
+	}
+	// A click that only brings the window forward reaches the views only when the
+	// window asked for first clicks.
+	if (!wasActive && !fState->spec.acceptsFirstClick)
+		return;
+	if (!fState->events)
+		return;
+	MouseEvent mouse;
+	mouse.x = float(event->position().x());
+	mouse.y = float(event->position().y());
+	mouse.buttons = ToButtons(event->buttons() | event->button());
+	mouse.modifiers = ToModifiers(event->modifiers());
+	mouse.clicks = clicks;
+	fState->events->MouseDown(mouse);
+}
+
+void WindowWidget::mousePressEvent(QMouseEvent* event)
+{
+	ReportMouseDown(event, 1);
+}
+
+void WindowWidget::mouseDoubleClickEvent(QMouseEvent* event)
+{
+	ReportMouseDown(event, 2);
+}
+
+void WindowWidget::mouseReleaseEvent(QMouseEvent* event)
+{
+	if (!fState->events)
+		return;
+	MouseEvent mouse;
+	mouse.x = float(event->position().x());
+	mouse.y = float(event->position().y());
+	mouse.buttons = ToButtons(event->buttons());
+	mouse.modifiers = ToModifiers(event->modifiers());
+	fState->events->MouseUp(mouse);
+}
+
+void WindowWidget::keyPressEvent(QKeyEvent* event)
+{
+	if (!fState->events)
+		return;
+	KeyEvent key;
+	key.key = int32_t(event->nativeScanCode());
+	key.modifiers = ToModifiers(event->modifiers());
+	key.repeat = event->isAutoRepeat();
+	key.bytes = SpecialKeyBytes(event->key());
+	if (key.bytes.empty()) {
+		// With Ctrl held Qt gives a control character; commands want the letter itself.
+		if ((event->modifiers() & Qt::ControlModifier) && event->key() >= Qt::Key_A && event->key() <= Qt::Key_Z)
+			key.bytes = std::string(1, char('a' + (event->key() - Qt::Key_A)));
+		else
+			key.bytes = event->text().toStdString();
+	}
+	if (!key.bytes.empty())
+		fState->events->KeyDown(key);
+}
+
+void WindowWidget::closeEvent(QCloseEvent* event)
+{
+	// The owner decides whether the window closes; the native window never closes itself.
+	event->ignore();
+	if (fState->events)
+		fState->events->CloseRequested();
+}
+
+void WindowWidget::resizeEvent(QResizeEvent* event)
+{
+	if (fMenuBar)
+		fMenuBar->setGeometry(0, 0, event->size().width(), fMenuBarHeight);
+	if (event->size() != fState->requestedGeometry.size() && fState->events) {
+		fState->requestedGeometry.setSize(event->size());
+		fState->events->Resized(event->size().width(), event->size().height(), fState->geometrySerial);
+	}
+}
+
+void WindowWidget::moveEvent(QMoveEvent*)
+{
+	const QPoint where = geometry().topLeft();
+	if (where != fState->requestedGeometry.topLeft() && fState->events) {
+		fState->requestedGeometry.moveTopLeft(where);
+		fState->events->Moved(where.x(), where.y(), fState->geometrySerial);
+	}
+}
+
+void WindowWidget::changeEvent(QEvent* event)
+{
+	if (event->type() == QEvent::ActivationChange && fState->events)
+		fState->events->Activated(isActiveWindow());
+	if (event->type() == QEvent::WindowStateChange) {
+		UpdateExposed();
+		if (fState->events)
+			fState->events->Minimized(isMinimized());
+	}
+	QWidget::changeEvent(event);
+}
+
+void WindowWidget::showEvent(QShowEvent*)
+{
+	UpdateExposed();
+}
+
+void WindowWidget::hideEvent(QHideEvent*)
+{
+	UpdateExposed();
+}
+
+void WindowWidget::UpdateExposed()
+{
+	fState->SetExposed(isVisible() && !isMinimized());
+}
+
+bool WindowWidget::AcceptsDrop(const QMimeData* mime) const
+{
+	if (mime->hasFormat(kMessageMimeType)) {
+		const QByteArray data = mime->data(kMessageMimeType);
+		std::vector<uint8_t> message;
+		return UnwrapDragPayload(reinterpret_cast<const uint8_t*>(data.constData()), size_t(data.size()),
+				   getpid(), message)
+			== DragVerdict::Accepted;
+	}
+	if (mime->hasUrls())
+		for (const QUrl& url : mime->urls())
+			if (url.isLocalFile())
+				return true;
+	return false;
+}
+
+void WindowWidget::dragEnterEvent(QDragEnterEvent* event)
+{
+	if (AcceptsDrop(event->mimeData()))
+		event->acceptProposedAction();
+	else
+		event->ignore();
+}
+
+void WindowWidget::dragMoveEvent(QDragMoveEvent* event)
+{
+	if (AcceptsDrop(event->mimeData()))
+		event->acceptProposedAction();
+	else
+		event->ignore();
+}
+
+void WindowWidget::dropEvent(QDropEvent* event)
+{
+	const QMimeData* mime = event->mimeData();
+	const float x = float(event->position().x()), y = float(event->position().y());
+	if (!fState->events || !AcceptsDrop(mime)) {
+		event->ignore();
+		return;
+	}
+	if (mime->hasFormat(kMessageMimeType)) {
+		const QByteArray data = mime->data(kMessageMimeType);
+		std::vector<uint8_t> message;
+		UnwrapDragPayload(reinterpret_cast<const uint8_t*>(data.constData()), size_t(data.size()), getpid(),
+			message);
+		fState->events->MessageDropped(x, y, message);
+	} else {
+		std::vector<std::string> paths;
+		for (const QUrl& url : mime->urls())
+			if (url.isLocalFile())
+				paths.push_back(url.toLocalFile().toStdString());
+		fState->events->FilesDropped(x, y, paths);
+	}
+	event->acceptProposedAction();
+}
+
+} // namespace zoetra::display

@@ -1,0 +1,82 @@
+// BAlert: describes a message box and runs it on the display, synchronously or not.
+#include <Alert.h>
+
+#include <Errors.h>
+#include <Invoker.h>
+#include <Message.h>
+
+#include <thread>
+
+#include "Dialogs.h"
+
+namespace {
+
+zoetra::display::AlertIcon IconFor(alert_type type)
+{
+	switch (type) {
+		case B_INFO_ALERT: return zoetra::display::AlertIcon::Info;
+		case B_IDEA_ALERT: return zoetra::display::AlertIcon::Idea;
+		case B_WARNING_ALERT: return zoetra::display::AlertIcon::Warning;
+		case B_STOP_ALERT: return zoetra::display::AlertIcon::Stop;
+		case B_EMPTY_ALERT: break;
+	}
+	return zoetra::display::AlertIcon::None;
+}
+
+zoetra::display::ButtonWidth WidthFor(button_width width)
+{
+	switch (width) {
+		case B_WIDTH_FROM_WIDEST: return zoetra::display::ButtonWidth::FromWidest;
+		case B_WIDTH_FROM_LABEL: return zoetra::display::ButtonWidth::FromLabel;
+		case B_WIDTH_AS_USUAL: break;
+	}
+	return zoetra::display::ButtonWidth::AsUsual;
+}
+
+} // namespace
+
+BAlert::BAlert(const char* title, const char* text, const char* button0, const char* button1, const char* button2,
+	button_width width, alert_type type)
+	: fTitle(title ? title : "")
+	, fText(text ? text : "")
+	, fWidth(width)
+	, fType(type)
+{
+	for (const char* label : {button0, button1, button2})
+		if (label)
+			fButtons.emplace_back(label);
+}
+
+BAlert::~BAlert() = default;
+
+void BAlert::SetShortcut(int32, char)
+{
+	// The desktop's message box has its own keyboard handling: Return presses the last
+	// button, Escape closes the box (which also counts as the last button).
+}
+
+int32 BAlert::Go()
+{
+	zoetra::display::AlertSpec spec;
+	spec.title = fTitle;
+	spec.text = fText;
+	spec.buttons = fButtons;
+	spec.width = WidthFor(fWidth);
+	spec.icon = IconFor(fType);
+	delete this;
+	return zoetra::display::RunAlert(spec);
+}
+
+status_t BAlert::Go(BInvoker* invoker)
+{
+	if (!invoker)
+		return Go() >= 0 ? B_OK : B_ERROR;
+	// A thread of its own waits for the box, so the caller goes on at once.
+	std::thread([this, invoker] {
+		const int32 which = Go();
+		BMessage message(invoker->Message() ? *invoker->Message() : BMessage(uint32(0)));
+		message.AddInt32("which", which);
+		invoker->Invoke(&message);
+	}).detach();
+	return B_OK;
+}

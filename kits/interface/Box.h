@@ -1,0 +1,28 @@
+// BBox: a view that draws a border around its rectangle: plain, fancy (etched) or none.
+#ifndef ZOETRA_BOX_H
+#define ZOETRA_BOX_H
+
+#include <View.h>
+
+#include <string>
+
+class BBox : public BView {
+public:
+	BBox(BRect frame, const char* name = NULL, uint32 resizingMode = B_FOLLOW_LEFT | B_FOLLOW_TOP,
+		uint32 flags = B_WILL_DRAW | B_FRAME_EVENTS | B_NAVIGABLE_JUMP, border_style border = B_FANCY_BORDER);
+	virtual ~BBox();
+
+	virtual void Draw(BRect updateRect);
+	virtual void FrameResized(float newWidth, float newHeight);
+
+	void SetBorder(border_style border);
+	border_style Border() const;
+	void SetLabel(const char* label);
+	const char* Label() const;
+
+private:
+	border_style fBorder;
+	std::string fLabel;
+};
+
+#endif

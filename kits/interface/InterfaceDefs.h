@@ -1,0 +1,195 @@
+// Constants of the interface kit: window looks, feels and flags, view modes, keys, borders.
+#ifndef ZOETRA_INTERFACE_DEFS_H
+#define ZOETRA_INTERFACE_DEFS_H
+
+#include <GraphicsDefs.h>
+#include <SupportDefs.h>
+
+enum window_look {
+	B_BORDERED_WINDOW_LOOK = 20,
+	B_NO_BORDER_WINDOW_LOOK = 19,
+	B_TITLED_WINDOW_LOOK = 1,
+	B_DOCUMENT_WINDOW_LOOK = 11,
+	B_MODAL_WINDOW_LOOK = 3,
+	B_FLOATING_WINDOW_LOOK = 7,
+};
+
+enum window_feel {
+	B_NORMAL_WINDOW_FEEL = 0,
+	B_MODAL_SUBSET_WINDOW_FEEL = 2,
+	B_MODAL_APP_WINDOW_FEEL = 1,
+	B_MODAL_ALL_WINDOW_FEEL = 3,
+	B_FLOATING_SUBSET_WINDOW_FEEL = 4,
+	B_FLOATING_APP_WINDOW_FEEL = 5,
+	B_FLOATING_ALL_WINDOW_FEEL = 6,
+};
+
+enum window_type {
+	B_UNTYPED_WINDOW = 0,
+	B_TITLED_WINDOW = 1,
+	B_MODAL_WINDOW = 3,
+	B_DOCUMENT_WINDOW = 11,
+	B_BORDERED_WINDOW = 20,
+	B_FLOATING_WINDOW = 21,
+};
+
+// Window flags.
+enum {
+	B_NOT_MOVABLE = 0x00000001,
+	B_NOT_CLOSABLE = 0x00000020,
+	B_NOT_ZOOMABLE = 0x00000040,
+	B_NOT_MINIMIZABLE = 0x00004000,
+	B_NOT_RESIZABLE = 0x00000002,
+	B_NOT_H_RESIZABLE = 0x00000004,
+	B_NOT_V_RESIZABLE = 0x00000008,
+	B_AVOID_FRONT = 0x00000080,
+	B_AVOID_FOCUS = 0x00002000,
+	B_WILL_ACCEPT_FIRST_CLICK = 0x00000010,
+	B_OUTLINE_RESIZE = 0x00001000,
+	B_NO_WORKSPACE_ACTIVATION = 0x00000100,
+	B_NOT_ANCHORED_ON_ACTIVATE = 0x00020000,
+	B_ASYNCHRONOUS_CONTROLS = 0x00080000,
+	B_QUIT_ON_WINDOW_CLOSE = 0x00100000,
+};
+
+#define B_CURRENT_WORKSPACE 0
+#define B_ALL_WORKSPACES 0xffffffff
+
+// View flags.
+enum {
+	B_FULL_UPDATE_ON_RESIZE = 0x80000000UL,
+	B_WILL_DRAW = 0x20000000UL,
+	B_PULSE_NEEDED = 0x10000000UL,
+	B_NAVIGABLE_JUMP = 0x08000000UL,
+	B_FRAME_EVENTS = 0x04000000UL,
+	B_NAVIGABLE = 0x02000000UL,
+	B_SUBPIXEL_PRECISE = 0x01000000UL,
+	B_DRAW_ON_CHILDREN = 0x00800000UL,
+	B_INPUT_METHOD_AWARE = 0x00400000UL,
+};
+
+// Resizing modes: four nibbles say which edge of the parent the view's top, left, bottom
+// and right edges keep their distance to (1 top, 2 left, 3 bottom, 4 right, 5 centre).
+#define _rule_(top, left, bottom, right) (((top) << 12) | ((left) << 8) | ((bottom) << 4) | (right))
+enum {
+	_VIEW_TOP_ = 1,
+	_VIEW_LEFT_ = 2,
+	_VIEW_BOTTOM_ = 3,
+	_VIEW_RIGHT_ = 4,
+	_VIEW_CENTER_ = 5,
+};
+enum {
+	B_FOLLOW_NONE = 0,
+	B_FOLLOW_ALL_SIDES = _rule_(_VIEW_TOP_, _VIEW_LEFT_, _VIEW_BOTTOM_, _VIEW_RIGHT_),
+	B_FOLLOW_ALL = B_FOLLOW_ALL_SIDES,
+	B_FOLLOW_LEFT = _rule_(0, _VIEW_LEFT_, 0, _VIEW_LEFT_),
+	B_FOLLOW_RIGHT = _rule_(0, _VIEW_RIGHT_, 0, _VIEW_RIGHT_),
+	B_FOLLOW_LEFT_RIGHT = _rule_(0, _VIEW_LEFT_, 0, _VIEW_RIGHT_),
+	B_FOLLOW_H_CENTER = _rule_(0, _VIEW_CENTER_, 0, _VIEW_CENTER_),
+	B_FOLLOW_TOP = _rule_(_VIEW_TOP_, 0, _VIEW_TOP_, 0),
+	B_FOLLOW_BOTTOM = _rule_(_VIEW_BOTTOM_, 0, _VIEW_BOTTOM_, 0),
+	B_FOLLOW_TOP_BOTTOM = _rule_(_VIEW_TOP_, 0, _VIEW_BOTTOM_, 0),
+	B_FOLLOW_V_CENTER = _rule_(_VIEW_CENTER_, 0, _VIEW_CENTER_, 0),
+};
+
+enum border_style {
+	B_PLAIN_BORDER = 0,
+	B_FANCY_BORDER = 1,
+	B_NO_BORDER = 2,
+};
+
+enum orientation {
+	B_HORIZONTAL = 0,
+	B_VERTICAL = 1,
+};
+
+enum alert_type {
+	B_EMPTY_ALERT = 0,
+	B_INFO_ALERT = 1,
+	B_IDEA_ALERT = 2,
+	B_WARNING_ALERT = 3,
+	B_STOP_ALERT = 4,
+};
+
+enum button_width {
+	B_WIDTH_AS_USUAL = 0,
+	B_WIDTH_FROM_WIDEST = 1,
+	B_WIDTH_FROM_LABEL = 2,
+};
+
+enum menu_layout {
+	B_ITEMS_IN_ROW = 0,
+	B_ITEMS_IN_COLUMN = 1,
+	B_ITEMS_IN_MATRIX = 2,
+};
+
+// Modifier keys. On this platform Ctrl is the command key.
+enum {
+	B_SHIFT_KEY = 0x00000001,
+	B_COMMAND_KEY = 0x00000002,
+	B_CONTROL_KEY = 0x00000004,
+	B_CAPS_LOCK = 0x00000008,
+	B_SCROLL_LOCK = 0x00000010,
+	B_NUM_LOCK = 0x00000020,
+	B_OPTION_KEY = 0x00000040,
+	B_MENU_KEY = 0x00000080,
+};
+
+// Mouse buttons.
+enum {
+	B_PRIMARY_MOUSE_BUTTON = 0x01,
+	B_SECONDARY_MOUSE_BUTTON = 0x02,
+	B_TERTIARY_MOUSE_BUTTON = 0x04,
+};
+
+// Character codes of keys without a character of their own.
+enum {
+	B_BACKSPACE = 0x08,
+	B_RETURN = 0x0a,
+	B_ENTER = 0x0a,
+	B_SPACE = 0x20,
+	B_TAB = 0x09,
+	B_ESCAPE = 0x1b,
+	B_LEFT_ARROW = 0x1c,
+	B_RIGHT_ARROW = 0x1d,
+	B_UP_ARROW = 0x1e,
+	B_DOWN_ARROW = 0x1f,
+	B_INSERT = 0x05,
+	B_DELETE = 0x7f,
+	B_HOME = 0x01,
+	B_END = 0x04,
+	B_PAGE_UP = 0x0b,
+	B_PAGE_DOWN = 0x0c,
+	B_FUNCTION_KEY = 0x10,
+};
+
+struct screen_id {
+	int32 id;
+};
+
+inline constexpr screen_id B_MAIN_SCREEN_ID = {0};
+
+enum color_which {
+	B_PANEL_BACKGROUND_COLOR = 1,
+	B_PANEL_TEXT_COLOR = 10,
+	B_MENU_BACKGROUND_COLOR = 2,
+	B_MENU_ITEM_TEXT_COLOR = 7,
+	B_DOCUMENT_BACKGROUND_COLOR = 11,
+	B_DOCUMENT_TEXT_COLOR = 12,
+};
+
+rgb_color ui_color(color_which which);
+// A colour lighter (tint below 1) or darker (above 1) than `color`.
+rgb_color tint_color(rgb_color color, float tint);
+
+#define B_LIGHTEN_MAX_TINT 0.0f
+#define B_LIGHTEN_2_TINT 0.385f
+#define B_LIGHTEN_1_TINT 0.590f
+#define B_NO_TINT 1.0f
+#define B_DARKEN_1_TINT 1.147f
+#define B_DARKEN_2_TINT 1.295f
+#define B_DARKEN_3_TINT 1.407f
+#define B_DARKEN_4_TINT 1.555f
+#define B_DARKEN_MAX_TINT 2.0f
+
+#endif

@@ -1,0 +1,196 @@
+// Kernel-kit threads on POSIX threads: made suspended, resumed once, joined by id.
+#include <OS.h>
+
+#include "private/ThreadPriority.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <pthread.h>
+#include <string>
+
+namespace {
+
+enum class ThreadState { Suspended, Running, Finished };
+
+struct ThreadRecord {
+	thread_id id = 0;
+	std::string name;
+	thread_func function = nullptr;
+	void* data = nullptr;
+	int32 priority = B_NORMAL_PRIORITY;
+
+	std::mutex mutex;
+	std::condition_variable stateChanged;
+	ThreadState state = ThreadState::Suspended;
+	status_t exitValue = B_OK;
+};
+
+// Threads that ended without anyone waiting for them keep their exit value for a later
+// wait_for_thread, but only the most recent ones: a process that spawns threads without
+// ever waiting (loopers) must not grow without bound.
+constexpr size_t kMaxUnwaitedFinished = 1024;
+
+struct ThreadTable {
+	std::mutex mutex;
+	std::map<thread_id, std::shared_ptr<ThreadRecord>> threads;
+	std::deque<thread_id> finishedUnwaited;
+};
+
+// Never destroyed: detached threads may still finish while the process exits.
+ThreadTable& Table()
+{
+	static ThreadTable* table = new ThreadTable;
+	return *table;
+}
+
+std::atomic<thread_id> sNextThreadId{1};
+thread_local thread_id tCurrentThreadId = 0;
+
+std::shared_ptr<ThreadRecord> LookUp(thread_id id)
+{
+	ThreadTable& table = Table();
+	std::lock_guard<std::mutex> lock(table.mutex);
+	auto found = table.threads.find(id);
+	return found == table.threads.end() ? nullptr : found->second;
+}
+
+void Forget(thread_id id)
+{
+	ThreadTable& table = Table();
+	std::lock_guard<std::mutex> lock(table.mutex);
+	table.threads.erase(id);
+}
+
+void RememberFinished(thread_id id)
+{
+	ThreadTable& table = Table();
+	std::lock_guard<std::mutex> lock(table.mutex);
+	if (table.threads.count(id) == 0)
+		return;
+	table.finishedUnwaited.push_back(id);
+	while (table.finishedUnwaited.size() > kMaxUnwaitedFinished) {
+		table.threads.erase(table.finishedUnwaited.front());
+		table.finishedUnwaited.pop_front();
+	}
+}
+
+void* ThreadEntry(void* argument)
+{
+	std::shared_ptr<ThreadRecord> record(
+		std::move(*static_cast<std::shared_ptr<ThreadRecord>*>(argument)));
+	delete static_cast<std::shared_ptr<ThreadRecord>*>(argument);
+
+	tCurrentThreadId = record->id;
+	// Linux limits thread names to 15 characters.
+	pthread_setname_np(pthread_self(), record->name.substr(0, 15).c_str());
+	BPrivate::ApplyThreadPriority(record->priority);
+	{
+		std::unique_lock<std::mutex> lock(record->mutex);
+		record->stateChanged.wait(lock,
+			[&] { return record->state != ThreadState::Suspended; });
+	}
+
+	status_t exitValue = record->function(record->data);
+
+	{
+		std::lock_guard<std::mutex> lock(record->mutex);
+		record->exitValue = exitValue;
+		record->state = ThreadState::Finished;
+	}
+	record->stateChanged.notify_all();
+	RememberFinished(record->id);
+	return nullptr;
+}
+
+}
+
+thread_id spawn_thread(thread_func function, const char* name, int32 priority, void* data)
+{
+	if (function == nullptr)
+		return B_BAD_VALUE;
+
+	auto record = std::make_shared<ThreadRecord>();
+	record->id = sNextThreadId.fetch_add(1);
+	record->name = name != nullptr ? std::string(name).substr(0, B_OS_NAME_LENGTH - 1)
+		: "unnamed thread";
+	record->function = function;
+	record->data = data;
+	record->priority = priority;
+	{
+		ThreadTable& table = Table();
+		std::lock_guard<std::mutex> lock(table.mutex);
+		table.threads[record->id] = record;
+	}
+
+	pthread_attr_t attributes;
+	pthread_attr_init(&attributes);
+	pthread_attr_setdetachstate(&attributes, PTHREAD_CREATE_DETACHED);
+	pthread_t thread;
+	auto* argument = new std::shared_ptr<ThreadRecord>(record);
+	int error = pthread_create(&thread, &attributes, ThreadEntry, argument);
+	pthread_attr_destroy(&attributes);
+	if (error != 0) {
+		delete argument;
+		Forget(record->id);
+		return B_NO_MORE_THREADS;
+	}
+	return record->id;
+}
+
+status_t resume_thread(thread_id id)
+{
+	std::shared_ptr<ThreadRecord> record = LookUp(id);
+	if (record == nullptr)
+		return B_BAD_THREAD_ID;
+	{
+		std::lock_guard<std::mutex> lock(record->mutex);
+		if (record->state == ThreadState::Finished)
+			return B_BAD_THREAD_ID;
+		if (record->state == ThreadState::Running)
+			return B_BAD_THREAD_STATE;
+		record->state = ThreadState::Running;
+	}
+	record->stateChanged.notify_all();
+	return B_OK;
+}
+
+status_t wait_for_thread(thread_id id, status_t* exitValue)
+{
+	std::shared_ptr<ThreadRecord> record = LookUp(id);
+	// Waiting for oneself would never end.
+	if (record == nullptr || id == tCurrentThreadId)
+		return B_BAD_THREAD_ID;
+
+	std::unique_lock<std::mutex> lock(record->mutex);
+	if (record->state == ThreadState::Suspended) {
+		record->state = ThreadState::Running;
+		record->stateChanged.notify_all();
+	}
+	record->stateChanged.wait(lock, [&] { return record->state == ThreadState::Finished; });
+	if (exitValue != nullptr)
+		*exitValue = record->exitValue;
+	lock.unlock();
+	Forget(id);
+	return B_OK;
+}
+
+thread_id find_thread(const char* name)
+{
+	if (name == nullptr) {
+		if (tCurrentThreadId == 0)
+			tCurrentThreadId = sNextThreadId.fetch_add(1);
+		return tCurrentThreadId;
+	}
+	ThreadTable& table = Table();
+	std::lock_guard<std::mutex> lock(table.mutex);
+	for (const auto& [id, record] : table.threads) {
+		std::lock_guard<std::mutex> recordLock(record->mutex);
+		if (record->state != ThreadState::Finished && record->name == name)
+			return id;
+	}
+	return B_NAME_NOT_FOUND;
+}

@@ -1,0 +1,19 @@
+// The path inside an entry_ref, for the kits that make and read refs.
+#ifndef ZOETRA_PRIVATE_ENTRY_REF_PRIVATE_H
+#define ZOETRA_PRIVATE_ENTRY_REF_PRIVATE_H
+
+#include <Entry.h>
+
+namespace BPrivate {
+
+class EntryRefPrivate {
+public:
+	// NULL for an unset ref.
+	static const char* Path(const entry_ref& ref);
+	// `absolutePath` must start with '/'; B_BAD_VALUE otherwise.
+	static status_t SetPath(entry_ref& ref, const char* absolutePath);
+};
+
+}
+
+#endif

@@ -1,0 +1,18 @@
+// The tokens inside a BMessenger.
+#ifndef ZOETRA_PRIVATE_MESSENGER_PRIVATE_H
+#define ZOETRA_PRIVATE_MESSENGER_PRIVATE_H
+
+#include <Messenger.h>
+
+namespace BPrivate {
+
+class MessengerPrivate {
+public:
+	static int32 LooperToken(const BMessenger& messenger);
+	static int32 HandlerToken(const BMessenger& messenger);
+	static void SetTo(BMessenger& messenger, int32 looperToken, int32 handlerToken);
+};
+
+}
+
+#endif

@@ -1,0 +1,36 @@
+// The list of live windows behind BApplication::CountWindows() and WindowAt().
+#ifndef ZOETRA_PRIVATE_WINDOW_REGISTRY_H
+#define ZOETRA_PRIVATE_WINDOW_REGISTRY_H
+
+#include <OS.h>
+
+#include <vector>
+
+class BLooper;
+class BWindow;
+
+namespace BPrivate {
+
+struct WindowEntry {
+	BWindow* window;
+	BLooper* looper;
+	// Finds the looper safely after the window may have gone (LooperPrivate::LockByToken).
+	int32 looperToken;
+};
+
+// A window registers in its constructor and unregisters at the start of its destructor,
+// so a window that is being destroyed is already gone from the list.
+void RegisterWindow(BWindow* window, BLooper* looper);
+void UnregisterWindow(BWindow* window);
+
+int32 CountRegisteredWindows();
+// NULL past the end.
+BWindow* RegisteredWindowAt(int32 index);
+std::vector<WindowEntry> RegisteredWindows();
+
+// Waits until no window is registered; false if `timeout` microseconds pass first.
+bool WaitUntilNoWindows(bigtime_t timeout);
+
+}
+
+#endif

@@ -1,0 +1,154 @@
+// The display-free parts: exact nearest-neighbour scaling, drag payload checks, resizing modes.
+#include <gtest/gtest.h>
+
+#include <InterfaceDefs.h>
+
+#include <cstring>
+
+#include "DragPayload.h"
+#include "PixelScaler.h"
+#include "ViewGeometry.h"
+
+using namespace zoetra::display;
+
+namespace {
+
+struct Plane {
+	std::vector<uint32_t> pixels;
+	PixelPlane plane;
+	Plane(int32_t width, int32_t height, uint32_t fill = 0)
+		: pixels(size_t(width * height), fill)
+		, plane{pixels.data(), width, height, width * 4}
+	{
+	}
+	uint32_t At(int32_t x, int32_t y) const { return pixels[size_t(y * plane.width + x)]; }
+};
+
+Plane Numbered(int32_t width, int32_t height)
+{
+	Plane source(width, height);
+	for (int32_t i = 0; i < width * height; i++)
+		source.pixels[size_t(i)] = uint32_t(i) | (uint32_t(i % 7) << 24);
+	return source;
+}
+
+TEST(PixelScaler, EveryDestinationPixelTakesTheSourcePixelOfTheFormula)
+{
+	const Plane source = Numbered(32, 20);
+	std::vector<int32_t> table;
+	for (const auto& [width, height] : {std::pair{32, 20}, {64, 40}, {112, 70}, {13, 9}, {45, 31}}) {
+		Plane dest(width + 10, height + 10, 0xdeadbeef);
+		const PixelRect target{5, 5, 5 + width - 1, 5 + height - 1};
+		ScaleNearest(source.plane, {0, 0, 31, 19}, dest.plane, target, {0, 0, 1000, 1000}, table);
+		for (int32_t y = 0; y < dest.plane.height; y++)
+			for (int32_t x = 0; x < dest.plane.width; x++) {
+				const bool inside = x >= 5 && y >= 5 && x < 5 + width && y < 5 + height;
+				const uint32_t expected = inside
+					? source.At(int32_t(int64_t(x - 5) * 32 / width), int32_t(int64_t(y - 5) * 20 / height)) | 0xff000000u
+					: 0xdeadbeefu;
+				ASSERT_EQ(dest.At(x, y), expected) << width << "x" << height << " at " << x << "," << y;
+			}
+	}
+}
+
+TEST(PixelScaler, DoublingGivesExactTwoByTwoBlocks)
+{
+	const Plane source = Numbered(8, 5);
+	Plane dest(16, 10);
+	std::vector<int32_t> table;
+	ScaleNearest(source.plane, {0, 0, 7, 4}, dest.plane, {0, 0, 15, 9}, {0, 0, 15, 9}, table);
+	for (int32_t y = 0; y < 10; y++)
+		for (int32_t x = 0; x < 16; x++)
+			ASSERT_EQ(dest.At(x, y), source.At(x / 2, y / 2) | 0xff000000u);
+}
+
+TEST(PixelScaler, ClipAndBoundsLimitWhatIsWritten)
+{
+	const Plane source = Numbered(4, 4);
+	Plane dest(10, 10, 1);
+	std::vector<int32_t> table;
+	// Clipped to a 2x2 window inside a destination that also runs off the plane.
+	ScaleNearest(source.plane, {0, 0, 3, 3}, dest.plane, {-4, -4, 11, 11}, {3, 3, 4, 4}, table);
+	int written = 0;
+	for (uint32_t pixel : dest.pixels)
+		written += pixel != 1;
+	EXPECT_EQ(written, 4);
+	EXPECT_EQ(dest.At(3, 3), source.At(7 * 4 / 16, 7 * 4 / 16) | 0xff000000u);
+}
+
+TEST(PixelScaler, SourceRectanglesOutsideThePlaneAreRefused)
+{
+	const Plane source = Numbered(4, 4);
+	Plane dest(8, 8, 1);
+	std::vector<int32_t> table;
+	ScaleNearest(source.plane, {0, 0, 4, 3}, dest.plane, {0, 0, 7, 7}, {0, 0, 7, 7}, table);
+	ScaleNearest(source.plane, {-1, 0, 3, 3}, dest.plane, {0, 0, 7, 7}, {0, 0, 7, 7}, table);
+	ScaleNearest(source.plane, {2, 2, 1, 1}, dest.plane, {0, 0, 7, 7}, {0, 0, 7, 7}, table);
+	for (uint32_t pixel : dest.pixels)
+		ASSERT_EQ(pixel, 1u);
+	// A sub-rectangle inside the plane is fine.
+	ScaleNearest(source.plane, {2, 2, 3, 3}, dest.plane, {0, 0, 1, 1}, {0, 0, 7, 7}, table);
+	EXPECT_EQ(dest.At(0, 0), source.At(2, 2) | 0xff000000u);
+	EXPECT_EQ(dest.At(1, 1), source.At(3, 3) | 0xff000000u);
+}
+
+TEST(DragPayload, PointerMessagesStayInTheirProcess)
+{
+	const std::vector<uint8_t> message{1, 2, 3, 4, 5};
+	std::vector<uint8_t> out;
+	const auto mine = WrapDragPayload(message, 4242, true);
+	EXPECT_EQ(UnwrapDragPayload(mine.data(), mine.size(), 4242, out), DragVerdict::Accepted);
+	EXPECT_EQ(out, message);
+	EXPECT_EQ(UnwrapDragPayload(mine.data(), mine.size(), 4243, out), DragVerdict::Foreign);
+	EXPECT_TRUE(out.empty());
+	const auto harmless = WrapDragPayload(message, 4242, false);
+	EXPECT_EQ(UnwrapDragPayload(harmless.data(), harmless.size(), 7, out), DragVerdict::Accepted);
+	EXPECT_EQ(out, message);
+}
+
+TEST(DragPayload, DamagedPayloadsAreMalformed)
+{
+	std::vector<uint8_t> out;
+	auto payload = WrapDragPayload({9, 9}, 1, false);
+	EXPECT_EQ(UnwrapDragPayload(payload.data(), 12, 1, out), DragVerdict::Malformed) << "cut inside the header";
+	EXPECT_EQ(UnwrapDragPayload(nullptr, 0, 1, out), DragVerdict::Malformed);
+	auto badFlag = payload;
+	badFlag[12] = 7;
+	EXPECT_EQ(UnwrapDragPayload(badFlag.data(), badFlag.size(), 1, out), DragVerdict::Malformed);
+	auto badMagic = payload;
+	badMagic[0] = 'X';
+	EXPECT_EQ(UnwrapDragPayload(badMagic.data(), badMagic.size(), 1, out), DragVerdict::Malformed);
+}
+
+TEST(ResizingModes, EachEdgeFollowsTheParentEdgeItNames)
+{
+	const BRect frame(10, 20, 49, 39);
+	using BPrivate::FollowParent;
+	EXPECT_EQ(FollowParent(frame, B_FOLLOW_ALL_SIDES, 100, 50), BRect(10, 20, 149, 89));
+	EXPECT_EQ(FollowParent(frame, B_FOLLOW_LEFT | B_FOLLOW_TOP, 100, 50), frame);
+	EXPECT_EQ(FollowParent(frame, B_FOLLOW_NONE, 100, 50), frame);
+	EXPECT_EQ(FollowParent(frame, B_FOLLOW_RIGHT | B_FOLLOW_BOTTOM, 100, 50), BRect(110, 70, 149, 89));
+	EXPECT_EQ(FollowParent(frame, B_FOLLOW_LEFT_RIGHT | B_FOLLOW_TOP, 100, 50), BRect(10, 20, 149, 39));
+	EXPECT_EQ(FollowParent(frame, B_FOLLOW_TOP_BOTTOM | B_FOLLOW_LEFT, 100, 50), BRect(10, 20, 49, 89));
+	EXPECT_EQ(FollowParent(frame, B_FOLLOW_H_CENTER | B_FOLLOW_V_CENTER, 100, 50), BRect(60, 45, 99, 64));
+	EXPECT_EQ(FollowParent(frame, B_FOLLOW_ALL_SIDES, -30, -10), BRect(10, 20, 19, 29));
+}
+
+TEST(ResizingModes, RectanglesRoundToTheNearestPixelAndInvalidOnesAreEmpty)
+{
+	using BPrivate::ToPixels;
+	const PixelRect exact = ToPixels(BRect(0, 0, 319, 199));
+	EXPECT_EQ(exact.Width(), 320);
+	EXPECT_EQ(exact.Height(), 200);
+	const PixelRect rounded = ToPixels(BRect(0.4f, 0.6f, 9.5f, 9.49f));
+	EXPECT_EQ(rounded.left, 0);
+	EXPECT_EQ(rounded.top, 1);
+	EXPECT_EQ(rounded.right, 10);
+	EXPECT_EQ(rounded.bottom, 9);
+	EXPECT_TRUE(ToPixels(BRect()).IsEmpty());
+	const PixelRect far = ToPixels(BRect(-1e30f, 0, 1e30f, 1));
+	EXPECT_LT(far.left, 0);
+	EXPECT_GT(far.right, 0);
+}
+
+} // namespace
