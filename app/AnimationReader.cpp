@@ -1,0 +1,65 @@
+// The one road from a file on disk to an accepted animation buffer.
+#include "AnimationReader.h"
+
+#include "FormatException.h"
+#include "fli/Acceptance.h"
+
+#include <File.h>
+
+#include <cstdlib>
+#include <memory>
+
+const char* const kUnsupportedFormatText = "Unsupported file format.";
+
+namespace {
+
+struct FreeBuffer {
+	void operator()(unsigned char* data) const { std::free(data); }
+};
+using Buffer = std::unique_ptr<unsigned char, FreeBuffer>;
+
+[[noreturn]] void Refuse()
+{
+	throw FormatException(kUnsupportedFormatText);
+}
+
+// Reads exactly `size` bytes from the start; a file that shrank since its size was taken
+// gives a short read and is refused rather than played with an undefined tail.
+void ReadWhole(BFile& file, unsigned char* data, uint32 size)
+{
+	uint32 done = 0;
+	while (done < size) {
+		const ssize_t count = file.ReadAt(done, data + done, size - done);
+		if (count <= 0)
+			Refuse();
+		done += uint32(count);
+	}
+}
+
+} // namespace
+
+LoadedAnimation ReadAnimation(const entry_ref& ref)
+{
+	BEntry entry(&ref, true);
+	if (entry.InitCheck() != B_OK)
+		Refuse();
+	BFile file(&entry, B_READ_ONLY);
+	if (file.InitCheck() != B_OK)
+		Refuse();
+	off_t fileSize = 0;
+	if (file.GetSize(&fileSize) != B_OK || !fli::PassesSizeTest(fileSize))
+		Refuse();
+
+	LoadedAnimation animation;
+	animation.size = uint32(fileSize);
+	Buffer buffer(static_cast<unsigned char*>(std::malloc(animation.size)));
+	if (!buffer)
+		Refuse();
+	ReadWhole(file, buffer.get(), animation.size);
+	if (!fli::PassesHeaderTest(buffer.get(), animation.size))
+		Refuse();
+	if (entry.GetName(animation.name) != B_OK)
+		Refuse();
+	animation.data = buffer.release();
+	return animation;
+}
