@@ -4,14 +4,14 @@
 // can be read from the file without running it (objcopy --dump-section, or strings).
 #include <AppDefs.h>
 
-#define ZOETRA_STRINGIFY_VALUE(x) #x
-#define ZOETRA_STRINGIFY(x) ZOETRA_STRINGIFY_VALUE(x)
+// Launch flags 0x0: single launch.
+static_assert(B_SINGLE_LAUNCH == 0x0);
 
 __attribute__((section(".zoetra.appinfo"), used))
 const char kAppIdentity[] =
 	"file_type=application/x-vnd.Be-elfexecutable\n"
 	"signature=application/x-vnd.quenvik-Zoetra\n"
-	"app_flags=" ZOETRA_STRINGIFY(ZOETRA_APP_FLAGS) "\n"
+	"app_flags=0x0\n"
 	"version=1.12.0\n"
 	"variety=5\n"
 	"short_info=Zoetra, a movie player for FLI animations\n"
