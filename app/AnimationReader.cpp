@@ -4,8 +4,6 @@
 #include "FormatException.h"
 #include "fli/Acceptance.h"
 
-#include <File.h>
-
 #include <cstdlib>
 #include <memory>
 
@@ -23,20 +21,19 @@ using Buffer = std::unique_ptr<unsigned char, FreeBuffer>;
 	throw FormatException(kUnsupportedFormatText);
 }
 
-// Reads exactly `size` bytes from the start; a file that shrank since its size was taken
-// gives a short read and is refused rather than played with an undefined tail.
-void ReadWhole(BFile& file, unsigned char* data, uint32 size)
+} // namespace
+
+bool ReadExactly(BFile& file, unsigned char* data, uint32 size)
 {
 	uint32 done = 0;
 	while (done < size) {
 		const ssize_t count = file.ReadAt(done, data + done, size - done);
 		if (count <= 0)
-			Refuse();
+			return false;
 		done += uint32(count);
 	}
+	return true;
 }
-
-} // namespace
 
 LoadedAnimation ReadAnimation(const entry_ref& ref)
 {
@@ -55,7 +52,8 @@ LoadedAnimation ReadAnimation(const entry_ref& ref)
 	Buffer buffer(static_cast<unsigned char*>(std::malloc(animation.size)));
 	if (!buffer)
 		Refuse();
-	ReadWhole(file, buffer.get(), animation.size);
+	if (!ReadExactly(file, buffer.get(), animation.size))
+		Refuse();
 	if (!fli::PassesHeaderTest(buffer.get(), animation.size))
 		Refuse();
 	if (entry.GetName(animation.name) != B_OK)

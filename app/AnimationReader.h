@@ -3,6 +3,7 @@
 #define ZOETRA_ANIMATION_READER_H
 
 #include <Entry.h>
+#include <File.h>
 #include <StorageDefs.h>
 #include <SupportDefs.h>
 
@@ -25,5 +26,10 @@ extern const char* const kUnsupportedFormatText;
 // that cannot be allocated, a read that ends short or fails, and a header that is not
 // FLI 320x200. Nothing is left allocated when it throws.
 LoadedAnimation ReadAnimation(const entry_ref& ref);
+
+// Reads exactly `size` bytes from the start of the file into `data`. False when the file
+// gives fewer (it shrank since its size was taken, or reports a size it does not hold)
+// or the read fails: such a buffer has an undefined tail and is never played.
+bool ReadExactly(BFile& file, unsigned char* data, uint32 size);
 
 #endif
