@@ -19,6 +19,10 @@ function(zoetra_add_test)
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 300)
   endif()
+  # A list would not survive the trip through gtest_discover_tests' PROPERTIES (its second
+  # item turns into a property name), so the labels travel as one: "asan,tsan". ctest -L
+  # takes a regular expression, so -L asan and -L tsan both still find such a test.
+  list(JOIN labels "," labels)
   gtest_discover_tests(${T_NAME}
     DISCOVERY_TIMEOUT 60
     PROPERTIES LABELS "${labels}" TIMEOUT ${T_TIMEOUT} ENVIRONMENT "${T_ENV}")

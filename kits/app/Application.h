@@ -29,9 +29,11 @@ public:
 	status_t InitCheck() const;
 	const char* Signature() const;
 
-	// On the main thread: starts the application thread, which delivers ArgvReceived
-	// (when there are arguments), the messages posted before Run(), then ReadyToRun;
-	// runs the display loop until the application has quit and its windows are gone.
+	// On the main thread, which made the application: starts the application thread,
+	// which delivers ArgvReceived (when there are arguments), the messages posted before
+	// Run(), then ReadyToRun; runs the display loop until the application has quit and
+	// its windows are gone (for at most a few seconds, see Application.cpp). Returns the
+	// application thread's id.
 	virtual thread_id Run();
 	// From any thread; from another than the application thread it returns at once and
 	// leaves the caller's locks as they are.

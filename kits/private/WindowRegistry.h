@@ -18,8 +18,11 @@ struct WindowEntry {
 	int32 looperToken;
 };
 
-// A window registers in its constructor and unregisters at the start of its destructor,
-// so a window that is being destroyed is already gone from the list.
+// A window registers in its constructor and unregisters in the window base class's
+// destructor, so a window that is being destroyed is gone from the list before its
+// memory is freed. The application's quit waits for the list to empty: a subclass's
+// destructor that uses the application (be_app->Lock()) runs before that point, so it
+// never meets an application that has already returned from Run().
 void RegisterWindow(BWindow* window, BLooper* looper);
 void UnregisterWindow(BWindow* window);
 

@@ -1,0 +1,115 @@
+// FliView: the animation view of a player window and the engine that plays into it.
+//
+// One view plays one animation buffer (a whole FLI file, new uint8[]) on a play thread of
+// its own, "fli_thread" at priority 100: it clears its frame buffer to black, then decodes
+// frame after frame with fli/, draws each scaled to its bounds, sleeps the frame delay,
+// and loops through the ring frame until it is stopped.
+//
+// States (fliData, playThread, play state):
+//   Empty (null, 0, STOP) -SetData-> Playing (buffer, id, PLAY) -Stop-> Stopping (STOP)
+//   -> Stopped (buffer, 0, STOP) -SetData-> Playing with the new buffer.
+//
+// Locks:
+//   controlLock serialises SetData and Stop. Both wait for the play thread, and the play
+//   thread needs the window's lock for every frame, so their caller must not hold the
+//   window's lock: run them on the application thread or on the window's kill looper,
+//   never on the window thread. controlLock is never taken with the window lock held.
+//   The play thread holds the window lock around each decode, draw and Sync, and reads
+//   the play state only after unlocking: the play-state guard and the window lock are
+//   never nested. fieldLock and the buffer registry's lock are leaves, held for a few
+//   loads and stores (or one copy) and never while waiting for anything.
+#pragma once
+
+#include <Bitmap.h>
+#include <OS.h>
+#include <View.h>
+#include <Window.h>
+
+#include <mutex>
+
+class FliView : public BView {
+public:
+	static constexpr int16 STOP = 0;
+	static constexpr int16 PLAY = 1;
+
+	// The frame must give bounds of 320 x 200 pixels: the bitmap then holds exactly the
+	// rows of 320 that the decoder writes. Makes an Empty view that shows white.
+	FliView(BRect frame, BWindow* window);
+	// Stops a play thread that is still running first (a safety net: its owner should
+	// have stopped it), then frees the bitmap, the semaphores and the animation buffer.
+	virtual ~FliView();
+
+	// Drops: files ('DATA', '_RRC' with "refs") go to the application, animations dragged
+	// from another window ('FLdg') to the window's kill looper.
+	virtual void MessageReceived(BMessage* message);
+	// The whole frame buffer, scaled into the bounds; the update rectangle is not used.
+	virtual void Draw(BRect updateRect);
+	// Activates the window, or drags the playing animation out.
+	virtual void MouseDown(BPoint where);
+
+	// Takes the buffer over, stops and frees the earlier one, and plays the new one. A
+	// null buffer leaves the view Stopped (or Empty). Sizes past 32 bits are cut to 32.
+	void SetData(unsigned char* data, unsigned long size);
+	// Ends play and returns once the play thread has ended; nothing without a thread.
+	void Stop();
+
+	// The play-state guard: a benaphore, no kernel call while uncontended.
+	int16 GetState();
+	void SetState(int16 state);
+
+	// The 'FLdg' message of a drag out of this view; false (nothing added) when no
+	// animation plays.
+	bool MakeDragMessage(BMessage* message) const;
+
+	// Frame decoding into the bitmap's pixels through the palette, bounded by the end of
+	// the animation buffer (fliData + fliSize); fli/ does the work.
+	void DecodeFrame(const unsigned char* frame);
+	void DecodeChunk(const unsigned char* chunk);
+	void DecodeFLI_COLOR(const unsigned char* data);
+	void DecodeFLI_LC(const unsigned char* data);
+	void DecodeFLI_BLACK(const unsigned char* data);
+	void DecodeFLI_BRUN(const unsigned char* data);
+	void DecodeFLI_COPY(const unsigned char* data);
+	void Clear(unsigned long value);
+
+	// The pause after each frame for a header speed field, in microseconds.
+	static bigtime_t FrameDelay(int16 speed);
+
+protected:
+	// Test seams; the defaults are the behaviour. Called with the window locked, on the
+	// play thread, right after a frame has been decoded.
+	virtual void FrameDecoded(const unsigned char* frame);
+	// Makes the play thread, suspended.
+	virtual thread_id SpawnPlayThread();
+
+	BWindow* window;
+	BBitmap* bitmap;
+	uint8* fliData;
+	uint32 fliSize;
+	thread_id playThread;
+	int16 playState;
+	sem_id stateSem;
+	int32 stateCount;
+	uint32 palette[256];
+
+private:
+	void Start();
+	static int32 PlayThread(void* data);
+	void Play();
+	void StopPlayThread();
+	void SleepFrameDelay(bigtime_t delay);
+	void ReleaseBuffer();
+	uint32* FrameBuffer() const;
+	bool CallerHoldsWindowLock() const;
+	void ForwardDroppedFiles(BMessage* message);
+	void ForwardDraggedAnimation(BMessage* message);
+
+	// The buffer's generation in the registry of live buffers (AnimationBuffers.h).
+	uint64 fliGeneration;
+	// Wakes the play thread from its frame delay when Stop sets STOP.
+	sem_id wakeSem;
+	// Serialises SetData and Stop against each other.
+	std::mutex controlLock;
+	// Guards fliData, fliSize, fliGeneration and playThread against MouseDown's reads.
+	mutable std::mutex fieldLock;
+};

@@ -1,0 +1,338 @@
+// The playback tests' main: an application with a live display, Xvfb when asked for, and
+// the probing view and windows the tests share.
+#include "PlaybackHarness.h"
+
+#include <gtest/gtest.h>
+
+#include <Errors.h>
+
+#include "fli/Format.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <pthread.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+#include "DisplayHarness.h"
+
+namespace zoetra::testing {
+
+namespace {
+
+std::mutex sRefsMutex;
+std::vector<BMessage> sRefs;
+bool sRealDisplay = false;
+
+bool OnPlayThread()
+{
+	char name[16] = {};
+	pthread_getname_np(pthread_self(), name, sizeof name);
+	return std::strcmp(name, "fli_thread") == 0;
+}
+
+class HarnessApplication : public BApplication {
+public:
+	HarnessApplication() : BApplication("application/x-vnd.zoetra-playback-tests") {}
+
+	void ReadyToRun() override
+	{
+		fTests = std::thread([this] {
+			fResult = RUN_ALL_TESTS();
+			Quit();
+		});
+	}
+
+	void RefsReceived(BMessage* message) override
+	{
+		{
+			std::lock_guard guard(sRefsMutex);
+			sRefs.push_back(*message);
+		}
+		ApplicationLog().Add("refs");
+	}
+
+	int Finish()
+	{
+		if (fTests.joinable())
+			fTests.join();
+		return fResult;
+	}
+
+private:
+	std::thread fTests;
+	std::atomic<int> fResult {1};
+};
+
+// Starts Xvfb on a free display number it picks itself; 0 when it cannot.
+pid_t StartXvfb()
+{
+	int pipeFds[2];
+	if (pipe(pipeFds) != 0)
+		return 0;
+	const pid_t child = fork();
+	if (child == 0) {
+		close(pipeFds[0]);
+		const std::string fd = std::to_string(pipeFds[1]);
+		execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1600x1000x24",
+			"-nolisten", "tcp", static_cast<char*>(nullptr));
+		_exit(127);
+	}
+	close(pipeFds[1]);
+	std::string number;
+	char c;
+	while (child > 0 && read(pipeFds[0], &c, 1) == 1 && c != '\n')
+		number += c;
+	close(pipeFds[0]);
+	if (child <= 0 || number.empty()) {
+		if (child > 0)
+			waitpid(child, nullptr, 0);
+		return 0;
+	}
+	setenv("DISPLAY", (":" + number).c_str(), 1);
+	setenv("QT_QPA_PLATFORM", "xcb", 1);
+	return child;
+}
+
+} // namespace
+
+EventLog& ApplicationLog()
+{
+	static EventLog* log = new EventLog;
+	return *log;
+}
+
+std::vector<BMessage> ReceivedRefs()
+{
+	std::lock_guard guard(sRefsMutex);
+	return sRefs;
+}
+
+bool OnRealDisplay()
+{
+	return sRealDisplay;
+}
+
+ProbeView::ProbeView(BRect frame, BWindow* window)
+	: FliView(frame, window)
+{
+}
+
+void ProbeView::FrameDecoded(const unsigned char* frame)
+{
+	{
+		std::lock_guard guard(fMutex);
+		fDecoded.push_back({static_cast<size_t>(frame - fliData), system_time()});
+	}
+	fChanged.notify_all();
+}
+
+thread_id ProbeView::SpawnPlayThread()
+{
+	return failSpawn ? B_NO_MORE_THREADS : FliView::SpawnPlayThread();
+}
+
+void ProbeView::Draw(BRect updateRect)
+{
+	if (OnPlayThread()) {
+		const uint32* pixels = Pixels();
+		const bool black = std::all_of(pixels, pixels + fli::kPixelCount, [](uint32 p) { return p == 0; });
+		bool first;
+		{
+			std::lock_guard guard(fMutex);
+			first = fPlayDraws == 0;
+			fPlayDraws++;
+			fBlackPlayDraws += black ? 1 : 0;
+		}
+		if (first && stopAtFirstDraw)
+			SetState(STOP);
+	}
+	FliView::Draw(updateRect);
+}
+
+std::vector<ProbeView::Decoded> ProbeView::DecodedFrames()
+{
+	std::lock_guard guard(fMutex);
+	return fDecoded;
+}
+
+std::vector<size_t> ProbeView::DecodedOffsets()
+{
+	std::vector<size_t> offsets;
+	for (const Decoded& frame : DecodedFrames())
+		offsets.push_back(frame.offset);
+	return offsets;
+}
+
+bool ProbeView::WaitForFrames(size_t count, std::chrono::milliseconds bound)
+{
+	std::unique_lock lock(fMutex);
+	return fChanged.wait_for(lock, bound, [&] { return fDecoded.size() >= count; });
+}
+
+void ProbeView::ForgetFrames()
+{
+	std::lock_guard guard(fMutex);
+	fDecoded.clear();
+	fPlayDraws = 0;
+	fBlackPlayDraws = 0;
+}
+
+int ProbeView::PlayThreadDraws()
+{
+	std::lock_guard guard(fMutex);
+	return fPlayDraws;
+}
+
+int ProbeView::BlackPlayThreadDraws()
+{
+	std::lock_guard guard(fMutex);
+	return fBlackPlayDraws;
+}
+
+const uint32* ProbeView::Pixels() const
+{
+	return static_cast<const uint32*>(bitmap->Bits());
+}
+
+RecordingLooper::RecordingLooper()
+	: BLooper("recording kill looper")
+{
+}
+
+void RecordingLooper::MessageReceived(BMessage* message)
+{
+	{
+		std::lock_guard guard(fMutex);
+		fReceived.push_back(*message);
+	}
+	char code[5] = {char(message->what >> 24), char(message->what >> 16), char(message->what >> 8),
+		char(message->what), 0};
+	log.Add(code);
+}
+
+std::vector<BMessage> RecordingLooper::Received()
+{
+	std::lock_guard guard(fMutex);
+	return fReceived;
+}
+
+PlaybackWindow::PlaybackWindow(const char* title, BRect frame)
+	: BWindow(frame, title, B_TITLED_WINDOW_LOOK, B_NORMAL_WINDOW_FEEL, B_WILL_ACCEPT_FIRST_CLICK),
+	  fDestroyed(new EventLog)
+{
+	fView = new ProbeView(Bounds(), this);
+	AddChild(fView);
+	fLooper = new RecordingLooper;
+	fLooper->Run();
+	Show();
+}
+
+PlaybackWindow::~PlaybackWindow()
+{
+	fLooper->PostMessage(B_QUIT_REQUESTED);
+	fDestroyed->Add("destroyed");
+}
+
+bool PlaybackWindow::Close()
+{
+	fView->Stop();
+	// The log outlives the window: it is the one thing read after the window is gone.
+	std::shared_ptr<EventLog> destroyed(fDestroyed);
+	if (!Lock())
+		return false;
+	Quit();
+	return destroyed->WaitFor("destroyed");
+}
+
+OpenWindow Open(const char* title, BRect frame)
+{
+	return OpenWindow(new PlaybackWindow(title, frame));
+}
+
+bool Close(OpenWindow& window)
+{
+	return window.release()->Close();
+}
+
+unsigned char* HeapCopy(const std::vector<unsigned char>& bytes)
+{
+	auto* copy = new unsigned char[bytes.size()];
+	std::copy(bytes.begin(), bytes.end(), copy);
+	return copy;
+}
+
+fli::test::Bytes CountedFile(int16_t frameCount, int16_t speed)
+{
+	fli::test::File file;
+	file.frameCount = frameCount;
+	file.speed = speed;
+	const int frames = frameCount < 0 ? 2 : frameCount + 1;
+	for (int i = 0; i < frames; i++)
+		file.frames.push_back({{fli::test::ColorChunk({{0, {{uint8_t(i), 0, 0}}}})}});
+	return fli::test::FileBytes(file);
+}
+
+std::vector<size_t> FrameOffsets(const fli::test::Bytes& file, int count)
+{
+	std::vector<size_t> offsets;
+	size_t offset = fli::kFileHeaderSize;
+	for (int i = 0; i < count; i++) {
+		offsets.push_back(offset);
+		offset += fli::GetInt32(file.data() + offset);
+	}
+	return offsets;
+}
+
+std::vector<unsigned char> DemoFile()
+{
+	std::ifstream in(std::string(ZOETRA_SOURCE_DIR) + "/data/demo.fli", std::ios::binary);
+	return std::vector<unsigned char>(std::istreambuf_iterator<char>(in), {});
+}
+
+} // namespace zoetra::testing
+
+int main(int argc, char** argv)
+{
+	using namespace zoetra::testing;
+	testing::InitGoogleTest(&argc, argv);
+	if (GTEST_FLAG_GET(list_tests))
+		return RUN_ALL_TESTS();
+
+	// Single launch must never meet another test process or a real instance.
+	char runtime[] = "/tmp/zoetra-playback-XXXXXX";
+	if (mkdtemp(runtime) == nullptr)
+		return 2;
+	setenv("ZOETRA_RUNTIME_DIR", runtime, 1);
+
+	pid_t xvfb = 0;
+	if (std::getenv("ZOETRA_TEST_XVFB") != nullptr) {
+		xvfb = StartXvfb();
+		sRealDisplay = xvfb > 0;
+	}
+	if (!sRealDisplay)
+		UseOffscreenPlatform();
+
+	int result;
+	{
+		Watchdog watchdog(std::chrono::minutes(5), "the playback tests");
+		HarnessApplication application;
+		application.Run();
+		result = application.Finish();
+	}
+	if (xvfb > 0) {
+		kill(xvfb, SIGTERM);
+		waitpid(xvfb, nullptr, 0);
+	}
+	std::filesystem::remove_all(runtime);
+	return result;
+}
