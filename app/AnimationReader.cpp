@@ -4,17 +4,12 @@
 #include "FormatException.h"
 #include "fli/Acceptance.h"
 
-#include <cstdlib>
 #include <memory>
+#include <new>
 
 const char* const kUnsupportedFormatText = "Unsupported file format.";
 
 namespace {
-
-struct FreeBuffer {
-	void operator()(unsigned char* data) const { std::free(data); }
-};
-using Buffer = std::unique_ptr<unsigned char, FreeBuffer>;
 
 [[noreturn]] void Refuse()
 {
@@ -49,7 +44,7 @@ LoadedAnimation ReadAnimation(const entry_ref& ref)
 
 	LoadedAnimation animation;
 	animation.size = uint32(fileSize);
-	Buffer buffer(static_cast<unsigned char*>(std::malloc(animation.size)));
+	std::unique_ptr<unsigned char[]> buffer(new (std::nothrow) unsigned char[animation.size]);
 	if (!buffer)
 		Refuse();
 	if (!ReadExactly(file, buffer.get(), animation.size))

@@ -7,8 +7,9 @@
 #include <StorageDefs.h>
 #include <SupportDefs.h>
 
-// An accepted file: the buffer (malloc'd; the caller owns it and frees it with free(),
-// or hands it to a FliView, which takes it over), its length and the entry's leaf name.
+// An accepted file: the buffer (new unsigned char[]; the caller owns it and frees it with
+// delete[], or hands it to a FliView, which takes it over), its length and the entry's
+// leaf name.
 struct LoadedAnimation {
 	unsigned char* data = nullptr;
 	uint32 size = 0;

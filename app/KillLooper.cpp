@@ -1,18 +1,15 @@
 // KillLooper: stops, replaces and copies animations for its window, off the window thread.
 #include "KillLooper.h"
 
-#include "LiveAnimations.h"
+#include "AnimationBuffers.h"
 #include "FliView.h"
 
 #include <Message.h>
 #include <Window.h>
 
-#include <cstdlib>
-
 KillLooper::KillLooper(FliView* view)
 	: BLooper(NULL, B_NORMAL_PRIORITY, 100),
 	  fliView(view),
-	  playing(nullptr),
 	  closing(false)
 {
 	Run();
@@ -46,9 +43,6 @@ void KillLooper::MessageReceived(BMessage* message)
 void KillLooper::DropView()
 {
 	std::lock_guard guard(viewLock);
-	if (playing != nullptr)
-		LiveAnimations::Remove(playing);
-	playing = nullptr;
 	fliView = nullptr;
 	closing = true;
 }
@@ -77,26 +71,23 @@ void KillLooper::StopForQuit(BMessage* message)
 		release_sem(done);
 }
 
-// The copy is taken only from a buffer that a view still plays (see LiveAnimations), so a
-// source window that replaced or freed its buffer meanwhile makes the drop do nothing. A
-// message that lacks any of its fields is ignored whole.
+// The copy is taken only from a buffer that its view still plays (AnimationBuffers.h), so
+// a source window that replaced or freed its buffer meanwhile makes the drop do nothing.
+// A message that lacks any of its fields is ignored whole.
 void KillLooper::LoadDraggedAnimation(BMessage* message)
 {
-	void* source = nullptr;
-	int32 size = 0;
 	const char* title = nullptr;
-	if (message->FindPointer("fli_data", &source) != B_OK
-		|| message->FindInt32("size", &size) != B_OK || size <= 0
-		|| message->FindString("title", &title) != B_OK)
+	if (message->FindString(kDragTitleField, &title) != B_OK)
 		return;
 	{
 		std::lock_guard guard(viewLock);
 		if (closing)
 			return;
 	}
-	unsigned char* copy = LiveAnimations::Copy(source, uint32(size));
-	if (copy != nullptr)
-		Play(copy, uint32(size), title);
+	uint8* copy = nullptr;
+	uint32 size = 0;
+	if (CopyAnimation(message, &copy, &size) == B_OK)
+		Play(copy, size, title);
 }
 
 void KillLooper::LoadAnimation(BMessage* message)
@@ -108,7 +99,7 @@ void KillLooper::LoadAnimation(BMessage* message)
 		return;
 	if (message->FindInt64("size", &size) != B_OK || size <= 0 || size > int64(UINT32_MAX)
 		|| message->FindString("title", &title) != B_OK) {
-		std::free(data);
+		delete[] static_cast<unsigned char*>(data);
 		return;
 	}
 	Play(static_cast<unsigned char*>(data), uint32(size), title);
@@ -118,15 +109,9 @@ void KillLooper::Play(unsigned char* data, uint32 size, const char* title)
 {
 	std::lock_guard guard(viewLock);
 	if (closing || fliView == nullptr) {
-		std::free(data);
+		delete[] data;
 		return;
 	}
-	// The old buffer leaves the live set before SetData frees it, the new one joins
-	// before a drag can name it.
-	if (playing != nullptr)
-		LiveAnimations::Remove(playing);
-	LiveAnimations::Add(data, size);
-	playing = data;
 	// The kit's SetTitle is safe from any thread; the window's lock is not needed.
 	fliView->Window()->SetTitle(title);
 	fliView->SetData(data, size);

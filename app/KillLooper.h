@@ -47,10 +47,9 @@ private:
 	// Plays `data` (taken over) under `title`; frees it instead when the window is closing.
 	void Play(unsigned char* data, uint32 size, const char* title);
 
-	// Guards fliView, playing and closing against DropView on the window thread.
+	// Guards fliView and closing against DropView on the window thread.
 	std::mutex viewLock;
 	FliView* fliView;
-	const unsigned char* playing;
 	bool closing;
 };
 

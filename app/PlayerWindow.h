@@ -2,6 +2,9 @@
 #ifndef ZOETRA_PLAYER_WINDOW_H
 #define ZOETRA_PLAYER_WINDOW_H
 
+#include "KillLooper.h"
+#include "KillLooperOwner.h"
+
 #include <Window.h>
 
 #include <atomic>
@@ -9,7 +12,6 @@
 class BFilePanel;
 class BMenuBar;
 class FliView;
-class KillLooper;
 
 // Message codes of the File menu.
 enum {
@@ -17,7 +19,7 @@ enum {
 	kShowOpenPanel = 'FIop',
 };
 
-class PlayerWindow : public BWindow {
+class PlayerWindow : public BWindow, public KillLooperOwner {
 public:
 	// Hidden until its creator calls Show(); a null title makes an "Untitled N" window.
 	explicit PlayerWindow(const char* title);
@@ -27,7 +29,7 @@ public:
 	bool QuitRequested() override;
 
 	FliView* GetFliView() const;
-	KillLooper* GetKillLooper() const;
+	KillLooper* GetKillLooper() const override;
 
 	// Hands an accepted buffer to the window's KillLooper, which stops the current
 	// animation, retitles the window with `title` and plays the buffer. Never waits.

@@ -12,7 +12,6 @@
 #include <Message.h>
 
 #include <cstdio>
-#include <cstdlib>
 
 const char* ZoetraApp::SIGNATURE = "application/x-vnd.quenvik-Zoetra";
 
@@ -91,7 +90,7 @@ void ZoetraApp::OpenInNewWindow(LoadedAnimation& animation)
 	PlayerWindow* window = new PlayerWindow(animation.name);
 	window->Show();
 	if (!window->SetData(animation.data, animation.size, animation.name))
-		std::free(animation.data);
+		delete[] animation.data;
 }
 
 // Every play thread ends before the windows are quit and their views destroyed. The stops

@@ -1,7 +1,6 @@
 // The player's parts without a display: refusal texts, reading files, the roster, live buffers.
 #include "AnimationReader.h"
 #include "FormatException.h"
-#include "LiveAnimations.h"
 #include "WindowRoster.h"
 
 #include <gtest/gtest.h>
@@ -77,7 +76,7 @@ protected:
 		try {
 			LoadedAnimation animation = ReadAnimation(ref);
 			EXPECT_EQ(std::string(reinterpret_cast<char*>(animation.data), animation.size), expected);
-			std::free(animation.data);
+			delete[] animation.data;
 			return "";
 		} catch (FormatException& error) {
 			return error.GetMessage();
@@ -101,7 +100,7 @@ TEST_F(ReadAnimationTest, AcceptsWholeAnimationsFromTheHeaderOnAndNamesLinkTarge
 	LoadedAnimation animation = ReadAnimation(ref);
 	EXPECT_STREQ(animation.name, "target.fli");
 	EXPECT_EQ(animation.size, bounce.size());
-	std::free(animation.data);
+	delete[] animation.data;
 }
 
 TEST_F(ReadAnimationTest, RefusesShortFilesWrongHeadersAndEntriesThatAreNotFiles)
@@ -188,7 +187,7 @@ TEST_F(ReadAnimationTest, RefusesAFileWhoseBufferCannotBeAllocated)
 		get_ref_for_path(big.c_str(), &ref);
 		try {
 			LoadedAnimation animation = ReadAnimation(ref);
-			std::free(animation.data);
+			delete[] animation.data;
 			_exit(1);
 		} catch (FormatException&) {
 			_exit(0);
@@ -262,27 +261,6 @@ TEST(WindowRosterTest, ReachesOnlyRegisteredWindowsNewestFirst)
 	std::vector<PlayerWindow*> order;
 	roster.ForEachNewestFirst([&](PlayerWindow* window) { order.push_back(window); });
 	EXPECT_EQ(order, (std::vector<PlayerWindow*> {FakeWindow(3), FakeWindow(1)}));
-}
-
-TEST(LiveAnimationsTest, CopiesOnlyFromBuffersThatArePlaying)
-{
-	unsigned char buffer[300];
-	for (int i = 0; i < 300; i++)
-		buffer[i] = static_cast<unsigned char>(i * 7);
-	EXPECT_EQ(LiveAnimations::Copy(buffer, 300), nullptr) << "never added";
-
-	LiveAnimations::Add(buffer, 300);
-	unsigned char* copy = LiveAnimations::Copy(buffer, 300);
-	ASSERT_NE(copy, nullptr);
-	EXPECT_NE(copy, buffer);
-	EXPECT_EQ(std::memcmp(copy, buffer, 300), 0);
-	std::free(copy);
-	EXPECT_EQ(LiveAnimations::Copy(buffer, 301), nullptr) << "longer than the buffer";
-	EXPECT_EQ(LiveAnimations::Copy(buffer + 1, 10), nullptr) << "not the start of a buffer";
-	EXPECT_EQ(LiveAnimations::Copy(buffer, 0), nullptr);
-
-	LiveAnimations::Remove(buffer);
-	EXPECT_EQ(LiveAnimations::Copy(buffer, 300), nullptr) << "replaced or freed";
 }
 
 } // namespace
