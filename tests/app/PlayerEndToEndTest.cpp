@@ -104,6 +104,32 @@ bool ShowsOneOf(const std::string& window, const std::set<std::vector<uint32_t>>
 	return false;
 }
 
+// The horizontal centres of the runs of rows that hold dark (text) pixels, from the top,
+// leaving out the border columns.
+std::vector<double> TextLineCentres(const std::vector<uint32_t>& pixels, int width, int height)
+{
+	std::vector<double> centres;
+	int left = width, right = -1;
+	for (int y = 0; y <= height; y++) {
+		bool dark = false;
+		for (int x = 3; y < height && x < width - 3; x++) {
+			const uint32_t pixel = pixels[size_t(y) * width + x];
+			const int luminance = int((pixel >> 16 & 0xff) + (pixel >> 8 & 0xff) + (pixel & 0xff)) / 3;
+			if (luminance < 100) {
+				dark = true;
+				left = std::min(left, x);
+				right = std::max(right, x);
+			}
+		}
+		if (!dark && right >= 0) {
+			centres.push_back((left + right) / 2.0);
+			left = width;
+			right = -1;
+		}
+	}
+	return centres;
+}
+
 class PlayerTest : public ::testing::Test {
 protected:
 	void SetUp() override
@@ -291,6 +317,12 @@ TEST_F(PlayerTest, AboutOpensOnceAndASecondRequestRaisesIt)
 	EXPECT_EQ(geometry.x, 210);
 	EXPECT_EQ(geometry.y, 150);
 	EXPECT_EQ(geometry.width, 280);
+	// The heading, "Version 1.12", "Written by" and the author's line are centred.
+	const std::vector<double> centres = TextLineCentres(
+		desktop->Grab(geometry.x, geometry.y, geometry.width, geometry.height), geometry.width, geometry.height);
+	ASSERT_GE(centres.size(), 4u);
+	for (size_t line = 0; line < 4; line++)
+		EXPECT_NEAR(centres[line], 139.5, 2.0) << "line " << line + 1;
 
 	desktop->FileMenu(window, "Up Up Return");
 	std::this_thread::sleep_for(300ms);
