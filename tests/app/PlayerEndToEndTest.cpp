@@ -142,7 +142,7 @@ protected:
 	void AnswerAlert()
 	{
 		const std::string alert = desktop->WaitForWindow("^Error$");
-		ASSERT_NE(alert, "") << "no alert";
+		ASSERT_NE(alert, "") << "no alert" << RunCommand("for w in $(xdotool search --name .); do echo $w $(xdotool getwindowname $w) $(xwininfo -id $w | grep -E 'Map State|Absolute|Width|Height'); done");
 		desktop->Key(alert, "Return");
 		ASSERT_TRUE(desktop->WaitUntilGone("^Error$"));
 	}
@@ -251,6 +251,42 @@ TEST_F(PlayerTest, PlayingViewShowsTheDecodedFramesPixelForPixel)
 	EXPECT_NE(ViewPicture(window), before);
 	EXPECT_TRUE(ShowsOneOf(window, frames));
 	desktop->Key(window, "ctrl+w");
+	EXPECT_EQ(player.WaitForExit(5s), 0);
+}
+
+TEST_F(PlayerTest, OpenPanelLoadsTheChosenFileIntoItsOwnWindowOrRefusesIt)
+{
+	PlayerProcess player(runtime.Path(), {kDemo});
+	const std::string window = desktop->WaitForWindow("^demo.fli$");
+	ASSERT_NE(window, "");
+	const auto choose = [&](const std::string& path) {
+		desktop->Key(window, "ctrl+o");
+		const std::string panel = desktop->WaitForWindow("^Open$");
+		ASSERT_NE(panel, "");
+		RunCommand("xdotool windowfocus --sync " + panel + " type --delay 2 '" + path + "'");
+		RunCommand("xdotool key Return");
+		ASSERT_TRUE(desktop->WaitUntilGone("^Open$"));
+	};
+	// Without a window manager nothing gives the window its focus back when the panel
+	// goes; the user clicks it (on the bar, as a click on the view would drag).
+	const auto clickWindow = [&] {
+		const WindowGeometry geometry = desktop->Geometry(window);
+		desktop->Click(geometry.x + 200, geometry.y + 8);
+	};
+
+	choose(files.Write("broken.fli", std::string(500, 'x')));
+	AnswerAlert();
+	EXPECT_EQ(desktop->Name(window), "demo.fli") << "a refused file changes nothing";
+	EXPECT_TRUE(ShowsOneOf(window, ReferenceFrames(kDemo)));
+
+	choose(files.Copy(kBounce, "picked.fli"));
+	EXPECT_NE(desktop->WaitForWindow("^picked.fli$"), "");
+	EXPECT_EQ(desktop->Name(window), "picked.fli") << "the same window takes the file";
+	EXPECT_EQ(desktop->Windows("\\.fli$").size(), 1u) << "no window is added";
+	EXPECT_TRUE(ShowsOneOf(window, ReferenceFrames(kBounce)));
+	EXPECT_EQ(player.Output(), kDemo + "\n") << "only command-line paths are echoed";
+	clickWindow();
+	desktop->Key(window, "ctrl+q");
 	EXPECT_EQ(player.WaitForExit(5s), 0);
 }
 
