@@ -203,6 +203,21 @@ int main(int argc, char** argv)
 		std::printf("  ffplay %.1f", Median(ffplayLaunch));
 	std::printf("\n");
 
+	std::vector<double> closeTimes;
+	for (int run = 0; run < kRuns; run++) {
+		RuntimeFolder runtime;
+		const pid_t pid = Spawn(Zoetra(file, 1), runtime.Path());
+		const std::string window = desktop.WaitForWindow(title);
+		std::this_thread::sleep_for(std::chrono::milliseconds(300));
+		RunCommand("xdotool windowfocus --sync " + window);
+		const auto start = Clock::now();
+		RunCommand("xdotool key ctrl+w");
+		waitpid(pid, nullptr, 0);
+		closeTimes.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+	}
+	std::printf("Ctrl+W on the last window to process end, median of %d (ms): zoetra %.1f\n", kRuns,
+		Median(closeTimes));
+
 	for (int windows : {1, 10}) {
 		RuntimeFolder runtime;
 		const pid_t pid = Spawn(Zoetra(file, windows), runtime.Path());
