@@ -12,6 +12,7 @@
 #include <csignal>
 #include <cstdio>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
@@ -117,6 +118,8 @@ double CpuSeconds(pid_t pid)
 
 pid_t Spawn(const std::vector<std::string>& command, const std::string& runtime = "")
 {
+	// The child must not write this process's pending output again.
+	std::fflush(stdout);
 	const pid_t pid = fork();
 	if (pid == 0) {
 		if (!runtime.empty()) {
@@ -135,9 +138,16 @@ pid_t Spawn(const std::vector<std::string>& command, const std::string& runtime 
 	return pid;
 }
 
+// SIGTERM, and SIGKILL for a player that has not ended a second later.
 void End(pid_t pid)
 {
 	kill(pid, SIGTERM);
+	for (int wait = 0; wait < 100; wait++) {
+		if (waitpid(pid, nullptr, WNOHANG) == pid)
+			return;
+		std::this_thread::sleep_for(std::chrono::milliseconds(10));
+	}
+	kill(pid, SIGKILL);
 	waitpid(pid, nullptr, 0);
 }
 
