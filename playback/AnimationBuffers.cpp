@@ -47,6 +47,13 @@ void UnregisterAnimationBuffer(uint64 generation)
 	registry.buffers.erase(generation);
 }
 
+size_t CountAnimationBuffers()
+{
+	Registry& registry = TheRegistry();
+	std::lock_guard guard(registry.lock);
+	return registry.buffers.size();
+}
+
 status_t CopyAnimation(const BMessage* message, uint8** copy, uint32* size)
 {
 	if (message == nullptr || copy == nullptr || size == nullptr)

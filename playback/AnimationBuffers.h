@@ -17,6 +17,8 @@
 #include <Message.h>
 #include <SupportDefs.h>
 
+#include <cstddef>
+
 // The drag of a playing animation from one player window to another.
 inline constexpr uint32 FLI_DRAG = 'FLdg';
 inline constexpr const char* kDragDataField = "fli_data";
@@ -29,6 +31,9 @@ inline constexpr const char* kDragGenerationField = "fli_generation";
 uint64 RegisterAnimationBuffer(const uint8* data, uint32 size);
 // Forgets a generation; after it returns, no copy of that buffer is running or will start.
 void UnregisterAnimationBuffer(uint64 generation);
+
+// How many buffers are registered: every view that holds a buffer has exactly one.
+size_t CountAnimationBuffers();
 
 // Copies the animation an 'FLdg' message names into a new buffer (new uint8[], the kind
 // that FliView::SetData takes over). B_OK with *copy and *size set; B_BAD_VALUE for a

@@ -83,6 +83,9 @@ void FliView::StopPlayThread()
 // The caller holds controlLock; a buffer is set and no play thread runs.
 void FliView::Start()
 {
+	// The play thread locks the window for every frame; without one the view stays Stopped.
+	if (window == nullptr)
+		return;
 	const thread_id thread = SpawnPlayThread();
 	// Without a thread the view stays Stopped: playThread 0, state STOP, last picture kept.
 	if (thread < 0)
@@ -120,6 +123,7 @@ void FliView::Play()
 
 	if (window->Lock()) {
 		Clear(0);
+		// The default rectangle: Draw shows the whole frame buffer whatever it is given.
 		Draw(BRect());
 		window->Unlock();
 	}

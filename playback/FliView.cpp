@@ -20,8 +20,8 @@ FliView::FliView(BRect frame, BWindow* window)
 	  playState(STOP),
 	  stateSem(-1),
 	  stateCount(0),
-	  fliGeneration(0),
-	  wakeSem(-1)
+	  wakeSem(-1),
+	  fliGeneration(0)
 {
 	SetViewColor(B_TRANSPARENT_32_BIT);
 	bitmap = new BBitmap(Bounds(), B_RGB32, false, false);

@@ -18,6 +18,13 @@
 //   the play state only after unlocking: the play-state guard and the window lock are
 //   never nested. fieldLock and the buffer registry's lock are leaves, held for a few
 //   loads and stores (or one copy) and never while waiting for anything.
+//   Nesting that occurs: controlLock -> fieldLock, controlLock -> registry lock, window
+//   lock -> fieldLock (MouseDown). Nothing is ever taken in the other direction.
+//
+// Drags: the 'FLdg' message names this view's buffer; the receiving looper copies it with
+// CopyAnimation (AnimationBuffers.h), which refuses a buffer freed or replaced meanwhile.
+// Drops of dragged animations reach the window's kill looper when the window is a
+// KillLooperOwner (KillLooperOwner.h).
 #pragma once
 
 #include <Bitmap.h>
@@ -35,8 +42,10 @@ public:
 	// The frame must give bounds of 320 x 200 pixels: the bitmap then holds exactly the
 	// rows of 320 that the decoder writes. Makes an Empty view that shows white.
 	FliView(BRect frame, BWindow* window);
-	// Stops a play thread that is still running first (a safety net: its owner should
-	// have stopped it), then frees the bitmap, the semaphores and the animation buffer.
+	// Frees the bitmap, the semaphores and the animation buffer. A view must be Empty or
+	// Stopped by then (the window's close protocol stops it first); as a safety net a
+	// thread still playing is stopped here, unless the caller holds the window's lock
+	// (a view destroyed with its window), where waiting would deadlock.
 	virtual ~FliView();
 
 	// Drops: files ('DATA', '_RRC' with "refs") go to the application, animations dragged
@@ -91,6 +100,8 @@ protected:
 	sem_id stateSem;
 	int32 stateCount;
 	uint32 palette[256];
+	// Wakes the play thread from its frame delay when Stop sets STOP.
+	sem_id wakeSem;
 
 private:
 	void Start();
@@ -106,8 +117,6 @@ private:
 
 	// The buffer's generation in the registry of live buffers (AnimationBuffers.h).
 	uint64 fliGeneration;
-	// Wakes the play thread from its frame delay when Stop sets STOP.
-	sem_id wakeSem;
 	// Serialises SetData and Stop against each other.
 	std::mutex controlLock;
 	// Guards fliData, fliSize, fliGeneration and playThread against MouseDown's reads.

@@ -140,7 +140,7 @@ void Canvas::DrawBitmap(const PixelPlane& source, const PixelRect& sourceRect, c
 	MarkDirty(destRect.Intersect(clip).Intersect(Bounds()));
 }
 
-float Canvas::DrawString(const FontSpec& font, const char* text, int length, float x, float y, uint32_t pixel,
+float Canvas::DrawString(const FontChoice& font, const char* text, int length, float x, float y, uint32_t pixel,
 	const PixelRect& clip)
 {
 	if (!text || length <= 0 || fImpl->image.isNull())

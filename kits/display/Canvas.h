@@ -33,7 +33,7 @@ public:
 	void DrawBitmap(const PixelPlane& source, const PixelRect& sourceRect, const PixelRect& destRect,
 		const PixelRect& clip);
 	// Draws UTF-8 text with its baseline starting at (x, y); returns the pen's advance.
-	float DrawString(const FontSpec& font, const char* text, int length, float x, float y, uint32_t pixel,
+	float DrawString(const FontChoice& font, const char* text, int length, float x, float y, uint32_t pixel,
 		const PixelRect& clip);
 
 	// The area written since the last call, which it resets.

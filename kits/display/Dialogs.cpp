@@ -54,11 +54,11 @@ QMessageBox::Icon ToQIcon(AlertIcon icon)
 	return QMessageBox::NoIcon;
 }
 
-QMessageBox* MakeAlertBox(const AlertSpec& spec, std::vector<QAbstractButton*>& buttons)
+QMessageBox* MakeAlertBox(const AlertOptions& options, std::vector<QAbstractButton*>& buttons)
 {
-	auto* box = new QMessageBox(ToQIcon(spec.icon), ToQString(spec.title), ToQString(spec.text));
+	auto* box = new QMessageBox(ToQIcon(options.icon), ToQString(options.title), ToQString(options.text));
 	box->setWindowModality(Qt::ApplicationModal);
-	std::vector<std::string> labels = spec.buttons;
+	std::vector<std::string> labels = options.buttons;
 	if (labels.empty())
 		labels.push_back("OK");
 	int widest = 0;
@@ -69,9 +69,9 @@ QMessageBox* MakeAlertBox(const AlertSpec& spec, std::vector<QAbstractButton*>& 
 		widest = std::max(widest, button->sizeHint().width());
 	}
 	for (QAbstractButton* button : buttons) {
-		if (spec.width == ButtonWidth::AsUsual)
+		if (options.width == ButtonWidth::AsUsual)
 			button->setMinimumWidth(kUsualButtonWidth);
-		else if (spec.width == ButtonWidth::FromWidest)
+		else if (options.width == ButtonWidth::FromWidest)
 			button->setMinimumWidth(widest);
 	}
 	box->setDefaultButton(static_cast<QPushButton*>(buttons.back()));
@@ -90,11 +90,11 @@ int32_t IndexOf(const std::vector<QAbstractButton*>& buttons, QAbstractButton* c
 
 } // namespace
 
-int32_t RunAlert(const AlertSpec& spec)
+int32_t RunAlert(const AlertOptions& options)
 {
 	if (IsDisplayThread()) {
 		std::vector<QAbstractButton*> buttons;
-		QMessageBox* box = MakeAlertBox(spec, buttons);
+		QMessageBox* box = MakeAlertBox(options, buttons);
 		box->exec();
 		const int32_t index = IndexOf(buttons, box->clickedButton());
 		delete box;
@@ -102,9 +102,11 @@ int32_t RunAlert(const AlertSpec& spec)
 	}
 	auto waiter = std::make_shared<AlertWaiter>();
 	const int hook = AddShutdownHook([waiter] { waiter->Finish(-1); });
-	const bool posted = IsRunning() && Post([spec, waiter] {
+	// Posted also before the loop runs (an application thread may ask for an alert before
+	// the main thread has entered the loop); a loop that ends releases the waiter by the hook.
+	const bool posted = Post([options, waiter] {
 		auto buttons = std::make_shared<std::vector<QAbstractButton*>>();
-		QMessageBox* box = MakeAlertBox(spec, *buttons);
+		QMessageBox* box = MakeAlertBox(options, *buttons);
 		QObject::connect(box, &QMessageBox::finished, box, [box, buttons, waiter] {
 			waiter->Finish(IndexOf(*buttons, box->clickedButton()));
 			box->deleteLater();
@@ -126,7 +128,7 @@ struct OpenPanel::State {
 	std::atomic<bool> showing{false};
 	ChosenFunction chosen;
 	CancelledFunction cancelled;
-	OpenPanelSpec spec;
+	OpenPanelOptions options;
 };
 
 OpenPanel::OpenPanel()
@@ -139,10 +141,10 @@ OpenPanel::~OpenPanel()
 	Post([state = fState] { delete state->dialog.data(); });
 }
 
-void OpenPanel::Show(const OpenPanelSpec& spec, ChosenFunction chosen, CancelledFunction cancelled)
+void OpenPanel::Show(const OpenPanelOptions& options, ChosenFunction chosen, CancelledFunction cancelled)
 {
-	Post([state = fState, spec, chosen = std::move(chosen), cancelled = std::move(cancelled)] {
-		state->spec = spec;
+	Post([state = fState, options, chosen = std::move(chosen), cancelled = std::move(cancelled)] {
+		state->options = options;
 		state->chosen = chosen;
 		state->cancelled = cancelled;
 		if (!state->dialog) {
@@ -160,7 +162,7 @@ void OpenPanel::Show(const OpenPanelSpec& spec, ChosenFunction chosen, Cancelled
 				if (result == QDialog::Accepted)
 					for (const QString& file : dialog->selectedFiles())
 						paths.push_back(QDir::cleanPath(QFileInfo(file).absoluteFilePath()).toStdString());
-				const bool stayUp = result == QDialog::Accepted && !state->spec.hideWhenDone;
+				const bool stayUp = result == QDialog::Accepted && !state->options.hideWhenDone;
 				state->showing = stayUp;
 				if (!paths.empty() && state->chosen)
 					state->chosen(paths);
@@ -171,15 +173,15 @@ void OpenPanel::Show(const OpenPanelSpec& spec, ChosenFunction chosen, Cancelled
 			});
 		}
 		QFileDialog* dialog = state->dialog;
-		dialog->setWindowTitle(ToQString(spec.title));
-		dialog->setFileMode(spec.directoriesAllowed ? QFileDialog::AnyFile
-			: spec.multipleSelection                ? QFileDialog::ExistingFiles
+		dialog->setWindowTitle(ToQString(options.title));
+		dialog->setFileMode(options.directoriesAllowed ? QFileDialog::AnyFile
+			: options.multipleSelection                ? QFileDialog::ExistingFiles
 													: QFileDialog::ExistingFile);
-		if (!spec.buttonLabel.empty())
-			dialog->setLabelText(QFileDialog::Accept, ToQString(spec.buttonLabel));
-		if (!spec.directory.empty())
-			dialog->setDirectory(ToQString(spec.directory));
-		dialog->setWindowModality(spec.modal ? Qt::ApplicationModal : Qt::NonModal);
+		if (!options.buttonLabel.empty())
+			dialog->setLabelText(QFileDialog::Accept, ToQString(options.buttonLabel));
+		if (!options.directory.empty())
+			dialog->setDirectory(ToQString(options.directory));
+		dialog->setWindowModality(options.modal ? Qt::ApplicationModal : Qt::NonModal);
 		state->showing = true;
 		dialog->show();
 		dialog->raise();

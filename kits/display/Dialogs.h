@@ -12,7 +12,7 @@ namespace zoetra::display {
 enum class AlertIcon { None, Info, Idea, Warning, Stop };
 enum class ButtonWidth { AsUsual, FromWidest, FromLabel };
 
-struct AlertSpec {
+struct AlertOptions {
 	std::string title;
 	std::string text;
 	std::vector<std::string> buttons; // left to right; the last is the default
@@ -22,11 +22,12 @@ struct AlertSpec {
 
 // Shows an application-modal box and returns the index of the button pressed; closing the
 // box counts as its last button. The calling thread waits; the display thread does not,
-// so other windows go on drawing. Returns -1 when the display is not running or shuts
-// down while the box is up. On the display thread itself it runs the box in place.
-int32_t RunAlert(const AlertSpec& spec);
+// so other windows go on drawing. Asked for before the display loop runs, the box shows
+// once it runs. Returns -1 when the display is shutting down or shuts down while the box
+// is up. On the display thread itself it runs the box in place.
+int32_t RunAlert(const AlertOptions& options);
 
-struct OpenPanelSpec {
+struct OpenPanelOptions {
 	std::string title = "Open";
 	std::string directory; // empty: the working directory
 	bool multipleSelection = false;
@@ -48,7 +49,7 @@ public:
 	OpenPanel(const OpenPanel&) = delete;
 	OpenPanel& operator=(const OpenPanel&) = delete;
 
-	void Show(const OpenPanelSpec& spec, ChosenFunction chosen, CancelledFunction cancelled);
+	void Show(const OpenPanelOptions& options, ChosenFunction chosen, CancelledFunction cancelled);
 	void Hide();
 	// As the display thread last saw it.
 	bool IsShowing() const;

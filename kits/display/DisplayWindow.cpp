@@ -77,12 +77,12 @@ void WindowState::Present()
 	synced.notify_all();
 }
 
-DisplayWindow::DisplayWindow(const WindowSpec& spec, std::unique_ptr<WindowEvents> events)
+DisplayWindow::DisplayWindow(const WindowOptions& options, std::unique_ptr<WindowEvents> events)
 	: fState(std::make_shared<WindowState>())
 {
-	fState->spec = spec;
+	fState->options = options;
 	fState->events = std::move(events);
-	fState->back.Resize(spec.width, spec.height);
+	fState->back.Resize(options.width, options.height);
 	std::weak_ptr<WindowState> weak = fState;
 	fState->shutdownHook = AddShutdownHook([weak] {
 		if (auto state = weak.lock()) {
@@ -99,7 +99,12 @@ DisplayWindow::~DisplayWindow()
 	RemoveShutdownHook(fState->shutdownHook);
 	auto takeDown = [state = fState] {
 		state->events.reset();
-		delete state->widget.data();
+		if (WindowWidget* widget = state->widget) {
+			// Hidden now, deleted by the event loop: a drag that this window started may be
+			// running its own loop inside Qt right now, and must not lose its widget under it.
+			widget->hide();
+			widget->deleteLater();
+		}
 	};
 	if (IsDisplayThread())
 		takeDown();
@@ -164,7 +169,7 @@ void DisplayWindow::SetGeometry(int32_t x, int32_t y, int32_t width, int32_t hei
 void DisplayWindow::SetSizeLimits(int32_t minWidth, int32_t maxWidth, int32_t minHeight, int32_t maxHeight)
 {
 	Post([state = fState, minWidth, maxWidth, minHeight, maxHeight] {
-		if (!state->widget || !state->spec.resizable)
+		if (!state->widget || !state->options.resizable)
 			return;
 		state->widget->setMinimumSize(std::max(1, minWidth), std::max(1, minHeight));
 		state->widget->setMaximumSize(std::min(QWIDGETSIZE_MAX, std::max(1, maxWidth)),
@@ -172,7 +177,7 @@ void DisplayWindow::SetSizeLimits(int32_t minWidth, int32_t maxWidth, int32_t mi
 	});
 }
 
-void DisplayWindow::SetMenuBar(const MenuBarSpec& menuBar)
+void DisplayWindow::SetMenuBar(const MenuBarModel& menuBar)
 {
 	Post([state = fState, menuBar] {
 		if (state->widget)

@@ -19,7 +19,7 @@ struct DisplayWindowAccess;
 // Surface(), Flush() and Sync() belong to whichever thread holds the owning window's lock.
 class DisplayWindow {
 public:
-	DisplayWindow(const WindowSpec& spec, std::unique_ptr<WindowEvents> events);
+	DisplayWindow(const WindowOptions& options, std::unique_ptr<WindowEvents> events);
 	// Takes the native window down (queued); the events object is never called again
 	// after the display thread has carried that out.
 	~DisplayWindow();
@@ -35,7 +35,7 @@ public:
 	// serial of the last request carried out before them.
 	void SetGeometry(int32_t x, int32_t y, int32_t width, int32_t height, uint64_t serial);
 	void SetSizeLimits(int32_t minWidth, int32_t maxWidth, int32_t minHeight, int32_t maxHeight);
-	void SetMenuBar(const MenuBarSpec& menuBar);
+	void SetMenuBar(const MenuBarModel& menuBar);
 	void RemoveMenuBar();
 	// Starts a drag from the content-area rectangle `rect` if a mouse button is still down.
 	// `carriesPointers`: the payload means something only inside this process.

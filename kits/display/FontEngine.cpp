@@ -20,24 +20,24 @@ bool HaveFontDatabase()
 
 } // namespace
 
-FontSpec PlainFontSpec()
+FontChoice PlainFontChoice()
 {
 	return {"DejaVu Sans", "Book", 12.0f};
 }
 
-FontSpec BoldFontSpec()
+FontChoice BoldFontChoice()
 {
 	return {"DejaVu Sans", "Bold", 12.0f};
 }
 
-QFont ToQFont(const FontSpec& spec)
+QFont ToQFont(const FontChoice& options)
 {
-	QFont font(ToQString(spec.family));
+	QFont font(ToQString(options.family));
 	// Pixel sizes are whole numbers in Qt; a fractional size rounds to the nearest pixel.
-	font.setPixelSize(std::max(1, int(std::lround(spec.size))));
-	if (!spec.style.empty() && HaveFontDatabase()
-		&& QFontDatabase::styles(font.family()).contains(ToQString(spec.style)))
-		font.setStyleName(ToQString(spec.style));
+	font.setPixelSize(std::max(1, int(std::lround(options.size))));
+	if (!options.style.empty() && HaveFontDatabase()
+		&& QFontDatabase::styles(font.family()).contains(ToQString(options.style)))
+		font.setStyleName(ToQString(options.style));
 	font.setKerning(true);
 	font.setStyleStrategy(QFont::PreferAntialias);
 	return font;
@@ -63,7 +63,7 @@ std::vector<std::string> FontFamilies()
 	return names;
 }
 
-FontHeight MeasureFontHeight(const FontSpec& font)
+FontHeight MeasureFontHeight(const FontChoice& font)
 {
 	if (!HaveFontDatabase() || font.family.empty())
 		return {};
@@ -73,7 +73,7 @@ FontHeight MeasureFontHeight(const FontSpec& font)
 	return {float(metrics.ascent()), float(metrics.descent()), float(std::max(0.0, metrics.leading()))};
 }
 
-float MeasureStringWidth(const FontSpec& font, const char* text, int length)
+float MeasureStringWidth(const FontChoice& font, const char* text, int length)
 {
 	if (!HaveFontDatabase() || font.family.empty() || !text || length <= 0)
 		return 0;

@@ -11,7 +11,7 @@
 
 namespace zoetra::display {
 
-QFont ToQFont(const FontSpec& spec);
+QFont ToQFont(const FontChoice& options);
 
 inline QRect ToQRect(const PixelRect& rect)
 {

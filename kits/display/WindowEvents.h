@@ -55,7 +55,7 @@ public:
 	virtual void FilesDropped(float x, float y, const std::vector<std::string>& paths) = 0;
 };
 
-struct MenuItemSpec {
+struct MenuItemModel {
 	std::string label;
 	int32_t id = 0;          // reported by MenuItemChosen
 	char32_t shortcut = 0;   // with the command key (Ctrl); 0 for none
@@ -63,17 +63,17 @@ struct MenuItemSpec {
 	bool separator = false;
 	bool enabled = true;
 	bool marked = false;
-	std::vector<MenuItemSpec> submenu; // non-empty: the item opens this menu
+	std::vector<MenuItemModel> submenu; // non-empty: the item opens this menu
 	bool isSubmenu = false;
 };
 
 // The menus of a menu bar, left to right; each top-level entry is a menu.
-struct MenuBarSpec {
-	std::vector<MenuItemSpec> menus;
+struct MenuBarModel {
+	std::vector<MenuItemModel> menus;
 	int32_t height = 0; // rows the bar occupies at the top of the content area
 };
 
-struct WindowSpec {
+struct WindowOptions {
 	std::string title;
 	int32_t x = 0, y = 0, width = 1, height = 1; // content area in screen pixels
 	bool bordered = true;   // false: no frame at all

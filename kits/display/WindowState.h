@@ -17,7 +17,7 @@ namespace zoetra::display {
 class WindowWidget;
 
 struct WindowState {
-	WindowSpec spec;
+	WindowOptions options;
 
 	// Drawn into by the thread that holds the owning window's lock.
 	Canvas back;

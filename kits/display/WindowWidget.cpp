@@ -68,28 +68,28 @@ std::string SpecialKeyBytes(int key)
 	}
 }
 
-Qt::WindowFlags FlagsFor(const WindowSpec& spec)
+Qt::WindowFlags FlagsFor(const WindowOptions& options)
 {
 	Qt::WindowFlags flags = Qt::Window;
-	if (!spec.bordered)
+	if (!options.bordered)
 		return flags | Qt::FramelessWindowHint;
 	flags |= Qt::CustomizeWindowHint | Qt::WindowSystemMenuHint;
-	if (spec.titled)
+	if (options.titled)
 		flags |= Qt::WindowTitleHint;
-	if (spec.closable)
+	if (options.closable)
 		flags |= Qt::WindowCloseButtonHint;
-	if (spec.minimizable)
+	if (options.minimizable)
 		flags |= Qt::WindowMinimizeButtonHint;
-	if (spec.zoomable && spec.resizable)
+	if (options.zoomable && options.resizable)
 		flags |= Qt::WindowMaximizeButtonHint;
-	if (spec.floating)
+	if (options.floating)
 		flags |= Qt::WindowStaysOnTopHint;
-	if (spec.avoidsFocus)
+	if (options.avoidsFocus)
 		flags |= Qt::WindowDoesNotAcceptFocus;
 	return flags;
 }
 
-QKeySequence ShortcutFor(const MenuItemSpec& item)
+QKeySequence ShortcutFor(const MenuItemModel& item)
 {
 	if (item.shortcut == 0)
 		return {};
@@ -106,7 +106,7 @@ QKeySequence ShortcutFor(const MenuItemSpec& item)
 } // namespace
 
 WindowWidget::WindowWidget(std::shared_ptr<WindowState> state)
-	: QWidget(nullptr, FlagsFor(state->spec))
+	: QWidget(nullptr, FlagsFor(state->options))
 	, fState(std::move(state))
 {
 	// The front buffer covers every pixel, so Qt need not clear anything first.
@@ -114,11 +114,11 @@ WindowWidget::WindowWidget(std::shared_ptr<WindowState> state)
 	setAttribute(Qt::WA_NoSystemBackground);
 	setAcceptDrops(true);
 	setFocusPolicy(Qt::StrongFocus);
-	if (fState->spec.modal)
+	if (fState->options.modal)
 		setWindowModality(Qt::ApplicationModal);
-	setWindowTitle(ToQString(fState->spec.title));
-	const WindowSpec& spec = fState->spec;
-	ApplyGeometry(QRect(spec.x, spec.y, spec.width, spec.height), 0);
+	setWindowTitle(ToQString(fState->options.title));
+	const WindowOptions& options = fState->options;
+	ApplyGeometry(QRect(options.x, options.y, options.width, options.height), 0);
 }
 
 WindowWidget::~WindowWidget() = default;
@@ -127,20 +127,20 @@ void WindowWidget::ApplyGeometry(const QRect& contentArea, uint64_t serial)
 {
 	fState->requestedGeometry = contentArea;
 	fState->geometrySerial = serial;
-	if (!fState->spec.resizable)
+	if (!fState->options.resizable)
 		setFixedSize(contentArea.size());
 	// setGeometry places the content area; move() would place the frame.
 	setGeometry(contentArea);
 }
 
-void WindowWidget::SetMenuBar(const MenuBarSpec& spec)
+void WindowWidget::SetMenuBar(const MenuBarModel& options)
 {
 	RemoveMenuBar();
 	fMenuBar = new QMenuBar(this);
 	fMenuBar->setNativeMenuBar(false);
-	std::function<void(QMenu*, const std::vector<MenuItemSpec>&)> fill;
-	fill = [this, &fill](QMenu* menu, const std::vector<MenuItemSpec>& items) {
-		for (const MenuItemSpec& item : items) {
+	std::function<void(QMenu*, const std::vector<MenuItemModel>&)> fill;
+	fill = [this, &fill](QMenu* menu, const std::vector<MenuItemModel>& items) {
+		for (const MenuItemModel& item : items) {
 			if (item.separator) {
 				menu->addSeparator();
 				continue;
@@ -163,12 +163,12 @@ void WindowWidget::SetMenuBar(const MenuBarSpec& spec)
 			});
 		}
 	};
-	for (const MenuItemSpec& top : spec.menus) {
+	for (const MenuItemModel& top : options.menus) {
 		QMenu* menu = fMenuBar->addMenu(ToQString(top.label));
 		menu->setEnabled(top.enabled);
 		fill(menu, top.submenu);
 	}
-	fMenuBarHeight = spec.height;
+	fMenuBarHeight = options.height;
 	fMenuBar->setGeometry(0, 0, width(), fMenuBarHeight);
 	fMenuBar->show();
 }
@@ -197,13 +197,13 @@ void WindowWidget::paintEvent(QPaintEvent* event)
 void WindowWidget::ReportMouseDown(QMouseEvent* event, int32_t clicks)
 {
 	const bool wasActive = isActiveWindow();
-	if (!wasActive && !fState->spec.avoidsFocus) {
+	if (!wasActive && !fState->options.avoidsFocus) {
 		activateWindow();
 		raise();
 	}
 	// A click that only brings the window forward reaches the views only when the
 	// window asked for first clicks.
-	if (!wasActive && !fState->spec.acceptsFirstClick)
+	if (!wasActive && !fState->options.acceptsFirstClick)
 		return;
 	if (!fState->events)
 		return;

@@ -11,7 +11,7 @@ class QMimeData;
 namespace zoetra::display {
 
 struct WindowState;
-struct MenuBarSpec;
+struct MenuBarModel;
 
 class WindowWidget final : public QWidget {
 public:
@@ -19,7 +19,7 @@ public:
 	~WindowWidget() override;
 
 	void ApplyGeometry(const QRect& contentArea, uint64_t serial);
-	void SetMenuBar(const MenuBarSpec& spec);
+	void SetMenuBar(const MenuBarModel& options);
 	void RemoveMenuBar();
 
 protected:

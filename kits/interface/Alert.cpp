@@ -57,14 +57,14 @@ void BAlert::SetShortcut(int32, char)
 
 int32 BAlert::Go()
 {
-	zoetra::display::AlertSpec spec;
-	spec.title = fTitle;
-	spec.text = fText;
-	spec.buttons = fButtons;
-	spec.width = WidthFor(fWidth);
-	spec.icon = IconFor(fType);
+	zoetra::display::AlertOptions options;
+	options.title = fTitle;
+	options.text = fText;
+	options.buttons = fButtons;
+	options.width = WidthFor(fWidth);
+	options.icon = IconFor(fType);
 	delete this;
-	return zoetra::display::RunAlert(spec);
+	return zoetra::display::RunAlert(options);
 }
 
 status_t BAlert::Go(BInvoker* invoker)

@@ -62,16 +62,16 @@ BFilePanel::~BFilePanel() = default;
 
 void BFilePanel::Show()
 {
-	zoetra::display::OpenPanelSpec spec;
-	spec.directory = fDirectory;
-	spec.multipleSelection = fMultipleSelection;
-	spec.directoriesAllowed = (fNodeFlavors & B_DIRECTORY_NODE) != 0;
-	spec.modal = fModal;
-	spec.hideWhenDone = fHideWhenDone;
-	spec.buttonLabel = fButtonLabel;
+	zoetra::display::OpenPanelOptions options;
+	options.directory = fDirectory;
+	options.multipleSelection = fMultipleSelection;
+	options.directoriesAllowed = (fNodeFlavors & B_DIRECTORY_NODE) != 0;
+	options.modal = fModal;
+	options.hideWhenDone = fHideWhenDone;
+	options.buttonLabel = fButtonLabel;
 	std::weak_ptr<BPrivate::FilePanelSink> sink = fSink;
 	fPanel->Show(
-		spec,
+		options,
 		[sink](const std::vector<std::string>& paths) {
 			if (auto live = sink.lock())
 				live->Chosen(paths);

@@ -7,7 +7,7 @@
 
 namespace {
 
-using zoetra::display::FontSpec;
+using zoetra::display::FontChoice;
 
 void CopyName(char* to, const std::string& from, size_t capacity)
 {
@@ -16,9 +16,9 @@ void CopyName(char* to, const std::string& from, size_t capacity)
 }
 
 
-FontSpec SpecOf(const font_family family, const font_style style, float size)
+FontChoice ChoiceOf(const font_family family, const font_style style, float size)
 {
-	return FontSpec{family, style, size};
+	return FontChoice{family, style, size};
 }
 
 // The system fonts are plain data until the display exists; they never touch Qt here.
@@ -31,8 +31,8 @@ BFont sFixedFont(static_cast<const BFont*>(nullptr));
 struct BFontAccess {
 	static void SetUpSystemFonts()
 	{
-		const FontSpec plain = zoetra::display::PlainFontSpec();
-		const FontSpec bold = zoetra::display::BoldFontSpec();
+		const FontChoice plain = zoetra::display::PlainFontChoice();
+		const FontChoice bold = zoetra::display::BoldFontChoice();
 		font_family family;
 		font_style style;
 		CopyName(family, plain.family, B_FONT_FAMILY_LENGTH);
@@ -136,7 +136,7 @@ void BFont::GetHeight(font_height* height) const
 {
 	if (!height)
 		return;
-	const auto measured = zoetra::display::MeasureFontHeight(SpecOf(fFamily, fStyle, fSize));
+	const auto measured = zoetra::display::MeasureFontHeight(ChoiceOf(fFamily, fStyle, fSize));
 	height->ascent = measured.ascent;
 	height->descent = measured.descent;
 	height->leading = measured.leading;
@@ -151,7 +151,7 @@ float BFont::StringWidth(const char* string, int32 length) const
 {
 	if (!string || length <= 0)
 		return 0.0f;
-	return zoetra::display::MeasureStringWidth(SpecOf(fFamily, fStyle, fSize), string, int(length));
+	return zoetra::display::MeasureStringWidth(ChoiceOf(fFamily, fStyle, fSize), string, int(length));
 }
 
 void BFont::CopyFrom(const BFont& font, uint32 mask)
@@ -176,7 +176,7 @@ void BFont::CopyFrom(const BFont& font, uint32 mask)
 		fFlags = font.fFlags;
 }
 
-zoetra::display::FontSpec BFont::Spec() const
+zoetra::display::FontChoice BFont::Choice() const
 {
-	return SpecOf(fFamily, fStyle, fSize);
+	return ChoiceOf(fFamily, fStyle, fSize);
 }

@@ -5,7 +5,7 @@
 #include <InterfaceDefs.h>
 #include <SupportDefs.h>
 
-namespace zoetra::display { struct FontSpec; }
+namespace zoetra::display { struct FontChoice; }
 
 #define B_FONT_FAMILY_LENGTH 63
 #define B_FONT_STYLE_LENGTH 63
@@ -93,7 +93,7 @@ private:
 	friend struct BFontAccess;
 	void CopyFrom(const BFont& font, uint32 mask);
 	void CopyFromNames(const char* family, const char* style, float size);
-	zoetra::display::FontSpec Spec() const;
+	zoetra::display::FontChoice Choice() const;
 
 	font_family fFamily;
 	font_style fStyle;

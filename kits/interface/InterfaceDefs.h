@@ -163,6 +163,8 @@ enum {
 	B_FUNCTION_KEY = 0x10,
 };
 
+#define B_UTF8_ELLIPSIS "\xE2\x80\xA6"
+
 struct screen_id {
 	int32 id;
 };

@@ -538,7 +538,7 @@ void BView::DrawString(const char* string, int32 length, escapement_delta*)
 		return;
 	}
 	DRAW_CLIP();
-	const float advance = canvas.DrawString(fFont.Spec(), string, int(length), origin.x + fPen.x, origin.y + fPen.y,
+	const float advance = canvas.DrawString(fFont.Choice(), string, int(length), origin.x + fPen.x, origin.y + fPen.y,
 		ToPixel(fHighColor), clip);
 	fPen.x += advance;
 }

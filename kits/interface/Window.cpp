@@ -54,29 +54,29 @@ int32 PixelCount(float extent)
 	return int32(std::ceil(std::clamp(extent, 0.0f, kMaxExtent))) + 1;
 }
 
-zoetra::display::WindowSpec SpecFor(BRect frame, const char* title, window_look look, window_feel feel, uint32 flags)
+zoetra::display::WindowOptions OptionsFor(BRect frame, const char* title, window_look look, window_feel feel, uint32 flags)
 {
-	zoetra::display::WindowSpec spec;
-	spec.title = title ? title : "";
+	zoetra::display::WindowOptions options;
+	options.title = title ? title : "";
 	const zoetra::display::PixelRect pixels = BPrivate::ToPixels(frame);
-	spec.x = pixels.left;
-	spec.y = pixels.top;
-	spec.width = PixelCount(frame.Width());
-	spec.height = PixelCount(frame.Height());
-	spec.bordered = look != B_NO_BORDER_WINDOW_LOOK;
-	spec.titled = look != B_BORDERED_WINDOW_LOOK && look != B_MODAL_WINDOW_LOOK;
-	spec.closable = !(flags & B_NOT_CLOSABLE);
-	spec.zoomable = !(flags & B_NOT_ZOOMABLE);
-	spec.minimizable = !(flags & B_NOT_MINIMIZABLE);
-	spec.resizable = (flags & B_NOT_RESIZABLE) == 0
+	options.x = pixels.left;
+	options.y = pixels.top;
+	options.width = PixelCount(frame.Width());
+	options.height = PixelCount(frame.Height());
+	options.bordered = look != B_NO_BORDER_WINDOW_LOOK;
+	options.titled = look != B_BORDERED_WINDOW_LOOK && look != B_MODAL_WINDOW_LOOK;
+	options.closable = !(flags & B_NOT_CLOSABLE);
+	options.zoomable = !(flags & B_NOT_ZOOMABLE);
+	options.minimizable = !(flags & B_NOT_MINIMIZABLE);
+	options.resizable = (flags & B_NOT_RESIZABLE) == 0
 		&& (flags & (B_NOT_H_RESIZABLE | B_NOT_V_RESIZABLE)) != (B_NOT_H_RESIZABLE | B_NOT_V_RESIZABLE);
-	spec.acceptsFirstClick = flags & B_WILL_ACCEPT_FIRST_CLICK;
-	spec.modal = feel == B_MODAL_APP_WINDOW_FEEL || feel == B_MODAL_ALL_WINDOW_FEEL
+	options.acceptsFirstClick = flags & B_WILL_ACCEPT_FIRST_CLICK;
+	options.modal = feel == B_MODAL_APP_WINDOW_FEEL || feel == B_MODAL_ALL_WINDOW_FEEL
 		|| feel == B_MODAL_SUBSET_WINDOW_FEEL;
-	spec.floating = feel == B_FLOATING_APP_WINDOW_FEEL || feel == B_FLOATING_ALL_WINDOW_FEEL
+	options.floating = feel == B_FLOATING_APP_WINDOW_FEEL || feel == B_FLOATING_ALL_WINDOW_FEEL
 		|| feel == B_FLOATING_SUBSET_WINDOW_FEEL;
-	spec.avoidsFocus = flags & B_AVOID_FOCUS;
-	return spec;
+	options.avoidsFocus = flags & B_AVOID_FOCUS;
+	return options;
 }
 
 } // namespace
@@ -117,7 +117,7 @@ void BWindow::Init(BRect frame, const char* title, window_look look, window_feel
 	fUpdatePosted = false;
 	fInUpdate = false;
 
-	fDisplay = std::make_unique<zoetra::display::DisplayWindow>(SpecFor(frame, title, look, feel, flags),
+	fDisplay = std::make_unique<zoetra::display::DisplayWindow>(OptionsFor(frame, title, look, feel, flags),
 		std::make_unique<BPrivate::WindowEventsBridge>(BMessenger(this)));
 	// The root of the view tree, covering the content area. It paints nothing itself:
 	// the backing store starts white, and the views above it draw what they show.
@@ -376,20 +376,20 @@ void BWindow::MenuBarChanged()
 		fDisplay->RemoveMenuBar();
 		return;
 	}
-	zoetra::display::MenuBarSpec spec;
-	spec.height = PixelCount(fKeyMenuBar->Frame().Height());
+	zoetra::display::MenuBarModel options;
+	options.height = PixelCount(fKeyMenuBar->Frame().Height());
 	for (int32 i = 0; i < fKeyMenuBar->CountItems(); i++) {
 		BMenuItem* item = fKeyMenuBar->ItemAt(i);
-		zoetra::display::MenuItemSpec menu;
+		zoetra::display::MenuItemModel menu;
 		menu.label = item->Label();
 		menu.id = item->fId;
 		menu.enabled = item->IsEnabled();
 		menu.isSubmenu = true;
 		if (item->Submenu())
-			AddMenuSpecs(item->Submenu(), menu.submenu);
-		spec.menus.push_back(std::move(menu));
+			AddMenuModels(item->Submenu(), menu.submenu);
+		options.menus.push_back(std::move(menu));
 	}
-	fDisplay->SetMenuBar(spec);
+	fDisplay->SetMenuBar(options);
 }
 
 BMenuItem* BWindow::FindMenuItem(int32 id) const
@@ -397,24 +397,24 @@ BMenuItem* BWindow::FindMenuItem(int32 id) const
 	return fKeyMenuBar ? FindItemById(fKeyMenuBar, id) : nullptr;
 }
 
-void BWindow::AddMenuSpecs(const BMenu* menu, std::vector<zoetra::display::MenuItemSpec>& out)
+void BWindow::AddMenuModels(const BMenu* menu, std::vector<zoetra::display::MenuItemModel>& out)
 {
 	for (int32 i = 0; i < menu->CountItems(); i++) {
 		BMenuItem* item = menu->ItemAt(i);
-		zoetra::display::MenuItemSpec spec;
-		spec.label = item->Label();
-		spec.id = item->fId;
+		zoetra::display::MenuItemModel options;
+		options.label = item->Label();
+		options.id = item->fId;
 		uint32 modifiers = 0;
-		spec.shortcut = char32_t(uint8(item->Shortcut(&modifiers)));
-		spec.modifiers = modifiers;
-		spec.separator = item->IsSeparator();
-		spec.enabled = item->IsEnabled() && menu->IsEnabled();
-		spec.marked = item->IsMarked();
+		options.shortcut = char32_t(uint8(item->Shortcut(&modifiers)));
+		options.modifiers = modifiers;
+		options.separator = item->IsSeparator();
+		options.enabled = item->IsEnabled() && menu->IsEnabled();
+		options.marked = item->IsMarked();
 		if (BMenu* submenu = item->Submenu()) {
-			spec.isSubmenu = true;
-			AddMenuSpecs(submenu, spec.submenu);
+			options.isSubmenu = true;
+			AddMenuModels(submenu, options.submenu);
 		}
-		out.push_back(std::move(spec));
+		out.push_back(std::move(options));
 	}
 }
 

@@ -19,7 +19,7 @@ class BMenuItem;
 class BView;
 namespace zoetra::display {
 class DisplayWindow;
-struct MenuItemSpec;
+struct MenuItemModel;
 }
 namespace BPrivate {
 class WindowEventsBridge;
@@ -124,7 +124,7 @@ private:
 	void SendGeometry();
 	void MenuBarChanged();
 	BMenuItem* FindMenuItem(int32 id) const;
-	static void AddMenuSpecs(const BMenu* menu, std::vector<zoetra::display::MenuItemSpec>& out);
+	static void AddMenuModels(const BMenu* menu, std::vector<zoetra::display::MenuItemModel>& out);
 	static BMenuItem* FindItemById(const BMenu* menu, int32 id);
 	zoetra::display::DisplayWindow& Display() const { return *fDisplay; }
 

@@ -8,6 +8,7 @@
 #include <mutex>
 #include <thread>
 
+#include "Dialogs.h"
 #include "DisplayHarness.h"
 #include "DisplayServer.h"
 #include "DisplayTesting.h"
@@ -66,15 +67,15 @@ struct Recorder : WindowEvents {
 	void FilesDropped(float, float, const std::vector<std::string>&) override { Add("files"); }
 };
 
-WindowSpec Spec(int32_t width, int32_t height)
+WindowOptions OptionsOfSize(int32_t width, int32_t height)
 {
-	WindowSpec spec;
-	spec.title = "Layer test";
-	spec.x = 40;
-	spec.y = 30;
-	spec.width = width;
-	spec.height = height;
-	return spec;
+	WindowOptions options;
+	options.title = "Layer test";
+	options.x = 40;
+	options.y = 30;
+	options.width = width;
+	options.height = height;
+	return options;
 }
 
 class DisplayLayer : public ::testing::Test {
@@ -125,11 +126,32 @@ TEST_F(DisplayLayer, PostIsRefusedAfterQuitAndItsRequestReleased)
 	EXPECT_FALSE(IsRunning());
 }
 
+TEST_F(DisplayLayer, AnAlertAskedForBeforeTheLoopRunsShowsOnceItRuns)
+{
+	Start();
+	std::atomic<int32_t> answer{-2};
+	// An application thread may want an alert before the main thread has entered the loop.
+	std::thread early([&] {
+		AlertOptions options;
+		options.title = "Early";
+		options.buttons = {"One", "Two", "Three"};
+		answer = RunAlert(options);
+	});
+	RunWithDisplay([&] {
+		ASSERT_TRUE(zoetra::testing::WaitFor([] { return !probe::ShowingAlert().empty(); }));
+		EXPECT_EQ(probe::ShowingAlert()[0], "Early");
+		EXPECT_EQ(answer, -2);
+		ASSERT_TRUE(probe::AnswerAlert(1));
+		early.join();
+	});
+	EXPECT_EQ(answer, 1);
+}
+
 TEST_F(DisplayLayer, FlushedPixelsAreWhatTheWindowShows)
 {
 	RunWithDisplay([] {
 		auto recorder = std::make_unique<Recorder>();
-		DisplayWindow window(Spec(64, 48), std::move(recorder));
+		DisplayWindow window(OptionsOfSize(64, 48), std::move(recorder));
 		window.Show();
 		ASSERT_TRUE(zoetra::testing::WaitFor([&] { return window.IsExposed(); }));
 		Canvas& canvas = window.Surface();
@@ -151,7 +173,7 @@ TEST_F(DisplayLayer, FlushedPixelsAreWhatTheWindowShows)
 TEST_F(DisplayLayer, SyncReturnsForHiddenMinimisedAndStoppedDisplays)
 {
 	RunWithDisplay([] {
-		DisplayWindow window(Spec(32, 32), std::make_unique<Recorder>());
+		DisplayWindow window(OptionsOfSize(32, 32), std::make_unique<Recorder>());
 		// Never shown: nothing to wait for.
 		window.Surface().FillRect({0, 0, 3, 3}, 0, {0, 0, 31, 31});
 		window.Sync();
@@ -177,7 +199,7 @@ TEST_F(DisplayLayer, CloseBoxAsksAndTheWindowStays)
 	RunWithDisplay([] {
 		auto recorder = std::make_unique<Recorder>();
 		Recorder& log = *recorder;
-		DisplayWindow window(Spec(32, 32), std::move(recorder));
+		DisplayWindow window(OptionsOfSize(32, 32), std::move(recorder));
 		window.Show();
 		ASSERT_TRUE(probe::Close(window));
 		EXPECT_TRUE(log.WaitFor("close"));
@@ -192,7 +214,7 @@ TEST_F(DisplayLayer, OnlyResizesNotAskedForAreReported)
 	RunWithDisplay([] {
 		auto recorder = std::make_unique<Recorder>();
 		Recorder& log = *recorder;
-		DisplayWindow window(Spec(100, 80), std::move(recorder));
+		DisplayWindow window(OptionsOfSize(100, 80), std::move(recorder));
 		window.Show();
 		window.SetGeometry(40, 30, 120, 90, 1);
 		probe::NativeSnapshot shot;
@@ -210,18 +232,18 @@ TEST_F(DisplayLayer, MenuBarTakesItsRowsAndReportsChosenItems)
 	RunWithDisplay([] {
 		auto recorder = std::make_unique<Recorder>();
 		Recorder& log = *recorder;
-		DisplayWindow window(Spec(320, 220), std::move(recorder));
-		MenuBarSpec bar;
+		DisplayWindow window(OptionsOfSize(320, 220), std::move(recorder));
+		MenuBarModel bar;
 		bar.height = 20;
-		MenuItemSpec file;
+		MenuItemModel file;
 		file.label = "File";
 		file.isSubmenu = true;
-		MenuItemSpec item;
+		MenuItemModel item;
 		item.label = "New";
 		item.id = 11;
 		item.shortcut = 'N';
 		file.submenu.push_back(item);
-		MenuItemSpec separator;
+		MenuItemModel separator;
 		separator.separator = true;
 		file.submenu.push_back(separator);
 		item.label = "Close";
@@ -249,10 +271,10 @@ TEST_F(DisplayLayer, FirstClickReachesTheWindowOnlyWhenItAcceptsFirstClicks)
 		auto eagerLog = std::make_unique<Recorder>();
 		Recorder& plain = *plainLog;
 		Recorder& eager = *eagerLog;
-		WindowSpec eagerSpec = Spec(50, 50);
-		eagerSpec.acceptsFirstClick = true;
-		DisplayWindow plainWindow(Spec(50, 50), std::move(plainLog));
-		DisplayWindow eagerWindow(eagerSpec, std::move(eagerLog));
+		WindowOptions eagerOptions = OptionsOfSize(50, 50);
+		eagerOptions.acceptsFirstClick = true;
+		DisplayWindow plainWindow(OptionsOfSize(50, 50), std::move(plainLog));
+		DisplayWindow eagerWindow(eagerOptions, std::move(eagerLog));
 		plainWindow.Show();
 		eagerWindow.Show();
 		ASSERT_TRUE(probe::Activate(eagerWindow, false));

@@ -15,7 +15,7 @@
 #include "DisplayWindow.h"
 #include "Dialogs.h"
 #include "KitTestWindows.h"
-#include "WindowPrivate.h"
+#include "private/WindowPrivate.h"
 
 using namespace zoetra::testing;
 namespace probe = zoetra::display::probe;
@@ -111,11 +111,11 @@ TEST_F(DrawingStress, PlayThreadAndWindowThreadNeverBlockEachOther)
 				// A modal alert of the application: its caller waits, drawing goes on.
 				std::atomic<int32> answer{-2};
 				std::thread caller([&] {
-					zoetra::display::AlertSpec spec;
-					spec.title = "Error";
-					spec.text = "Stress";
-					spec.buttons = {"Cancel", "OK"};
-					answer = zoetra::display::RunAlert(spec);
+					zoetra::display::AlertOptions options;
+					options.title = "Error";
+					options.text = "Stress";
+					options.buttons = {"Cancel", "OK"};
+					answer = zoetra::display::RunAlert(options);
 				});
 				ASSERT_TRUE(WaitFor([] { return !probe::ShowingAlert().empty(); }));
 				ASSERT_TRUE(play.Advances(10)) << "drawing stopped while an alert was up";

@@ -17,10 +17,11 @@
 #include <unistd.h>
 
 #include "DisplayHarness.h"
+#include "DisplayServer.h"
 #include "DisplayTesting.h"
 #include "DisplayWindow.h"
 #include "KitTestWindows.h"
-#include "WindowPrivate.h"
+#include "private/WindowPrivate.h"
 
 using namespace zoetra::testing;
 namespace probe = zoetra::display::probe;
@@ -456,6 +457,58 @@ TEST_F(InterfaceKit, BoxBordersAndBitmapsRefuseWhatTheyCannotHold)
 		EXPECT_EQ(at(99, 59), panel);
 		EXPECT_TRUE(QuitAndWait(window, log));
 	});
+}
+
+// An application whose windows register themselves and go when it quits.
+class TwoWindowApp : public BApplication {
+public:
+	explicit TwoWindowApp(EventLog& log)
+		: BApplication("application/x-vnd.zoetra-interface-test")
+		, fLog(log)
+	{
+	}
+
+	void ReadyToRun() override
+	{
+		fFirst = new LoggingWindow(BRect(10, 10, 109, 109), "First", fLog);
+		fSecond = new LoggingWindow(BRect(200, 10, 299, 109), "Second", fLog);
+		fFirst->Show();
+		fSecond->Show();
+		fLog.Add("windows " + std::to_string(CountWindows()));
+		bool listed = true;
+		for (int32 i = 0; i < CountWindows(); i++)
+			listed = listed && (WindowAt(i) == fFirst || WindowAt(i) == fSecond);
+		fLog.Add(listed && WindowAt(CountWindows()) == nullptr ? "listed" : "not listed");
+		fLog.Add(zoetra::display::IsDisplayThread() ? "app on display thread" : "app off display thread");
+		fFirst->agreeToQuit = fSecond->agreeToQuit = true;
+		PostMessage(B_QUIT_REQUESTED);
+	}
+
+private:
+	EventLog& fLog;
+	LoggingWindow* fFirst = nullptr;
+	LoggingWindow* fSecond = nullptr;
+};
+
+TEST_F(InterfaceKit, ApplicationRunsTheDisplayOnTheMainThreadAndListsItsWindows)
+{
+	char runtime[] = "/tmp/zoetra-interface-runtime-XXXXXX";
+	ASSERT_NE(mkdtemp(runtime), nullptr);
+	setenv("ZOETRA_RUNTIME_DIR", runtime, 1);
+	EventLog log;
+	{
+		Watchdog watchdog(std::chrono::seconds(30), "the application");
+		TwoWindowApp app(log);
+		app.Run();
+		EXPECT_TRUE(zoetra::display::IsDisplayThread()) << "Run() did not make this the display thread";
+		EXPECT_EQ(app.CountWindows(), 0);
+	}
+	EXPECT_TRUE(log.Has("windows 2"));
+	EXPECT_TRUE(log.Has("listed"));
+	EXPECT_TRUE(log.Has("app off display thread"));
+	EXPECT_TRUE(log.Has("destroyed First"));
+	EXPECT_TRUE(log.Has("destroyed Second"));
+	rmdir(runtime);
 }
 
 TEST_F(InterfaceKit, ScreenFrameIsTheDisplaysMainScreen)

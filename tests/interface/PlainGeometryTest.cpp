@@ -76,6 +76,18 @@ TEST(PixelScaler, ClipAndBoundsLimitWhatIsWritten)
 	EXPECT_EQ(dest.At(3, 3), source.At(7 * 4 / 16, 7 * 4 / 16) | 0xff000000u);
 }
 
+TEST(PixelScaler, UnscaledRowsStartAtTheClippedColumn)
+{
+	const Plane source = Numbered(8, 4);
+	Plane dest(8, 4, 1);
+	std::vector<int32_t> table;
+	// Same size, shifted three columns left of the plane and clipped on the right too.
+	ScaleNearest(source.plane, {0, 0, 7, 3}, dest.plane, {-3, 0, 4, 3}, {0, 0, 3, 3}, table);
+	for (int32_t y = 0; y < 4; y++)
+		for (int32_t x = 0; x < 8; x++)
+			ASSERT_EQ(dest.At(x, y), x <= 3 ? source.At(x + 3, y) | 0xff000000u : 1u) << x << "," << y;
+}
+
 TEST(PixelScaler, SourceRectanglesOutsideThePlaneAreRefused)
 {
 	const Plane source = Numbered(4, 4);

@@ -15,7 +15,7 @@
 #include "DisplayTesting.h"
 #include "DisplayWindow.h"
 #include "PlaybackHarness.h"
-#include "WindowPrivate.h"
+#include "private/WindowPrivate.h"
 
 using namespace zoetra::testing;
 namespace probe = zoetra::display::probe;
@@ -149,40 +149,6 @@ TEST(AnimationView, ADraggedBufferIsCopiedOnlyWhileItsViewStillHoldsIt)
 	ASSERT_TRUE(view->MakeDragMessage(&fresh));
 	EXPECT_TRUE(Close(window));
 	EXPECT_EQ(CopyAnimation(&fresh, &copy, &size), B_ENTRY_NOT_FOUND) << "the view was destroyed";
-}
-
-TEST(AnimationView, CopiesRacingAgainstReplacementNeverReadFreedMemory)
-{
-	OpenWindow window = Open("Racing source");
-	ProbeView* view = window->View();
-	const auto file = CountedFile(2, 1);
-	view->SetData(HeapCopy(file), file.size());
-	std::atomic<bool> done {false};
-	std::atomic<int> copies {0}, refused {0};
-	std::thread receiver([&] {
-		while (!done) {
-			BMessage drag(FLI_DRAG);
-			if (!view->MakeDragMessage(&drag))
-				continue;
-			uint8* copy = nullptr;
-			uint32 size = 0;
-			const status_t status = CopyAnimation(&drag, &copy, &size);
-			if (status == B_OK) {
-				if (size != file.size() || std::memcmp(copy, file.data(), size) != 0)
-					ADD_FAILURE() << "a copy differs from the animation";
-				delete[] copy;
-				copies++;
-			} else {
-				refused++;
-			}
-		}
-	});
-	for (int i = 0; i < 200; i++)
-		view->SetData(HeapCopy(file), file.size());
-	done = true;
-	receiver.join();
-	EXPECT_GT(copies + refused, 0);
-	EXPECT_TRUE(Close(window));
 }
 
 TEST(AnimationView, DroppedFilesGoToTheApplicationNamingTheWindow)

@@ -18,12 +18,10 @@
 #include <iterator>
 #include <memory>
 #include <pthread.h>
-#include <signal.h>
-#include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
 
 #include "DisplayHarness.h"
+#include "XvfbServer.h"
 
 namespace zoetra::testing {
 
@@ -54,11 +52,8 @@ public:
 
 	void RefsReceived(BMessage* message) override
 	{
-		{
-			std::lock_guard guard(sRefsMutex);
-			sRefs.push_back(*message);
-		}
-		ApplicationLog().Add("refs");
+		std::lock_guard guard(sRefsMutex);
+		sRefs.push_back(*message);
 	}
 
 	int Finish()
@@ -73,43 +68,7 @@ private:
 	std::atomic<int> fResult {1};
 };
 
-// Starts Xvfb on a free display number it picks itself; 0 when it cannot.
-pid_t StartXvfb()
-{
-	int pipeFds[2];
-	if (pipe(pipeFds) != 0)
-		return 0;
-	const pid_t child = fork();
-	if (child == 0) {
-		close(pipeFds[0]);
-		const std::string fd = std::to_string(pipeFds[1]);
-		execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1600x1000x24",
-			"-nolisten", "tcp", static_cast<char*>(nullptr));
-		_exit(127);
-	}
-	close(pipeFds[1]);
-	std::string number;
-	char c;
-	while (child > 0 && read(pipeFds[0], &c, 1) == 1 && c != '\n')
-		number += c;
-	close(pipeFds[0]);
-	if (child <= 0 || number.empty()) {
-		if (child > 0)
-			waitpid(child, nullptr, 0);
-		return 0;
-	}
-	setenv("DISPLAY", (":" + number).c_str(), 1);
-	setenv("QT_QPA_PLATFORM", "xcb", 1);
-	return child;
-}
-
 } // namespace
-
-EventLog& ApplicationLog()
-{
-	static EventLog* log = new EventLog;
-	return *log;
-}
 
 std::vector<BMessage> ReceivedRefs()
 {
@@ -131,7 +90,10 @@ void ProbeView::FrameDecoded(const unsigned char* frame)
 {
 	{
 		std::lock_guard guard(fMutex);
+		const size_t index = fDecoded.size();
 		fDecoded.push_back({static_cast<size_t>(frame - fliData), system_time()});
+		if (std::find(fKeepAfter.begin(), fKeepAfter.end(), index) != fKeepAfter.end())
+			fPictures[index].assign(Pixels(), Pixels() + fli::kPixelCount);
 	}
 	fChanged.notify_all();
 }
@@ -179,10 +141,24 @@ bool ProbeView::WaitForFrames(size_t count, std::chrono::milliseconds bound)
 	return fChanged.wait_for(lock, bound, [&] { return fDecoded.size() >= count; });
 }
 
+void ProbeView::KeepPicturesAfter(std::vector<size_t> decodedIndices)
+{
+	std::lock_guard guard(fMutex);
+	fKeepAfter = std::move(decodedIndices);
+}
+
+std::vector<uint32> ProbeView::PictureAfter(size_t decodedIndex)
+{
+	std::lock_guard guard(fMutex);
+	auto found = fPictures.find(decodedIndex);
+	return found != fPictures.end() ? found->second : std::vector<uint32> {};
+}
+
 void ProbeView::ForgetFrames()
 {
 	std::lock_guard guard(fMutex);
 	fDecoded.clear();
+	fPictures.clear();
 	fPlayDraws = 0;
 	fBlackPlayDraws = 0;
 }
@@ -228,30 +204,29 @@ std::vector<BMessage> RecordingLooper::Received()
 
 PlaybackWindow::PlaybackWindow(const char* title, BRect frame)
 	: BWindow(frame, title, B_TITLED_WINDOW_LOOK, B_NORMAL_WINDOW_FEEL, B_WILL_ACCEPT_FIRST_CLICK),
-	  fDestroyed(new EventLog)
+	  fView(new ProbeView(Bounds(), this)),
+	  fLooper(new RecordingLooper)
 {
-	fView = new ProbeView(Bounds(), this);
 	AddChild(fView);
-	fLooper = new RecordingLooper;
 	fLooper->Run();
 	Show();
-}
-
-PlaybackWindow::~PlaybackWindow()
-{
-	fLooper->PostMessage(B_QUIT_REQUESTED);
-	fDestroyed->Add("destroyed");
 }
 
 bool PlaybackWindow::Close()
 {
 	fView->Stop();
-	// The log outlives the window: it is the one thing read after the window is gone.
-	std::shared_ptr<EventLog> destroyed(fDestroyed);
+	BLooper* looper = fLooper;
+	const thread_id thread = Thread();
 	if (!Lock())
 		return false;
+	// The window, its views and their buffers are gone once its thread has ended.
+	Watchdog watchdog(std::chrono::seconds(20), "closing a test window");
 	Quit();
-	return destroyed->WaitFor("destroyed");
+	status_t exitValue;
+	if (wait_for_thread(thread, &exitValue) != B_OK)
+		return false;
+	looper->PostMessage(B_QUIT_REQUESTED);
+	return true;
 }
 
 OpenWindow Open(const char* title, BRect frame)
@@ -301,10 +276,10 @@ std::vector<unsigned char> DemoFile()
 
 } // namespace zoetra::testing
 
-int main(int argc, char** argv)
+int zoetra::testing::RunPlaybackTests(int argc, char** argv, bool onXvfb)
 {
 	using namespace zoetra::testing;
-	testing::InitGoogleTest(&argc, argv);
+	::testing::InitGoogleTest(&argc, argv);
 	if (GTEST_FLAG_GET(list_tests))
 		return RUN_ALL_TESTS();
 
@@ -314,11 +289,8 @@ int main(int argc, char** argv)
 		return 2;
 	setenv("ZOETRA_RUNTIME_DIR", runtime, 1);
 
-	pid_t xvfb = 0;
-	if (std::getenv("ZOETRA_TEST_XVFB") != nullptr) {
-		xvfb = StartXvfb();
-		sRealDisplay = xvfb > 0;
-	}
+	if (onXvfb)
+		sRealDisplay = XvfbAvailable() && UseXvfbDisplay();
 	if (!sRealDisplay)
 		UseOffscreenPlatform();
 
@@ -328,10 +300,6 @@ int main(int argc, char** argv)
 		HarnessApplication application;
 		application.Run();
 		result = application.Finish();
-	}
-	if (xvfb > 0) {
-		kill(xvfb, SIGTERM);
-		waitpid(xvfb, nullptr, 0);
 	}
 	std::filesystem::remove_all(runtime);
 	return result;

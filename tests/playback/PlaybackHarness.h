@@ -14,6 +14,7 @@
 
 #include <condition_variable>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -24,10 +25,12 @@
 
 namespace zoetra::testing {
 
-// What reached the application: one entry per refs-received message.
-EventLog& ApplicationLog();
 // Every refs-received message the application got, in order of arrival.
 std::vector<BMessage> ReceivedRefs();
+
+// The tests' main: runs every test inside a live application, offscreen or on a private
+// Xvfb (when it cannot start there, OnRealDisplay() is false and such tests skip).
+int RunPlaybackTests(int argc, char** argv, bool onXvfb);
 
 // Whether the tests run in a real X server (Xvfb) rather than offscreen.
 bool OnRealDisplay();
@@ -50,6 +53,11 @@ public:
 	int PlayThreadDraws();
 	int BlackPlayThreadDraws();
 
+	// The frame buffer as it was right after the given decoded frames (counted from 0
+	// since the last ForgetFrames); asked for before play starts.
+	void KeepPicturesAfter(std::vector<size_t> decodedIndices);
+	std::vector<uint32> PictureAfter(size_t decodedIndex);
+
 	// Stop's effect as it would come between Start and the play thread's first check:
 	// the first draw of the play thread sets STOP.
 	bool stopAtFirstDraw = false;
@@ -60,6 +68,7 @@ public:
 	uint32 Size() const { return fliSize; }
 	thread_id Thread() const { return playThread; }
 	sem_id StateSemaphore() const { return stateSem; }
+	sem_id WakeSemaphore() const { return wakeSem; }
 	int32* StateCounter() { return &stateCount; }
 	const uint32* Pixels() const;
 
@@ -73,6 +82,8 @@ private:
 	std::mutex fMutex;
 	std::condition_variable fChanged;
 	std::vector<Decoded> fDecoded;
+	std::vector<size_t> fKeepAfter;
+	std::map<size_t, std::vector<uint32>> fPictures;
 	int fPlayDraws = 0;
 	int fBlackPlayDraws = 0;
 };
@@ -94,7 +105,6 @@ private:
 class PlaybackWindow : public BWindow, public KillLooperOwner {
 public:
 	explicit PlaybackWindow(const char* title, BRect frame = BRect(100, 100, 419, 299));
-	~PlaybackWindow() override;
 	BLooper* GetKillLooper() const override { return fLooper; }
 
 	ProbeView* View() const { return fView; }
@@ -105,7 +115,6 @@ public:
 private:
 	ProbeView* fView;
 	RecordingLooper* fLooper;
-	EventLog* fDestroyed;
 };
 
 // Windows delete themselves when they quit, so tests hold them through this handle, which

@@ -14,10 +14,10 @@ class EventLog {
 public:
 	void Add(std::string entry)
 	{
-		{
-			std::lock_guard lock(fMutex);
-			fEntries.push_back(std::move(entry));
-		}
+		// Notified under the lock: a waiter that wakes may destroy the log at once, and must
+		// not do so while this thread still touches the condition variable.
+		std::lock_guard lock(fMutex);
+		fEntries.push_back(std::move(entry));
 		fChanged.notify_all();
 	}
 

@@ -1,4 +1,4 @@
-// The native side of a BWindow, for the kit's own tests and tools.
+// The native side of a BWindow, for the kits' own tests and tools.
 #ifndef ZOETRA_WINDOW_PRIVATE_H
 #define ZOETRA_WINDOW_PRIVATE_H
 

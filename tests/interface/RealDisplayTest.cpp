@@ -1,0 +1,282 @@
+// The interface kit on a real X server (Xvfb), driven with xdotool as a user would.
+#include <gtest/gtest.h>
+
+#include <Alert.h>
+#include <AppDefs.h>
+#include <Bitmap.h>
+#include <FilePanel.h>
+#include <Menu.h>
+#include <MenuBar.h>
+#include <MenuItem.h>
+#include <Message.h>
+#include <View.h>
+#include <Window.h>
+
+#include <atomic>
+#include <functional>
+#include <cstring>
+#include <fstream>
+#include <thread>
+#include <unistd.h>
+
+#include "DisplayHarness.h"
+#include "DisplayWindow.h"
+#include "KitTestWindows.h"
+#include "private/WindowPrivate.h"
+#include "XvfbServer.h"
+
+using namespace zoetra::testing;
+
+namespace {
+
+class RealDisplay : public ::testing::Test {
+protected:
+	void SetUp() override
+	{
+		if (!XvfbAvailable())
+			GTEST_SKIP() << "Xvfb is not installed";
+		ASSERT_TRUE(UseXvfbDisplay()) << "Xvfb did not start";
+	}
+};
+
+// A view that starts a drag of its message when clicked.
+class DragSource : public BView {
+public:
+	DragSource(BRect frame, EventLog& log)
+		: BView(frame, "source", B_FOLLOW_ALL_SIDES, B_WILL_DRAW)
+		, fLog(log)
+	{
+	}
+	void MouseDown(BPoint) override
+	{
+		BMessage drag('FLdg');
+		drag.AddPointer("source_window", Window());
+		drag.AddString("title", Window()->Title());
+		DragMessage(&drag, Bounds(), NULL);
+		fLog.Add("drag started");
+	}
+
+private:
+	EventLog& fLog;
+};
+
+// Presses keys until `done` holds: a key that reaches a window before Qt has taken its
+// focus change is lost, so one press alone would make the test depend on timing.
+bool PressUntil(unsigned long window, const std::string& keys, const std::function<bool()>& done)
+{
+	for (int attempt = 0; attempt < 5; attempt++) {
+		if (!FocusWindow(window) || !Key(keys))
+			return false;
+		if (WaitFor(done, std::chrono::milliseconds(1500)))
+			return true;
+	}
+	return false;
+}
+
+LoggingWindow* ShownWindow(BRect frame, const char* title, EventLog& log, uint32 flags = 0)
+{
+	auto* window = new LoggingWindow(frame, title, log, flags);
+	window->AddChild(new LoggingView(window->Bounds(), "view", B_FOLLOW_ALL_SIDES, log));
+	window->Show();
+	return window;
+}
+
+TEST_F(RealDisplay, WindowAppearsWithItsTitleWhereItsFrameSays)
+{
+	RunWithDisplay([] {
+		EventLog log;
+		LoggingWindow* window = ShownWindow(BRect(150, 100, 469, 349), "Placed window", log);
+		const unsigned long id = FindWindow("Placed window");
+		ASSERT_NE(id, 0u);
+		XWindowGeometry geometry;
+		ASSERT_TRUE(WaitFor([&] { return WindowGeometry(id, geometry) && geometry.x == 150; }));
+		EXPECT_EQ(geometry.x, 150);
+		EXPECT_EQ(geometry.y, 100);
+		EXPECT_EQ(geometry.width, 320);
+		EXPECT_EQ(geometry.height, 250);
+		ASSERT_TRUE(window->Lock());
+		window->ResizeTo(319, 221);
+		window->MoveTo(40, 60);
+		window->Unlock();
+		EXPECT_TRUE(WaitFor([&] {
+			return WindowGeometry(id, geometry) && geometry.x == 40 && geometry.y == 60 && geometry.width == 320
+				&& geometry.height == 222;
+		})) << geometry.x << "," << geometry.y << " " << geometry.width << "x" << geometry.height;
+		EXPECT_TRUE(QuitAndWait(window, log));
+	});
+}
+
+TEST_F(RealDisplay, CommandWAndTheCloseBoxAskTheWindowToQuit)
+{
+	RunWithDisplay([] {
+		EventLog log;
+		LoggingWindow* window = ShownWindow(BRect(100, 100, 299, 199), "Closable", log);
+		const unsigned long id = FindWindow("Closable");
+		ASSERT_NE(id, 0u);
+		EXPECT_TRUE(PressUntil(id, "ctrl+w", [&] { return log.Has("quit-requested"); }));
+		log.Clear();
+		ASSERT_TRUE(CloseWindow(id));
+		EXPECT_TRUE(log.WaitFor("quit-requested"));
+		EXPECT_NE(FindWindow("Closable", std::chrono::milliseconds(100)), 0u) << "a refusing window closed";
+		EXPECT_TRUE(QuitAndWait(window, log));
+		EXPECT_EQ(FindWindow("Closable", std::chrono::milliseconds(200)), 0u) << "the native window stayed";
+	});
+}
+
+TEST_F(RealDisplay, MenuItemsPostTheirMessagesToTheirTargets)
+{
+	RunWithDisplay([] {
+		EventLog log;
+		auto* window = new LoggingWindow(BRect(200, 150, 519, 399), "With menu", log);
+		auto* target = new LoggingWindow(BRect(600, 150, 699, 249), "Target", log);
+		target->Show();
+		auto* bar = new BMenuBar(window->Bounds(), "MenuBar");
+		auto* file = new BMenu("File");
+		bar->AddItem(file);
+		auto* item = new BMenuItem("Tell target", new BMessage('TELL'), 'T');
+		file->AddItem(item);
+		item->SetTarget(target);
+		file->AddItem(new BMenuItem("Close", new BMessage(B_QUIT_REQUESTED), 'W'));
+		window->AddChild(bar);
+		const float barHeight = bar->Bounds().Height();
+		window->Show();
+		const unsigned long id = FindWindow("With menu");
+		ASSERT_NE(id, 0u);
+		ASSERT_TRUE(FocusWindow(id));
+		// Open "File" with the mouse, pick the first item with the keyboard.
+		ASSERT_TRUE(Click(200 + 18, 150 + int(barHeight / 2)));
+		ASSERT_TRUE(Key("Down"));
+		ASSERT_TRUE(Key("Return"));
+		EXPECT_TRUE(log.WaitFor("window got TELL"));
+		EXPECT_FALSE(log.Has("quit-requested"));
+		EXPECT_TRUE(PressUntil(id, "ctrl+t", [&] { return log.Count("window got TELL") >= 2; }));
+		EXPECT_TRUE(QuitAndWait(target, log));
+		EXPECT_TRUE(QuitAndWait(window, log));
+	});
+}
+
+TEST_F(RealDisplay, AlertBlocksItsCallerUntilAButtonIsPressed)
+{
+	RunWithDisplay([] {
+		std::atomic<int32> answer{-2};
+		std::thread caller([&] {
+			auto* alert = new BAlert("Error", "Unsupported file format.", "Skip", "Retry", "Cancel",
+				B_WIDTH_AS_USUAL, B_WARNING_ALERT);
+			answer = alert->Go();
+		});
+		const unsigned long id = FindWindow("Error");
+		ASSERT_NE(id, 0u);
+		SaveScreen(std::string(ZOETRA_BUILD_DIR) + "/tests/alert-on-xvfb.png");
+		EXPECT_EQ(answer, -2) << "Go() returned before a button was pressed";
+		EXPECT_TRUE(PressUntil(id, "Return", [&] { return answer != -2; }));
+		caller.join();
+		EXPECT_EQ(answer, 2) << "Return presses the last (default) button";
+
+		answer = -2;
+		std::thread second([&] {
+			auto* alert = new BAlert("Question", "Which?", "First", "Second");
+			answer = alert->Go();
+		});
+		const unsigned long box = FindWindow("Question");
+		ASSERT_NE(box, 0u);
+		XWindowGeometry geometry;
+		ASSERT_TRUE(WindowGeometry(box, geometry));
+		ASSERT_TRUE(CloseWindow(box));
+		second.join();
+		EXPECT_EQ(answer, 1) << "closing the box counts as its last button";
+	});
+}
+
+TEST_F(RealDisplay, ScreenshotOfADrawnBitmapMatchesItPixelForPixel)
+{
+	RunWithDisplay([] {
+		EventLog log;
+		auto* window = new LoggingWindow(BRect(100, 80, 419, 279), "Picture", log);
+		auto* view = new LoggingView(window->Bounds(), "picture", B_FOLLOW_ALL_SIDES, log);
+		view->SetViewColor(B_TRANSPARENT_32_BIT);
+		window->AddChild(view);
+		window->Show();
+		ASSERT_NE(FindWindow("Picture"), 0u);
+		ASSERT_TRUE(log.WaitFor("picture draw"));
+		BBitmap bitmap(BRect(0, 0, 319, 199), B_RGB32);
+		auto* bits = static_cast<uint32*>(bitmap.Bits());
+		for (int32 y = 0; y < 200; y++)
+			for (int32 x = 0; x < 320; x++)
+				bits[y * 320 + x] = uint32((x * 7) & 0xff) << 16 | uint32((y * 5) & 0xff) << 8 | uint32((x ^ y) & 0xff)
+					| 0x13000000u;
+		for (const int scale : {1, 2}) {
+			ASSERT_TRUE(window->Lock());
+			window->ResizeTo(320 * scale - 1, 200 * scale - 1);
+			view->DrawBitmap(&bitmap, view->Bounds());
+			view->Sync();
+			window->Unlock();
+			std::vector<uint32_t> screen;
+			ASSERT_TRUE(WaitFor([&] {
+				return Screenshot(100, 80, 320 * scale, 200 * scale, screen)
+					&& screen[size_t(200 * scale - 1) * size_t(320 * scale)] == (bits[199 * 320] | 0xff000000u);
+			}));
+			int wrong = 0;
+			for (int32 y = 0; y < 200 * scale; y++)
+				for (int32 x = 0; x < 320 * scale; x++)
+					wrong += screen[size_t(y * 320 * scale + x)] != (bits[(y / scale) * 320 + x / scale] | 0xff000000u);
+			EXPECT_EQ(wrong, 0) << "at scale " << scale;
+		}
+		EXPECT_TRUE(QuitAndWait(window, log));
+	});
+}
+
+TEST_F(RealDisplay, DragFromOneWindowDeliversTheMessageToAViewOfAnother)
+{
+	RunWithDisplay([] {
+		EventLog log;
+		auto* from = new LoggingWindow(BRect(50, 50, 249, 199), "Drag source", log, B_WILL_ACCEPT_FIRST_CLICK);
+		from->AddChild(new DragSource(from->Bounds(), log));
+		from->Show();
+		LoggingWindow* to = ShownWindow(BRect(400, 50, 599, 199), "Drop target", log);
+		ASSERT_NE(FindWindow("Drag source"), 0u);
+		ASSERT_NE(FindWindow("Drop target"), 0u);
+		ASSERT_TRUE(MoveMouse(150, 120));
+		ASSERT_TRUE(MouseDown());
+		ASSERT_TRUE(log.WaitFor("drag started"));
+		// The drag needs motion to begin and each step to be seen by the X server.
+		for (int x = 160; x <= 500; x += 20)
+			ASSERT_TRUE(MoveMouse(x, 120 + (x % 40 == 0 ? 1 : 0)));
+		ASSERT_TRUE(MouseUp());
+		EXPECT_TRUE(log.WaitFor("view got FLdg dropped at 500,120"));
+		EXPECT_TRUE(QuitAndWait(from, log));
+		EXPECT_TRUE(QuitAndWait(to, log));
+	});
+}
+
+TEST_F(RealDisplay, OpenPanelSendsTheChosenFileToItsTarget)
+{
+	RunWithDisplay([] {
+		char folder[] = "/tmp/zoetra-panel-XXXXXX";
+		ASSERT_NE(mkdtemp(folder), nullptr);
+		const std::string file = std::string(folder) + "/chosen.fli";
+		std::ofstream(file) << "not really an animation";
+		EventLog log;
+		LoggingWindow* window = ShownWindow(BRect(100, 100, 299, 199), "Panel owner", log);
+		BMessenger target(window);
+		BFilePanel panel(B_OPEN_PANEL, &target, NULL, 0, false, NULL, NULL, true, true);
+		panel.SetPanelDirectory(folder);
+		panel.Show();
+		const unsigned long id = FindWindow("Open");
+		ASSERT_NE(id, 0u);
+		EXPECT_TRUE(panel.IsShowing());
+		ASSERT_TRUE(FocusWindow(id));
+		ASSERT_TRUE(TypeText("chosen.fli"));
+		ASSERT_TRUE(Key("Return"));
+		EXPECT_TRUE(log.WaitFor("window got _RRC"));
+		EXPECT_TRUE(WaitFor([&] { return !panel.IsShowing(); })) << "the panel did not hide when done";
+		// Reusable: it shows again.
+		panel.Show();
+		EXPECT_NE(FindWindow("Open"), 0u);
+		panel.Hide();
+		EXPECT_TRUE(QuitAndWait(window, log));
+		unlink(file.c_str());
+		rmdir(folder);
+	});
+}
+
+} // namespace
