@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
-#include <QPointer>
 #include <QPushButton>
 
 #include <atomic>
@@ -124,7 +123,8 @@ int32_t RunAlert(const AlertOptions& options)
 }
 
 struct OpenPanel::State {
-	QPointer<QFileDialog> dialog;
+	// Display thread only; a plain pointer because the state may die on another thread.
+	QFileDialog* dialog = nullptr;
 	std::atomic<bool> showing{false};
 	ChosenFunction chosen;
 	CancelledFunction cancelled;
@@ -138,7 +138,10 @@ OpenPanel::OpenPanel()
 
 OpenPanel::~OpenPanel()
 {
-	Post([state = fState] { delete state->dialog.data(); });
+	Post([state = fState] {
+		delete state->dialog;
+		state->dialog = nullptr;
+	});
 }
 
 void OpenPanel::Show(const OpenPanelOptions& options, ChosenFunction chosen, CancelledFunction cancelled)

@@ -1,13 +1,15 @@
-// The display thread's request queue, drained by one registered custom event on the main thread.
+// The display thread's request queue: a mutex-guarded list, woken through an eventfd that a
+// socket notifier on the main thread watches.
 #include "DisplayServer.h"
 
 #include <QApplication>
-#include <QEvent>
-#include <QFont>
 #include <QScreen>
+#include <QSocketNotifier>
 #include <QStyleFactory>
 
-#include <atomic>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
 #include <map>
 #include <mutex>
 #include <thread>
@@ -23,32 +25,35 @@ namespace {
 
 enum class LoopState { Idle, Running, Stopped };
 
-const QEvent::Type kDrainEvent = QEvent::Type(QEvent::registerEventType());
-
-// Lives on the display thread; each drain event makes it run everything queued so far.
-class RequestPump final : public QObject {
-public:
-	void customEvent(QEvent* event) override;
-};
-
+// Why an eventfd and not a posted QEvent: waking the loop then costs one write(2) and
+// allocates nothing, so a frame's flush stays allocation-free; and the hand-over is a lock
+// and a file descriptor that ThreadSanitizer understands, where Qt's cross-thread event
+// posting synchronises with locks of its own that it cannot see.
 struct Server {
 	std::mutex mutex;
 	std::vector<std::function<void()>> queue;
 	std::vector<std::weak_ptr<WindowState>> presents;
-	// Drained batches are swapped with these, so the vectors keep their capacity.
-	std::vector<std::function<void()>> spareQueue;
-	std::vector<std::weak_ptr<WindowState>> sparePresents;
-	// Set while a drain event is on its way, so that a burst of posts wakes the loop once.
+	// Set while a wake-up is on its way, so that a burst of posts wakes the loop once.
 	bool wakePending = false;
+	// Quit() asked the loop to end; the display thread ends it when it next wakes.
+	bool endLoop = false;
 	LoopState state = LoopState::Idle;
 	// Quit() before Run() started: the next Run() returns at once.
 	bool quitBeforeRun = false;
 	std::map<int, std::function<void()>> shutdownHooks;
 	int nextHookId = 1;
 
+	// Display thread only. Drained batches are swapped with these so the vectors keep
+	// their capacity; a nested drain (from a loop that Qt runs inside a request) uses
+	// vectors of its own.
+	std::vector<std::function<void()>> spareQueue;
+	std::vector<std::weak_ptr<WindowState>> sparePresents;
+	int drainDepth = 0;
+
 	std::thread::id displayThread;
 	QApplication* application = nullptr;
-	RequestPump* pump = nullptr;
+	int wakeFd = -1;
+	QSocketNotifier* notifier = nullptr;
 
 	std::mutex screenMutex;
 	PixelRect screen;
@@ -60,23 +65,36 @@ Server& TheServer()
 	return *server;
 }
 
-void PostWake(Server& server)
+// Called with server.mutex held.
+void Wake(Server& server)
 {
-	QCoreApplication::postEvent(server.pump, new QEvent(kDrainEvent));
+	if (server.wakePending)
+		return;
+	server.wakePending = true;
+	const uint64_t one = 1;
+	// The counter cannot overflow: the display thread reads it to zero at each wake-up.
+	[[maybe_unused]] const ssize_t written = write(server.wakeFd, &one, sizeof one);
 }
 
 void DrainQueue(Server& server)
 {
-	std::vector<std::function<void()>>& batch = server.spareQueue;
-	std::vector<std::weak_ptr<WindowState>>& presents = server.sparePresents;
+	std::vector<std::function<void()>> nestedQueue;
+	std::vector<std::weak_ptr<WindowState>> nestedPresents;
+	const bool outermost = server.drainDepth++ == 0;
+	std::vector<std::function<void()>>& batch = outermost ? server.spareQueue : nestedQueue;
+	std::vector<std::weak_ptr<WindowState>>& presents = outermost ? server.sparePresents : nestedPresents;
+	bool endLoop;
 	{
 		std::lock_guard lock(server.mutex);
+		uint64_t count;
+		[[maybe_unused]] const ssize_t got = read(server.wakeFd, &count, sizeof count);
 		server.wakePending = false;
 		batch.swap(server.queue);
 		presents.swap(server.presents);
+		endLoop = server.endLoop;
+		server.endLoop = false;
 	}
-	// Requests run with the queue unlocked: a request may post further requests. Only the
-	// display thread drains, so the spare vectors need no lock of their own.
+	// Requests run with the queue unlocked: a request may post further requests.
 	for (auto& request : batch)
 		request();
 	batch.clear();
@@ -84,13 +102,9 @@ void DrainQueue(Server& server)
 		if (std::shared_ptr<WindowState> window = weak.lock())
 			window->Present();
 	presents.clear();
-}
-
-void RequestPump::customEvent(QEvent*)
-{
-	// The pump receives nothing but drain events, so the event need not be looked at (Qt
-	// hands it over under a lock ThreadSanitizer cannot see, and would report the read).
-	DrainQueue(TheServer());
+	server.drainDepth--;
+	if (endLoop)
+		QCoreApplication::quit();
 }
 
 void UpdateScreen(Server& server)
@@ -114,6 +128,9 @@ bool Start()
 	static int argc = 1;
 	static char name[] = "zoetra";
 	static char* argv[] = {name, nullptr};
+	server.wakeFd = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+	if (server.wakeFd < 0)
+		return false;
 	server.application = new QApplication(argc, argv);
 	server.displayThread = std::this_thread::get_id();
 	// One style everywhere, so that menus and dialogs look and measure the same on every desktop.
@@ -121,7 +138,8 @@ bool Start()
 		QApplication::setStyle(style);
 	QApplication::setFont(ToQFont(PlainFontChoice()));
 	QApplication::setQuitOnLastWindowClosed(false);
-	server.pump = new RequestPump;
+	server.notifier = new QSocketNotifier(qintptr(server.wakeFd), QSocketNotifier::Read);
+	QObject::connect(server.notifier, &QSocketNotifier::activated, [&server] { DrainQueue(server); });
 	UpdateScreen(server);
 	if (QScreen* screen = QGuiApplication::primaryScreen())
 		QObject::connect(screen, &QScreen::geometryChanged, [&server] { UpdateScreen(server); });
@@ -140,10 +158,9 @@ void Run()
 		server.quitBeforeRun = false;
 		if (!quitEarly) {
 			server.state = LoopState::Running;
-			if (!server.queue.empty() && !server.wakePending) {
-				server.wakePending = true;
-				PostWake(server);
-			}
+			server.endLoop = false;
+			if (!server.queue.empty())
+				Wake(server);
 		}
 	}
 	if (!quitEarly)
@@ -156,27 +173,29 @@ void Run()
 	// Between runs requests queue up again for the next one.
 	std::lock_guard lock(server.mutex);
 	server.state = LoopState::Idle;
+	server.endLoop = false;
 }
 
 void Quit()
 {
 	Server& server = TheServer();
 	std::vector<std::function<void()>> hooks;
-	bool loopRunning;
 	{
 		std::lock_guard lock(server.mutex);
 		if (server.state == LoopState::Stopped)
 			return;
-		loopRunning = server.state == LoopState::Running;
+		const bool loopRunning = server.state == LoopState::Running;
 		server.quitBeforeRun = !loopRunning;
 		server.state = LoopState::Stopped;
+		if (loopRunning) {
+			server.endLoop = true;
+			Wake(server);
+		}
 		for (auto& [id, hook] : server.shutdownHooks)
 			hooks.push_back(hook);
 	}
 	for (auto& hook : hooks)
 		hook();
-	if (loopRunning)
-		QMetaObject::invokeMethod(server.application, &QCoreApplication::quit, Qt::QueuedConnection);
 }
 
 bool IsDisplayThread()
@@ -202,10 +221,8 @@ bool Post(std::function<void()> request)
 		return false;
 	}
 	server.queue.push_back(std::move(request));
-	if (server.state == LoopState::Running && !server.wakePending) {
-		server.wakePending = true;
-		PostWake(server);
-	}
+	if (server.state == LoopState::Running)
+		Wake(server);
 	return true;
 }
 
@@ -216,10 +233,7 @@ bool PostPresent(const std::weak_ptr<WindowState>& window)
 	if (server.state != LoopState::Running)
 		return false;
 	server.presents.push_back(window);
-	if (!server.wakePending) {
-		server.wakePending = true;
-		PostWake(server);
-	}
+	Wake(server);
 	return true;
 }
 

@@ -40,7 +40,7 @@ struct WindowState;
 // stores, and a window that is gone by then is skipped.
 bool PostPresent(const std::weak_ptr<WindowState>& window);
 
-// Called whenever a run ends, so that waiters can be released.
+// Called when Quit() ends a run (or comes before one), so that waiters are released.
 // Returns an id for RemoveShutdownHook. Hooks run on the thread that calls Quit().
 int AddShutdownHook(std::function<void()> hook);
 void RemoveShutdownHook(int id);

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <QImage>
-#include <QPointer>
 #include <QRect>
 
 #include <condition_variable>
@@ -40,7 +39,9 @@ struct WindowState {
 
 	// Display thread only.
 	std::unique_ptr<WindowEvents> events;
-	QPointer<WindowWidget> widget;
+	// Cleared by the widget's destructor. A plain pointer, not a QPointer: the state may be
+	// destroyed on a looper thread, where a QPointer's reference count must not be touched.
+	WindowWidget* widget = nullptr;
 	QRect requestedGeometry;
 	uint64_t geometrySerial = 0;
 	int shutdownHook = 0;

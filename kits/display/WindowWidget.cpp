@@ -121,7 +121,11 @@ WindowWidget::WindowWidget(std::shared_ptr<WindowState> state)
 	ApplyGeometry(QRect(options.x, options.y, options.width, options.height), 0);
 }
 
-WindowWidget::~WindowWidget() = default;
+WindowWidget::~WindowWidget()
+{
+	if (fState->widget == this)
+		fState->widget = nullptr;
+}
 
 void WindowWidget::ApplyGeometry(const QRect& contentArea, uint64_t serial)
 {

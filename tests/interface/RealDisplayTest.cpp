@@ -20,6 +20,7 @@
 #include <unistd.h>
 
 #include "DisplayHarness.h"
+#include "DisplayTesting.h"
 #include "DisplayWindow.h"
 #include "KitTestWindows.h"
 #include "private/WindowPrivate.h"
@@ -103,6 +104,33 @@ TEST_F(RealDisplay, WindowAppearsWithItsTitleWhereItsFrameSays)
 				&& geometry.height == 222;
 		})) << geometry.x << "," << geometry.y << " " << geometry.width << "x" << geometry.height;
 		EXPECT_TRUE(QuitAndWait(window, log));
+	});
+}
+
+TEST_F(RealDisplay, TheActivatingClickReachesViewsOnlyWithFirstClickFlag)
+{
+	RunWithDisplay([] {
+		EventLog plainLog, eagerLog;
+		LoggingWindow* plain = ShownWindow(BRect(50, 50, 249, 149), "Plain", plainLog);
+		LoggingWindow* eager = ShownWindow(BRect(300, 50, 499, 149), "Eager", eagerLog, B_WILL_ACCEPT_FIRST_CLICK);
+		ASSERT_NE(FindWindow("Plain"), 0u);
+		ASSERT_NE(FindWindow("Eager"), 0u);
+		auto active = [](BWindow* window) {
+			zoetra::display::probe::NativeSnapshot shot;
+			return zoetra::display::probe::Snapshot(BPrivate::WindowPrivate::Display(window), shot) && shot.active;
+		};
+		ASSERT_TRUE(Click(400, 100));
+		ASSERT_TRUE(WaitFor([&] { return active(eager); }));
+		EXPECT_TRUE(eagerLog.WaitFor("view down 100,50")) << "a first click was lost despite the flag";
+
+		ASSERT_TRUE(Click(60, 70));
+		ASSERT_TRUE(WaitFor([&] { return active(plain); }));
+		EXPECT_FALSE(plainLog.Has("view down 10,20")) << "the activating click reached the view";
+		ASSERT_TRUE(Click(70, 80));
+		EXPECT_TRUE(plainLog.WaitFor("view down 20,30"));
+		EXPECT_FALSE(plainLog.Has("view down 10,20"));
+		EXPECT_TRUE(QuitAndWait(plain, plainLog));
+		EXPECT_TRUE(QuitAndWait(eager, eagerLog));
 	});
 }
 
