@@ -1,0 +1,58 @@
+// The one road from a file on disk to an accepted animation buffer.
+#include "AnimationReader.h"
+
+#include "FormatException.h"
+#include "fli/Acceptance.h"
+
+#include <memory>
+#include <new>
+
+const char* const kUnsupportedFormatText = "Unsupported file format.";
+
+namespace {
+
+[[noreturn]] void Refuse()
+{
+	throw FormatException(kUnsupportedFormatText);
+}
+
+} // namespace
+
+bool ReadExactly(BFile& file, unsigned char* data, uint32 size)
+{
+	uint32 done = 0;
+	while (done < size) {
+		const ssize_t count = file.ReadAt(done, data + done, size - done);
+		if (count <= 0)
+			return false;
+		done += uint32(count);
+	}
+	return true;
+}
+
+LoadedAnimation ReadAnimation(const entry_ref& ref)
+{
+	BEntry entry(&ref, true);
+	if (entry.InitCheck() != B_OK)
+		Refuse();
+	BFile file(&entry, B_READ_ONLY);
+	if (file.InitCheck() != B_OK)
+		Refuse();
+	off_t fileSize = 0;
+	if (file.GetSize(&fileSize) != B_OK || !fli::PassesSizeTest(fileSize))
+		Refuse();
+
+	LoadedAnimation animation;
+	animation.size = uint32(fileSize);
+	std::unique_ptr<unsigned char[]> buffer(new (std::nothrow) unsigned char[animation.size]);
+	if (!buffer)
+		Refuse();
+	if (!ReadExactly(file, buffer.get(), animation.size))
+		Refuse();
+	if (!fli::PassesHeaderTest(buffer.get(), animation.size))
+		Refuse();
+	if (entry.GetName(animation.name) != B_OK)
+		Refuse();
+	animation.data = buffer.release();
+	return animation;
+}

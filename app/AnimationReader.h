@@ -1,0 +1,36 @@
+// Reads a whole animation file into a new animation buffer, or refuses it.
+#ifndef ZOETRA_ANIMATION_READER_H
+#define ZOETRA_ANIMATION_READER_H
+
+#include <Entry.h>
+#include <File.h>
+#include <StorageDefs.h>
+#include <SupportDefs.h>
+
+// An accepted file: the buffer (new unsigned char[]; the caller owns it and frees it with
+// delete[], or hands it to a FliView, which takes it over), its length and the entry's
+// leaf name.
+struct LoadedAnimation {
+	unsigned char* data = nullptr;
+	uint32 size = 0;
+	char name[B_FILE_NAME_LENGTH] = {};
+};
+
+// The text of every refusal.
+extern const char* const kUnsupportedFormatText;
+
+// Follows symbolic links, so the name is the target's. Every way a file can fail to give
+// a whole, accepted animation throws FormatException(kUnsupportedFormatText): an entry
+// that is gone, cannot be opened as a regular file (directory, FIFO, device, socket, no
+// permission; the kit's BFile opens none of these and never blocks), a size below the
+// 128-byte header or of 4 GiB and more (refused before anything is allocated), a buffer
+// that cannot be allocated, a read that ends short or fails, and a header that is not
+// FLI 320x200. Nothing is left allocated when it throws.
+LoadedAnimation ReadAnimation(const entry_ref& ref);
+
+// Reads exactly `size` bytes from the start of the file into `data`. False when the file
+// gives fewer (it shrank since its size was taken, or reports a size it does not hold)
+// or the read fails: such a buffer has an undefined tail and is never played.
+bool ReadExactly(BFile& file, unsigned char* data, uint32 size);
+
+#endif

@@ -1,0 +1,87 @@
+// InfoView: the product name in the heading font and five plain lines below, each centred.
+#include "InfoView.h"
+
+#include "AboutText.h"
+
+#include <Font.h>
+
+namespace {
+
+BFont HeadingFont()
+{
+	BFont font;
+	// Where the family is not installed the font keeps the plain family, at 24 points.
+	font.SetFamilyAndStyle("CopprplGoth Bd BT", "Bold");
+	font.SetSize(24.0f);
+	return font;
+}
+
+float LineHeight(const font_height& height)
+{
+	return height.ascent + height.descent + height.leading;
+}
+
+struct PlainLine {
+	const char* text;
+	int advance; // in plain line heights, before the line
+};
+
+constexpr PlainLine kPlainLines[] = {
+	{ZOETRA_ABOUT_VERSION, 1},
+	{ZOETRA_ABOUT_WRITTEN_BY, 2},
+	{ZOETRA_ABOUT_AUTHOR, 1},
+	{ZOETRA_ABOUT_EMAIL, 2},
+	{ZOETRA_ABOUT_WEB, 1},
+};
+
+} // namespace
+
+InfoView::InfoView(BRect frame)
+	: BBox(frame, NULL, B_FOLLOW_LEFT | B_FOLLOW_TOP, B_WILL_DRAW | B_NAVIGABLE_JUMP | B_FRAME_EVENTS,
+		  B_PLAIN_BORDER)
+{
+	ResizeTo(Bounds().Width(), TextHeight());
+}
+
+// The first baseline, seven plain advances (1 + 2 + 1 + 2 + 1), and the heading's ascent
+// and descent as room below the last line.
+float InfoView::TextHeight()
+{
+	font_height heading;
+	HeadingFont().GetHeight(&heading);
+	font_height plain;
+	be_plain_font->GetHeight(&plain);
+	return (LineHeight(heading) + 1) + 7 * LineHeight(plain) + (heading.ascent + heading.descent);
+}
+
+float InfoView::CentredX(float viewWidth, float textWidth)
+{
+	return (viewWidth - textWidth + 1) * 0.5f;
+}
+
+void InfoView::DrawCentred(const char* text, float y)
+{
+	MovePenTo(CentredX(Bounds().Width(), StringWidth(text)), y);
+	DrawString(text);
+}
+
+void InfoView::Draw(BRect updateRect)
+{
+	BBox::Draw(updateRect);
+
+	const BFont heading = HeadingFont();
+	SetFont(&heading, B_FONT_ALL);
+	font_height headingHeight;
+	heading.GetHeight(&headingHeight);
+	float y = LineHeight(headingHeight) + 1;
+	DrawCentred(ZOETRA_ABOUT_NAME, y);
+
+	SetFont(be_plain_font, B_FONT_ALL);
+	font_height plainHeight;
+	be_plain_font->GetHeight(&plainHeight);
+	const float plainLine = LineHeight(plainHeight);
+	for (const PlainLine& line : kPlainLines) {
+		y += line.advance * plainLine;
+		DrawCentred(line.text, y);
+	}
+}

@@ -1,0 +1,24 @@
+// InfoView: draws the About text, each line centred.
+#ifndef ZOETRA_INFO_VIEW_H
+#define ZOETRA_INFO_VIEW_H
+
+#include <Box.h>
+
+class InfoView : public BBox {
+public:
+	// Keeps the frame's width and sizes its height to the text, once, with the fonts in
+	// force now.
+	explicit InfoView(BRect frame);
+
+	void Draw(BRect updateRect) override;
+
+	// The height the text needs with the current plain font.
+	static float TextHeight();
+	// Where a line of width `textWidth` starts in a view of `viewWidth` (right - left).
+	static float CentredX(float viewWidth, float textWidth);
+
+private:
+	void DrawCentred(const char* text, float y);
+};
+
+#endif

@@ -1,0 +1,192 @@
+// PlayerWindow: construction and layout, the File menu's actions and the close protocol.
+#include "PlayerWindow.h"
+
+#include "FliView.h"
+#include "KillLooper.h"
+#include "ZoetraApp.h"
+
+#include <FilePanel.h>
+#include <Menu.h>
+#include <MenuBar.h>
+#include <MenuItem.h>
+#include <Message.h>
+#include <Messenger.h>
+#include <Screen.h>
+
+#include <cstdio>
+
+BFilePanel* PlayerWindow::filePanel = nullptr;
+
+namespace {
+
+const BRect kConstructionFrame(150.0f, 100.0f, 469.0f, 349.0f);
+constexpr float kViewWidth = 319.0f;
+constexpr float kViewHeight = 199.0f;
+constexpr float kMinimumSize = 100.0f;
+constexpr float kNewWindowOffset = 20.0f;
+
+ZoetraApp* TheApp()
+{
+	return static_cast<ZoetraApp*>(be_app);
+}
+
+} // namespace
+
+PlayerWindow::PlayerWindow(const char* title)
+	: BWindow(kConstructionFrame, title, B_TITLED_WINDOW_LOOK, B_NORMAL_WINDOW_FEEL,
+		  B_WILL_ACCEPT_FIRST_CLICK, B_CURRENT_WORKSPACE),
+	  fliView(nullptr),
+	  killLooper(nullptr)
+{
+	// The first window is made on the application thread before any window runs, so
+	// the panel is created once without a lock.
+	if (filePanel == nullptr)
+		filePanel = new BFilePanel(B_OPEN_PANEL, NULL, NULL, 0, false, NULL, NULL, true, true);
+
+	if (title != nullptr)
+		Register(false);
+	else
+		SetWindowName(Register(true));
+
+	BMenuBar* bar = AddMenuBar();
+	const float barHeight = bar->Bounds().Height();
+	ResizeTo(kViewWidth, barHeight + 1 + kViewHeight);
+	SetZoomLimits(Bounds().Width(), Bounds().Height());
+	{
+		BScreen screen(B_MAIN_SCREEN_ID);
+		const BRect screenFrame = screen.Frame();
+		SetSizeLimits(kMinimumSize, screenFrame.Width(), kMinimumSize, screenFrame.Height());
+	}
+
+	const BRect bounds = Bounds();
+	fliView = new FliView(BRect(bounds.left, barHeight + 1, bounds.right, barHeight + 1 + kViewHeight), this);
+	AddChild(fliView);
+	killLooper = new KillLooper(fliView);
+}
+
+// The window leaves the application's registry first, so the application can no longer
+// hand it a file; then its KillLooper forgets the view, which BWindow's destructor
+// destroys, and quits after the messages already queued (a late close request or drop
+// then finds no view).
+PlayerWindow::~PlayerWindow()
+{
+	Unregister();
+	killLooper.load()->DropView();
+	killLooper.load()->PostMessage(B_QUIT_REQUESTED);
+}
+
+BMenuBar* PlayerWindow::AddMenuBar()
+{
+	BMenuBar* bar = new BMenuBar(Bounds(), "MenuBar", B_FOLLOW_LEFT_RIGHT | B_FOLLOW_TOP,
+		B_ITEMS_IN_ROW, true);
+	BMenu* menu = new BMenu("File", B_ITEMS_IN_COLUMN);
+	bar->AddItem(menu);
+
+	menu->AddItem(new BMenuItem("New", new BMessage(kNewWindow), 'N', 0));
+	menu->AddItem(new BMenuItem("Open...", new BMessage(kShowOpenPanel), 'O', 0));
+	menu->AddSeparatorItem();
+	menu->AddItem(new BMenuItem("Close", new BMessage(B_QUIT_REQUESTED), 'W', 0));
+	menu->AddSeparatorItem();
+	BMenuItem* about = new BMenuItem("About Zoetra...", new BMessage(B_ABOUT_REQUESTED), 0, 0);
+	menu->AddItem(about);
+	about->SetTarget(be_app);
+	menu->AddSeparatorItem();
+	BMenuItem* quit = new BMenuItem("Quit", new BMessage(B_QUIT_REQUESTED), 'Q', 0);
+	menu->AddItem(quit);
+	quit->SetTarget(be_app);
+
+	AddChild(bar);
+	return bar;
+}
+
+FliView* PlayerWindow::GetFliView() const
+{
+	return fliView;
+}
+
+KillLooper* PlayerWindow::GetKillLooper() const
+{
+	return killLooper.load();
+}
+
+bool PlayerWindow::SetData(unsigned char* data, unsigned long size, const char* title)
+{
+	KillLooper* looper = killLooper.load();
+	if (looper == nullptr)
+		return false;
+	BMessage load(kLoadAnimation);
+	load.AddPointer("fli_data", data);
+	load.AddInt64("size", int64(size));
+	load.AddString("title", title);
+	return looper->PostMessage(&load) == B_OK;
+}
+
+void PlayerWindow::SetWindowName(long number)
+{
+	char title[64];
+	std::snprintf(title, sizeof title, "Untitled %ld", number);
+	SetTitle(title);
+}
+
+long PlayerWindow::Register(bool untitled)
+{
+	return TheApp()->RegisterWindow(this, untitled);
+}
+
+void PlayerWindow::Unregister()
+{
+	TheApp()->UnregisterWindow(this);
+}
+
+void PlayerWindow::MessageReceived(BMessage* message)
+{
+	switch (message->what) {
+		case kNewWindow:
+			New();
+			break;
+		case kShowOpenPanel:
+			Open();
+			break;
+		case kWindowMayClose:
+			Quit();
+			break;
+		case B_REFS_RECEIVED:
+			Refs(message);
+			break;
+		default:
+			BWindow::MessageReceived(message);
+			break;
+	}
+}
+
+// The new window has the construction size whatever this one's size is.
+void PlayerWindow::New()
+{
+	PlayerWindow* window = new PlayerWindow(nullptr);
+	BRect frame = Frame();
+	frame.OffsetBy(kNewWindowOffset, kNewWindowOffset);
+	window->MoveTo(BPoint(frame.left, frame.top));
+	window->Show();
+}
+
+void PlayerWindow::Open()
+{
+	filePanel->SetTarget(BMessenger(this));
+	filePanel->Show();
+}
+
+// The application loads the file and hands it back to this window.
+void PlayerWindow::Refs(BMessage* message)
+{
+	BMessage copy(*message);
+	copy.AddPointer("source_window", this);
+	be_app->PostMessage(&copy);
+}
+
+// The window never closes here: its KillLooper stops the play thread (which needs this
+// window's lock for every frame) and answers kWindowMayClose, on which the window quits.
+bool PlayerWindow::QuitRequested()
+{
+	killLooper.load()->PostMessage(kKillThread, NULL, this);
+	return false;
+}

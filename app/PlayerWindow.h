@@ -1,0 +1,59 @@
+// PlayerWindow: the window in which one animation plays, with its File menu.
+#ifndef ZOETRA_PLAYER_WINDOW_H
+#define ZOETRA_PLAYER_WINDOW_H
+
+#include "KillLooper.h"
+#include "KillLooperOwner.h"
+
+#include <Window.h>
+
+#include <atomic>
+
+class BFilePanel;
+class BMenuBar;
+class FliView;
+
+// Message codes of the File menu.
+enum {
+	kNewWindow = 'FInw',
+	kShowOpenPanel = 'FIop',
+};
+
+class PlayerWindow : public BWindow, public KillLooperOwner {
+public:
+	// Hidden until its creator calls Show(); a null title makes an "Untitled N" window.
+	explicit PlayerWindow(const char* title);
+	~PlayerWindow() override;
+
+	void MessageReceived(BMessage* message) override;
+	bool QuitRequested() override;
+
+	FliView* GetFliView() const;
+	KillLooper* GetKillLooper() const override;
+
+	// Hands an accepted buffer to the window's KillLooper, which stops the current
+	// animation, retitles the window with `title` and plays the buffer. Never waits.
+	// False when the window has no KillLooper yet or the hand-over could not be posted:
+	// the buffer then still belongs to the caller.
+	bool SetData(unsigned char* data, unsigned long size, const char* title);
+
+	void SetWindowName(long number);
+
+private:
+	long Register(bool untitled);
+	void Unregister();
+	// Attaches the bar, which then fits its height to the menu font.
+	BMenuBar* AddMenuBar();
+	void New();
+	void Open();
+	void Refs(BMessage* message);
+
+	FliView* fliView;
+	// Atomic because the application may look a window up while another thread is still
+	// constructing it (a window registers before it has made its KillLooper).
+	std::atomic<KillLooper*> killLooper;
+
+	static BFilePanel* filePanel;
+};
+
+#endif

@@ -1,0 +1,162 @@
+// ZoetraApp: start-up, the command line, opening documents, the window registry and quitting.
+#include "ZoetraApp.h"
+
+#include "AnimationReader.h"
+#include "FormatException.h"
+#include "InfoWindow.h"
+#include "KillLooper.h"
+#include "PlayerWindow.h"
+
+#include <Alert.h>
+#include <Entry.h>
+#include <Message.h>
+
+#include <cstdio>
+
+const char* ZoetraApp::SIGNATURE = "application/x-vnd.quenvik-Zoetra";
+
+ZoetraApp::ZoetraApp()
+	: BApplication(SIGNATURE),
+	  infoWindow(nullptr)
+{
+}
+
+int32 ZoetraApp::RegisterWindow(PlayerWindow* window, bool untitled)
+{
+	return roster.Register(window, untitled);
+}
+
+void ZoetraApp::UnregisterWindow(PlayerWindow* window)
+{
+	if (roster.Unregister(window))
+		Quit();
+}
+
+void ZoetraApp::ReadyToRun()
+{
+	if (roster.CountWindows() == 0)
+		(new PlayerWindow(nullptr))->Show();
+}
+
+void ZoetraApp::ArgvReceived(int32 argc, char** argv)
+{
+	entry_ref ref;
+	for (int32 i = 1; i < argc; i++) {
+		const status_t status = get_ref_for_path(argv[i], &ref);
+		if (status == B_OK) {
+			std::printf("%s\n", argv[i]);
+			std::fflush(stdout);
+			BMessage refs(B_REFS_RECEIVED);
+			refs.AddRef("refs", &ref);
+			RefsReceived(&refs);
+		} else if (status == B_ENTRY_NOT_FOUND) {
+			ShowError("File not found");
+		}
+	}
+}
+
+// Every road of a file ends here. Only the first ref counts. A file aimed at a window
+// ("source_window") goes to it only while that window is registered and takes the
+// hand-over; a window that has closed meanwhile, or is closing, gets nothing and the file
+// opens in a new window instead.
+void ZoetraApp::RefsReceived(BMessage* message)
+{
+	entry_ref ref;
+	if (message->FindRef("refs", &ref) != B_OK)
+		return;
+	try {
+		LoadedAnimation animation = ReadAnimation(ref);
+		void* target = nullptr;
+		if (message->FindPointer("source_window", &target) == B_OK
+			&& HandOverToWindow(target, animation))
+			return;
+		OpenInNewWindow(animation);
+	} catch (FormatException& error) {
+		ShowError(error.GetMessage());
+	}
+}
+
+bool ZoetraApp::HandOverToWindow(void* window, LoadedAnimation& animation)
+{
+	bool taken = false;
+	roster.WithWindow(window, [&](PlayerWindow* player) {
+		taken = player->SetData(animation.data, animation.size, animation.name);
+	});
+	return taken;
+}
+
+void ZoetraApp::OpenInNewWindow(LoadedAnimation& animation)
+{
+	PlayerWindow* window = new PlayerWindow(animation.name);
+	window->Show();
+	if (!window->SetData(animation.data, animation.size, animation.name))
+		delete[] animation.data;
+}
+
+// Every play thread ends before the windows are quit and their views destroyed. The stops
+// run on the windows' KillLoopers, which serialise them with drags and hand-overs, and the
+// application thread waits for them without holding the roster's lock.
+void ZoetraApp::StopAllPlayers()
+{
+	const sem_id done = create_sem(0, "zoetra_quit");
+	int32 posted = 0;
+	roster.ForEachNewestFirst([&](PlayerWindow* window) {
+		BMessage stop(kStopForQuit);
+		stop.AddInt32("done", done);
+		KillLooper* looper = window->GetKillLooper();
+		if (looper == nullptr)
+			return;
+		status_t status;
+		while ((status = looper->PostMessage(&stop)) == B_WOULD_BLOCK)
+			snooze(1000);
+		if (status == B_OK)
+			posted++;
+	});
+	for (int32 i = 0; i < posted; i++)
+		acquire_sem(done);
+	delete_sem(done);
+}
+
+bool ZoetraApp::QuitRequested()
+{
+	StopAllPlayers();
+	return true;
+}
+
+// Go() answers -1 without showing anything while the display is not running yet, which
+// can happen for an alert raised by the command line at start-up; the alert is tried again
+// for a short while rather than lost.
+void ZoetraApp::ShowError(const char* text)
+{
+	constexpr int kAttempts = 100;
+	constexpr bigtime_t kPause = 20000;
+	for (int attempt = 0; attempt < kAttempts; attempt++) {
+		BAlert* alert = new BAlert("Error", text, "Cancel", NULL, NULL, B_WIDTH_AS_USUAL, B_WARNING_ALERT);
+		if (alert->Go() >= 0)
+			return;
+		snooze(kPause);
+	}
+}
+
+// A request while the About window shows brings it to the front; when the window has
+// gone, or is going, the post fails and a new one is made.
+void ZoetraApp::AboutRequested()
+{
+	if (infoWindow != nullptr && infoMessenger.SendMessage(kAboutActivate) == B_OK)
+		return;
+	infoWindow = new InfoWindow();
+	infoMessenger = BMessenger(infoWindow);
+	infoWindow->Show();
+}
+
+void ZoetraApp::MessageReceived(BMessage* message)
+{
+	if (message->what == kAboutClosed) {
+		void* closed = nullptr;
+		if (message->FindPointer("window", &closed) == B_OK && closed == infoWindow) {
+			infoWindow = nullptr;
+			infoMessenger = BMessenger();
+		}
+	}
+	BApplication::MessageReceived(message);
+}

@@ -1,0 +1,278 @@
+// zoetra as a whole beside ffplay -loop 0: launch to first frame, resident memory, CPU while playing.
+//
+// Runs on a private Xvfb. Usage: bench_player [FILE] (default data/demo.fli).
+#include "PlayerProcess.h"
+#include "XDesktop.h"
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+using namespace zoetra::testing;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+constexpr int kRuns = 5;
+constexpr int kViewWidth = 320;
+constexpr int kViewHeight = 200;
+
+// Something other than a blank (all black or all white) picture is in the rectangle.
+bool ShowsAPicture(Display* display, Window window, int x, int y)
+{
+	XImage* image = XGetImage(display, window, x, y, kViewWidth, kViewHeight, AllPlanes, ZPixmap);
+	if (image == nullptr)
+		return false;
+	bool black = true, white = true;
+	for (int row = 0; row < kViewHeight && (black || white); row += 4)
+		for (int column = 0; column < kViewWidth; column += 4) {
+			const unsigned long pixel = XGetPixel(image, column, row) & 0xffffff;
+			black = black && pixel == 0;
+			white = white && pixel == 0xffffff;
+		}
+	XDestroyImage(image);
+	return !black && !white;
+}
+
+Window FindWindow(const XDesktop& desktop, const std::string& pattern)
+{
+	const std::vector<std::string> found = desktop.Windows(pattern);
+	return found.size() == 1 ? Window(std::stoul(found[0])) : 0;
+}
+
+// Milliseconds from launch until a window named by `pattern` shows a picture at (x, y)
+// of its own coordinates (y counted from the bottom when negative).
+double FirstFrameMilliseconds(const XDesktop& desktop, const std::function<void()>& launch,
+	const std::string& pattern, int bottomOffset)
+{
+	Display* display = XOpenDisplay(nullptr);
+	const auto start = Clock::now();
+	launch();
+	double elapsed = -1;
+	Window window = 0;
+	while (Clock::now() - start < std::chrono::seconds(20)) {
+		if (window == 0)
+			window = FindWindow(desktop, pattern);
+		XWindowAttributes attributes;
+		if (window != 0 && XGetWindowAttributes(display, window, &attributes)
+			&& attributes.map_state == IsViewable && attributes.height >= kViewHeight
+			&& ShowsAPicture(display, window, 0, attributes.height - kViewHeight - bottomOffset)) {
+			elapsed = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+			break;
+		}
+		std::this_thread::sleep_for(std::chrono::milliseconds(1));
+	}
+	XCloseDisplay(display);
+	return elapsed;
+}
+
+double Median(std::vector<double> values)
+{
+	std::sort(values.begin(), values.end());
+	return values.empty() ? -1 : values[values.size() / 2];
+}
+
+long ResidentKiB(pid_t pid)
+{
+	std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+	std::string line;
+	while (std::getline(status, line))
+		if (line.rfind("VmRSS:", 0) == 0)
+			return std::atol(line.c_str() + 6);
+	return -1;
+}
+
+// User plus system time of a process, in seconds.
+double CpuSeconds(pid_t pid)
+{
+	std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+	std::string text((std::istreambuf_iterator<char>(stat)), {});
+	const auto close = text.rfind(')');
+	if (close == std::string::npos)
+		return -1;
+	std::istringstream fields(text.substr(close + 2));
+	std::string field;
+	unsigned long user = 0, system = 0;
+	for (int index = 3; fields >> field; index++) {
+		if (index == 14)
+			user = std::stoul(field);
+		if (index == 15) {
+			system = std::stoul(field);
+			break;
+		}
+	}
+	return double(user + system) / double(sysconf(_SC_CLK_TCK));
+}
+
+pid_t Spawn(const std::vector<std::string>& command, const std::string& runtime = "")
+{
+	// The child must not write this process's pending output again.
+	std::fflush(stdout);
+	const pid_t pid = fork();
+	if (pid == 0) {
+		if (!runtime.empty()) {
+			setenv("ZOETRA_RUNTIME_DIR", runtime.c_str(), 1);
+			setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+		}
+		freopen("/dev/null", "w", stdout);
+		freopen("/dev/null", "w", stderr);
+		std::vector<char*> argv;
+		for (const std::string& part : command)
+			argv.push_back(const_cast<char*>(part.c_str()));
+		argv.push_back(nullptr);
+		execvp(argv[0], argv.data());
+		_exit(127);
+	}
+	return pid;
+}
+
+// SIGTERM, and SIGKILL for a player that has not ended a second later.
+void End(pid_t pid)
+{
+	kill(pid, SIGTERM);
+	for (int wait = 0; wait < 100; wait++) {
+		if (waitpid(pid, nullptr, WNOHANG) == pid)
+			return;
+		std::this_thread::sleep_for(std::chrono::milliseconds(10));
+	}
+	kill(pid, SIGKILL);
+	waitpid(pid, nullptr, 0);
+}
+
+std::vector<std::string> Zoetra(const std::string& file, int windows)
+{
+	std::vector<std::string> command {PlayerPath()};
+	for (int i = 0; i < windows; i++)
+		command.push_back(file);
+	return command;
+}
+
+std::vector<std::string> Ffplay(const std::string& file)
+{
+	return {"ffplay", "-loglevel", "quiet", "-loop", "0", "-an", "-window_title", "ffplay-bench", file};
+}
+
+bool HaveFfplay()
+{
+	return system("command -v ffplay >/dev/null") == 0;
+}
+
+void WaitForWindows(const XDesktop& desktop, const std::string& pattern, size_t count)
+{
+	const auto deadline = Clock::now() + std::chrono::seconds(20);
+	while (desktop.Windows(pattern).size() < count && Clock::now() < deadline)
+		std::this_thread::sleep_for(std::chrono::milliseconds(20));
+}
+
+std::string Leaf(const std::string& path)
+{
+	return path.substr(path.find_last_of('/') + 1);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+	const std::string file = argc > 1 ? argv[1] : std::string(ZOETRA_SOURCE_DIR) + "/data/demo.fli";
+	XDesktop desktop;
+	if (!XDesktop::Available() || !desktop.Start()) {
+		std::fprintf(stderr, "bench_player: needs Xvfb, xdotool and ImageMagick\n");
+		return 1;
+	}
+	const bool ffplay = HaveFfplay();
+	const std::string title = "^" + Leaf(file) + "$";
+	std::printf("file: %s\n", file.c_str());
+
+	std::vector<double> zoetraLaunch, ffplayLaunch;
+	for (int run = 0; run < kRuns; run++) {
+		RuntimeFolder runtime;
+		pid_t pid = -1;
+		zoetraLaunch.push_back(FirstFrameMilliseconds(desktop,
+			[&] { pid = Spawn(Zoetra(file, 1), runtime.Path()); }, title, 0));
+		End(pid);
+		if (ffplay) {
+			ffplayLaunch.push_back(FirstFrameMilliseconds(desktop,
+				[&] { pid = Spawn(Ffplay(file)); }, "^ffplay-bench$", 0));
+			End(pid);
+		}
+	}
+	std::printf("launch to first frame, median of %d (ms): zoetra %.1f", kRuns, Median(zoetraLaunch));
+	if (ffplay)
+		std::printf("  ffplay %.1f", Median(ffplayLaunch));
+	std::printf("\n");
+
+	std::vector<double> closeTimes;
+	for (int run = 0; run < kRuns; run++) {
+		RuntimeFolder runtime;
+		const pid_t pid = Spawn(Zoetra(file, 1), runtime.Path());
+		const std::string window = desktop.WaitForWindow(title);
+		std::this_thread::sleep_for(std::chrono::milliseconds(300));
+		RunCommand("xdotool windowfocus --sync " + window);
+		const auto start = Clock::now();
+		RunCommand("xdotool key ctrl+w");
+		waitpid(pid, nullptr, 0);
+		closeTimes.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+	}
+	std::printf("Ctrl+W on the last window to process end, median of %d (ms): zoetra %.1f\n", kRuns,
+		Median(closeTimes));
+
+	for (int windows : {1, 10}) {
+		RuntimeFolder runtime;
+		const pid_t pid = Spawn(Zoetra(file, windows), runtime.Path());
+		WaitForWindows(desktop, title, size_t(windows));
+		std::this_thread::sleep_for(std::chrono::seconds(2));
+		const long zoetraKiB = ResidentKiB(pid);
+		End(pid);
+		std::printf("resident memory, %2d window(s) playing (MiB): zoetra %.1f", windows, zoetraKiB / 1024.0);
+		if (ffplay) {
+			std::vector<pid_t> players;
+			for (int i = 0; i < windows; i++)
+				players.push_back(Spawn(Ffplay(file)));
+			WaitForWindows(desktop, "^ffplay-bench$", size_t(windows));
+			std::this_thread::sleep_for(std::chrono::seconds(2));
+			long total = 0;
+			for (pid_t player : players)
+				total += ResidentKiB(player);
+			for (pid_t player : players)
+				End(player);
+			std::printf("  ffplay %.1f (%d processes)", total / 1024.0, windows);
+		}
+		std::printf("\n");
+	}
+
+	const auto cpuOverTenSeconds = [&](pid_t pid) {
+		std::this_thread::sleep_for(std::chrono::seconds(1));
+		const double before = CpuSeconds(pid);
+		std::this_thread::sleep_for(std::chrono::seconds(10));
+		return CpuSeconds(pid) - before;
+	};
+	{
+		RuntimeFolder runtime;
+		const pid_t pid = Spawn(Zoetra(file, 1), runtime.Path());
+		WaitForWindows(desktop, title, 1);
+		const double used = cpuOverTenSeconds(pid);
+		End(pid);
+		std::printf("CPU time of 10 s playing (s): zoetra %.2f", used);
+	}
+	if (ffplay) {
+		const pid_t pid = Spawn(Ffplay(file));
+		WaitForWindows(desktop, "^ffplay-bench$", 1);
+		const double used = cpuOverTenSeconds(pid);
+		End(pid);
+		std::printf("  ffplay %.2f", used);
+	}
+	std::printf("\n");
+	return 0;
+}
