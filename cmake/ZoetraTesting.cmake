@@ -22,8 +22,17 @@ function(zoetra_add_test)
   # A list would not survive the trip through gtest_discover_tests' PROPERTIES (its second
   # item turns into a property name), so the labels travel as one: "asan,tsan". ctest -L
   # takes a regular expression, so -L asan and -L tsan both still find such a test.
-  list(JOIN labels "," labels)
+  # Empty values are left out altogether: an empty LABELS would swallow the next property's
+  # name. ENV likewise carries one variable (put several in a wrapper script if needed).
+  set(properties TIMEOUT ${T_TIMEOUT})
+  if(labels)
+    list(JOIN labels "," labels)
+    list(APPEND properties LABELS "${labels}")
+  endif()
+  if(T_ENV)
+    list(APPEND properties ENVIRONMENT "${T_ENV}")
+  endif()
   gtest_discover_tests(${T_NAME}
     DISCOVERY_TIMEOUT 60
-    PROPERTIES LABELS "${labels}" TIMEOUT ${T_TIMEOUT} ENVIRONMENT "${T_ENV}")
+    PROPERTIES ${properties})
 endfunction()
