@@ -2,20 +2,12 @@
 #include "FliBuilder.h"
 
 #include "fli/Format.h"
+#include "tools/encoder/FliEncoder.h"
 
 namespace fli::test {
 
-void Put16(Bytes& out, uint16_t value)
-{
-    out.push_back(static_cast<unsigned char>(value));
-    out.push_back(static_cast<unsigned char>(value >> 8));
-}
-
-void Put32(Bytes& out, uint32_t value)
-{
-    Put16(out, static_cast<uint16_t>(value));
-    Put16(out, static_cast<uint16_t>(value >> 16));
-}
+using encode::Put16;
+using encode::Put32;
 
 LinePacket LcLiteral(unsigned char skip, Bytes bytes)
 {

@@ -74,8 +74,4 @@ struct File {
 
 Bytes FileBytes(const File& file);
 
-// Appends little-endian fields.
-void Put16(Bytes& out, uint16_t value);
-void Put32(Bytes& out, uint32_t value);
-
 } // namespace fli::test

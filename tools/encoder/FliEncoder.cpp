@@ -8,8 +8,6 @@
 
 namespace fli::encode {
 
-namespace {
-
 void Put16(Bytes& out, uint16_t value)
 {
     out.push_back(static_cast<unsigned char>(value));
@@ -21,6 +19,8 @@ void Put32(Bytes& out, uint32_t value)
     Put16(out, static_cast<uint16_t>(value));
     Put16(out, static_cast<uint16_t>(value >> 16));
 }
+
+namespace {
 
 Bytes WithChunkHeader(uint16_t type, const Bytes& data)
 {

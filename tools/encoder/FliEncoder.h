@@ -18,6 +18,10 @@ struct Colour6 {
 };
 using Palette6 = std::array<Colour6, 256>;
 
+// Appends little-endian fields.
+void Put16(Bytes& out, uint16_t value);
+void Put32(Bytes& out, uint32_t value);
+
 // Each function returns a whole chunk, 6-byte header included.
 
 // All 256 entries in one packet.
