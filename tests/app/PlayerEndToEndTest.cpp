@@ -88,7 +88,7 @@ std::set<std::vector<uint32_t>> ReferenceFrames(const std::string& file)
 // The view's picture: the bottom 200 rows of the window's content at 1:1.
 std::vector<uint32_t> ViewPicture(const std::string& window)
 {
-	const WindowGeometry geometry = desktop->Geometry(window);
+	const XWindowGeometry geometry = desktop->Geometry(window);
 	return desktop->Grab(geometry.x, geometry.y + geometry.height - kViewHeight, kViewWidth, kViewHeight);
 }
 
@@ -156,7 +156,7 @@ TEST_F(PlayerTest, StartsEmptyNumbersNewWindowsOffsetsThemAndQuitsWithTheLastClo
 	PlayerProcess player(runtime.Path(), {});
 	const std::string first = desktop->WaitForWindow("^Untitled 1$");
 	ASSERT_NE(first, "");
-	const WindowGeometry firstGeometry = desktop->Geometry(first);
+	const XWindowGeometry firstGeometry = desktop->Geometry(first);
 	EXPECT_EQ(firstGeometry.x, 150);
 	EXPECT_EQ(firstGeometry.y, 100);
 	EXPECT_EQ(firstGeometry.width, kViewWidth);
@@ -164,7 +164,7 @@ TEST_F(PlayerTest, StartsEmptyNumbersNewWindowsOffsetsThemAndQuitsWithTheLastClo
 	desktop->Key(first, "ctrl+n");
 	const std::string second = desktop->WaitForWindow("^Untitled 2$");
 	ASSERT_NE(second, "");
-	const WindowGeometry secondGeometry = desktop->Geometry(second);
+	const XWindowGeometry secondGeometry = desktop->Geometry(second);
 	EXPECT_EQ(secondGeometry.x, firstGeometry.x + 20);
 	EXPECT_EQ(secondGeometry.y, firstGeometry.y + 20);
 	EXPECT_EQ(secondGeometry.width, firstGeometry.width);
@@ -270,7 +270,7 @@ TEST_F(PlayerTest, OpenPanelLoadsTheChosenFileIntoItsOwnWindowOrRefusesIt)
 	// Without a window manager nothing gives the window its focus back when the panel
 	// goes; the user clicks it (on the bar, as a click on the view would drag).
 	const auto clickWindow = [&] {
-		const WindowGeometry geometry = desktop->Geometry(window);
+		const XWindowGeometry geometry = desktop->Geometry(window);
 		desktop->Click(geometry.x + 200, geometry.y + 8);
 	};
 
@@ -315,8 +315,8 @@ TEST_F(PlayerTest, DraggedAnimationPlaysAsACopyUnderTheSourcesTitle)
 	ASSERT_NE(from, "");
 	ASSERT_NE(to, "");
 	desktop->Move(to, 600, 300);
-	const WindowGeometry a = desktop->Geometry(from);
-	const WindowGeometry b = desktop->Geometry(to);
+	const XWindowGeometry a = desktop->Geometry(from);
+	const XWindowGeometry b = desktop->Geometry(to);
 	desktop->Drag(a.x + 160, a.y + a.height - 100, b.x + 160, b.y + b.height - 100);
 
 	ASSERT_TRUE(desktop->WaitUntilGone("^target.fli$")) << "the target takes the source's title";
@@ -349,7 +349,7 @@ TEST_F(PlayerTest, AboutOpensOnceAndASecondRequestRaisesIt)
 	desktop->FileMenu(window, "Up Up Return");
 	const std::string about = desktop->WaitForWindow("^About Zoetra$");
 	ASSERT_NE(about, "");
-	const WindowGeometry geometry = desktop->Geometry(about);
+	const XWindowGeometry geometry = desktop->Geometry(about);
 	EXPECT_EQ(geometry.x, 210);
 	EXPECT_EQ(geometry.y, 150);
 	EXPECT_EQ(geometry.width, 280);

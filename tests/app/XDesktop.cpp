@@ -1,16 +1,13 @@
-// Xvfb started with -displayfd, driven by xdotool; screenshots through ImageMagick's import.
+// The player's desktop in tests: a private Xvfb driven by xdotool; screenshots through ImageMagick's import.
 #include "XDesktop.h"
 
+#include "XvfbServer.h"
+
 #include <array>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <sstream>
-#include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
-
-#include <X11/Xlib.h>
 
 namespace zoetra::testing {
 
@@ -30,44 +27,21 @@ std::string RunCommand(const std::string& command)
 
 bool XDesktop::Available()
 {
-	return system("command -v Xvfb >/dev/null && command -v xdotool >/dev/null"
-				  " && command -v import >/dev/null") == 0;
+	return XvfbAvailable() && system("command -v xdotool >/dev/null && command -v import >/dev/null") == 0;
 }
 
+// The server itself is the one the kit's tests use; this class adds what a user of the
+// player does on it.
 bool XDesktop::Start()
 {
-	int displayPipe[2];
-	if (pipe(displayPipe) != 0)
+	fServer = std::make_unique<XvfbServer>();
+	if (fServer->Display().empty())
 		return false;
-	fPid = fork();
-	if (fPid == 0) {
-		close(displayPipe[0]);
-		const std::string fd = std::to_string(displayPipe[1]);
-		execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24",
-			"-nolisten", "tcp", "-noreset", static_cast<char*>(nullptr));
-		_exit(127);
-	}
-	close(displayPipe[1]);
-	// Xvfb writes the display number and a newline once it accepts connections.
-	std::string number;
-	char c;
-	while (read(displayPipe[0], &c, 1) == 1 && c != '\n')
-		number += c;
-	close(displayPipe[0]);
-	if (number.empty() || number.find_first_not_of("0123456789") != std::string::npos)
-		return false;
-	fDisplay = ":" + number;
-	setenv("DISPLAY", fDisplay.c_str(), 1);
+	setenv("DISPLAY", fServer->Display().c_str(), 1);
 	return true;
 }
 
-XDesktop::~XDesktop()
-{
-	if (fPid > 0) {
-		kill(fPid, SIGTERM);
-		waitpid(fPid, nullptr, 0);
-	}
-}
+XDesktop::~XDesktop() = default;
 
 std::vector<std::string> XDesktop::Windows(const std::string& pattern) const
 {
@@ -111,9 +85,9 @@ std::string XDesktop::Name(const std::string& window) const
 	return name;
 }
 
-WindowGeometry XDesktop::Geometry(const std::string& window) const
+XWindowGeometry XDesktop::Geometry(const std::string& window) const
 {
-	WindowGeometry geometry;
+	XWindowGeometry geometry;
 	std::istringstream lines(RunCommand("xdotool getwindowgeometry --shell " + window));
 	std::string line;
 	while (std::getline(lines, line)) {
@@ -141,18 +115,7 @@ void XDesktop::Key(const std::string& window, const std::string& keys) const
 
 void XDesktop::CloseBox(const std::string& window) const
 {
-	Display* display = XOpenDisplay(nullptr);
-	if (display == nullptr)
-		return;
-	XEvent event {};
-	event.xclient.type = ClientMessage;
-	event.xclient.window = std::stoul(window);
-	event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
-	event.xclient.format = 32;
-	event.xclient.data.l[0] = long(XInternAtom(display, "WM_DELETE_WINDOW", False));
-	event.xclient.data.l[1] = CurrentTime;
-	XSendEvent(display, event.xclient.window, False, NoEventMask, &event);
-	XCloseDisplay(display);
+	CloseWindow(std::stoul(window));
 }
 
 void XDesktop::Move(const std::string& window, int x, int y) const
@@ -181,7 +144,7 @@ void XDesktop::Drag(int fromX, int fromY, int toX, int toY) const
 
 void XDesktop::FileMenu(const std::string& window, const std::string& keys) const
 {
-	const WindowGeometry geometry = Geometry(window);
+	const XWindowGeometry geometry = Geometry(window);
 	RunCommand("xdotool windowfocus --sync " + window);
 	Click(geometry.x + 20, geometry.y + 8);
 	std::this_thread::sleep_for(300ms);

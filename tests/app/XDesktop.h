@@ -1,16 +1,15 @@
 // A private X server (Xvfb) and what a user does on it, through xdotool and ImageMagick.
 #pragma once
 
+#include "XvfbServer.h"
+
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace zoetra::testing {
-
-struct WindowGeometry {
-	int x = 0, y = 0, width = 0, height = 0;
-};
 
 using namespace std::chrono_literals;
 
@@ -27,7 +26,7 @@ public:
 	std::string WaitForWindow(const std::string& pattern, std::chrono::milliseconds bound = 10s) const;
 	bool WaitUntilGone(const std::string& pattern, std::chrono::milliseconds bound = 10s) const;
 	std::string Name(const std::string& window) const;
-	WindowGeometry Geometry(const std::string& window) const;
+	XWindowGeometry Geometry(const std::string& window) const;
 
 	void Key(const std::string& window, const std::string& keys) const;
 	// What a window manager sends when the user clicks the window's close box.
@@ -44,8 +43,7 @@ public:
 	std::vector<uint32_t> Grab(int x, int y, int width, int height) const;
 
 private:
-	int fPid = -1;
-	std::string fDisplay;
+	std::unique_ptr<XvfbServer> fServer;
 };
 
 // Runs a shell command; its standard output.
