@@ -64,4 +64,31 @@ inline void WriteRun(const DecodeContext& context, size_t position, uint32_t val
     std::fill_n(context.pixels + position, inside, value);
 }
 
+// A packet of `count` literal bytes read from `in`, written through the palette from
+// `position` on, which then moves past them. False when the buffer ends first; the bytes
+// that were there are written.
+inline bool CopyLiteralPacket(ChunkReader& in, const DecodeContext& context, size_t& position,
+    size_t count)
+{
+    const size_t available = std::min(count, in.Remaining());
+    WriteLiteral(context, position, in.Position(), available);
+    if (available < count)
+        return false;
+    in.Skip(count);
+    position += count;
+    return true;
+}
+
+// A packet of one byte read from `in` whose colour is written `count` times from
+// `position` on, which then moves past them. False when the buffer has no byte left.
+inline bool RepeatBytePacket(ChunkReader& in, const DecodeContext& context, size_t& position,
+    size_t count)
+{
+    if (!in.Has(1))
+        return false;
+    WriteRun(context, position, context.palette[in.Byte()], count);
+    position += count;
+    return true;
+}
+
 } // namespace fli::detail

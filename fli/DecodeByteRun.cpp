@@ -18,21 +18,11 @@ void DecodeFLI_BRUN(const DecodeContext& context, const unsigned char* data)
             // The opposite sense of FLI_LC: negative copies literal bytes, 0 or positive
             // repeats one byte (0 times for 0, which still consumes the byte).
             const int size = static_cast<signed char>(in.Byte());
-            if (size < 0) {
-                const size_t literal = static_cast<size_t>(-size);
-                const size_t available = std::min(literal, in.Remaining());
-                detail::WriteLiteral(context, position, in.Position(), available);
-                if (available < literal)
-                    return;
-                in.Skip(literal);
-                position += literal;
-            } else {
-                if (!in.Has(1))
-                    return;
-                const size_t repeat = static_cast<size_t>(size);
-                detail::WriteRun(context, position, context.palette[in.Byte()], repeat);
-                position += repeat;
-            }
+            const bool whole = size < 0
+                ? detail::CopyLiteralPacket(in, context, position, static_cast<size_t>(-size))
+                : detail::RepeatBytePacket(in, context, position, static_cast<size_t>(size));
+            if (!whole)
+                return;
         }
     }
 }

@@ -24,21 +24,10 @@ void DecodeFLI_LC(const DecodeContext& context, const unsigned char* data)
                 return;
             position += in.Byte();
             const int size = static_cast<signed char>(in.Byte());
-            if (size > 0) {
-                const size_t literal = static_cast<size_t>(size);
-                const size_t available = std::min(literal, in.Remaining());
-                detail::WriteLiteral(context, position, in.Position(), available);
-                if (available < literal)
-                    return;
-                in.Skip(literal);
-                position += literal;
-            } else if (size < 0) {
-                if (!in.Has(1))
-                    return;
-                const size_t repeat = static_cast<size_t>(-size);
-                detail::WriteRun(context, position, context.palette[in.Byte()], repeat);
-                position += repeat;
-            }
+            if (size > 0 && !detail::CopyLiteralPacket(in, context, position, static_cast<size_t>(size)))
+                return;
+            if (size < 0 && !detail::RepeatBytePacket(in, context, position, static_cast<size_t>(-size)))
+                return;
             // Size 0 is an empty packet: real files use it to skip more than 255 pixels.
             // It adds its skip and carries no data byte.
         }
