@@ -18,16 +18,10 @@ namespace {
 
 } // namespace
 
+// ReadAt itself goes on until the whole count or the end of the file.
 bool ReadExactly(BFile& file, unsigned char* data, uint32 size)
 {
-	uint32 done = 0;
-	while (done < size) {
-		const ssize_t count = file.ReadAt(done, data + done, size - done);
-		if (count <= 0)
-			return false;
-		done += uint32(count);
-	}
-	return true;
+	return file.ReadAt(0, data, size) == ssize_t(size);
 }
 
 LoadedAnimation ReadAnimation(const entry_ref& ref)

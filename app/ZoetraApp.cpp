@@ -123,19 +123,10 @@ bool ZoetraApp::QuitRequested()
 	return true;
 }
 
-// Go() answers -1 without showing anything while the display is not running yet, which
-// can happen for an alert raised by the command line at start-up; the alert is tried again
-// for a short while rather than lost.
 void ZoetraApp::ShowError(const char* text)
 {
-	constexpr int kAttempts = 100;
-	constexpr bigtime_t kPause = 20000;
-	for (int attempt = 0; attempt < kAttempts; attempt++) {
-		BAlert* alert = new BAlert("Error", text, "Cancel", NULL, NULL, B_WIDTH_AS_USUAL, B_WARNING_ALERT);
-		if (alert->Go() >= 0)
-			return;
-		snooze(kPause);
-	}
+	BAlert* alert = new BAlert("Error", text, "Cancel", NULL, NULL, B_WIDTH_AS_USUAL, B_WARNING_ALERT);
+	alert->Go();
 }
 
 // A request while the About window shows brings it to the front; when the window has

@@ -118,17 +118,17 @@ status_t BFile::GetSize(off_t* size) const
 	return B_OK;
 }
 
+namespace {
+
 // Reads until `size` bytes or the end, so callers get the whole file in one call; a
-// failure after some bytes reports the bytes.
-ssize_t BFile::Read(void* buffer, size_t size)
+// failure after some bytes reports the bytes. `readSome(destination, count, done)` is one
+// read(2) or pread(2).
+template<typename ReadSome>
+ssize_t ReadWhole(void* buffer, size_t size, ReadSome readSome)
 {
-	if (fStatus != B_OK)
-		return fStatus;
-	if (buffer == nullptr)
-		return B_BAD_VALUE;
 	size_t done = 0;
 	while (done < size) {
-		ssize_t count = read(fFd, static_cast<char*>(buffer) + done, size - done);
+		ssize_t count = readSome(static_cast<char*>(buffer) + done, size - done, done);
 		if (count < 0 && errno == EINTR)
 			continue;
 		if (count < 0)
@@ -140,25 +140,28 @@ ssize_t BFile::Read(void* buffer, size_t size)
 	return static_cast<ssize_t>(done);
 }
 
+} // namespace
+
+ssize_t BFile::Read(void* buffer, size_t size)
+{
+	if (fStatus != B_OK)
+		return fStatus;
+	if (buffer == nullptr)
+		return B_BAD_VALUE;
+	return ReadWhole(buffer, size, [this](char* destination, size_t count, size_t) {
+		return read(fFd, destination, count);
+	});
+}
+
 ssize_t BFile::ReadAt(off_t position, void* buffer, size_t size)
 {
 	if (fStatus != B_OK)
 		return fStatus;
 	if (buffer == nullptr || position < 0)
 		return B_BAD_VALUE;
-	size_t done = 0;
-	while (done < size) {
-		ssize_t count = pread(fFd, static_cast<char*>(buffer) + done, size - done,
-			position + static_cast<off_t>(done));
-		if (count < 0 && errno == EINTR)
-			continue;
-		if (count < 0)
-			return done > 0 ? static_cast<ssize_t>(done) : StatusForErrno(errno);
-		if (count == 0)
-			break;
-		done += static_cast<size_t>(count);
-	}
-	return static_cast<ssize_t>(done);
+	return ReadWhole(buffer, size, [this, position](char* destination, size_t count, size_t done) {
+		return pread(fFd, destination, count, position + static_cast<off_t>(done));
+	});
 }
 
 off_t BFile::Seek(off_t position, uint32 seekMode)
