@@ -1,6 +1,5 @@
 // Reads a whole animation file into a new animation buffer, or refuses it.
-#ifndef ZOETRA_ANIMATION_READER_H
-#define ZOETRA_ANIMATION_READER_H
+#pragma once
 
 #include <Entry.h>
 #include <File.h>
@@ -32,5 +31,3 @@ LoadedAnimation ReadAnimation(const entry_ref& ref);
 // gives fewer (it shrank since its size was taken, or reports a size it does not hold)
 // or the read fails: such a buffer has an undefined tail and is never played.
 bool ReadExactly(BFile& file, unsigned char* data, uint32 size);
-
-#endif

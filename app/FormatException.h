@@ -1,6 +1,5 @@
 // FormatException: a file was refused; carries the text the user is shown.
-#ifndef ZOETRA_FORMAT_EXCEPTION_H
-#define ZOETRA_FORMAT_EXCEPTION_H
+#pragma once
 
 // Thrown by value, caught by reference. Every object owns its own heap copy of the text,
 // so a thrown copy never points into the object it was copied from.
@@ -18,5 +17,3 @@ public:
 private:
 	char* message;
 };
-
-#endif

@@ -1,6 +1,5 @@
 // InfoView: draws the About text, each line centred.
-#ifndef ZOETRA_INFO_VIEW_H
-#define ZOETRA_INFO_VIEW_H
+#pragma once
 
 #include <Box.h>
 
@@ -20,5 +19,3 @@ public:
 private:
 	void DrawCentred(const char* text, float y);
 };
-
-#endif

@@ -1,6 +1,5 @@
 // InfoWindow: the About window.
-#ifndef ZOETRA_INFO_WINDOW_H
-#define ZOETRA_INFO_WINDOW_H
+#pragma once
 
 #include <Window.h>
 
@@ -15,5 +14,3 @@ public:
 	void MessageReceived(BMessage* message) override;
 	bool QuitRequested() override;
 };
-
-#endif

@@ -1,6 +1,5 @@
 // KillLooper: the thread of a player window that may wait for the window's play thread.
-#ifndef ZOETRA_KILL_LOOPER_H
-#define ZOETRA_KILL_LOOPER_H
+#pragma once
 
 #include <Looper.h>
 
@@ -52,5 +51,3 @@ private:
 	FliView* fliView;
 	bool closing;
 };
-
-#endif

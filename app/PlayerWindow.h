@@ -1,6 +1,5 @@
 // PlayerWindow: the window in which one animation plays, with its File menu.
-#ifndef ZOETRA_PLAYER_WINDOW_H
-#define ZOETRA_PLAYER_WINDOW_H
+#pragma once
 
 #include "KillLooper.h"
 #include "KillLooperOwner.h"
@@ -55,5 +54,3 @@ private:
 
 	static BFilePanel* filePanel;
 };
-
-#endif

@@ -1,6 +1,5 @@
 // WindowRoster: the player windows that exist, and the numbers of untitled windows.
-#ifndef ZOETRA_WINDOW_ROSTER_H
-#define ZOETRA_WINDOW_ROSTER_H
+#pragma once
 
 #include <SupportDefs.h>
 
@@ -35,5 +34,3 @@ private:
 	int32 windowCount = 0;
 	int32 untitledCount = 1;
 };
-
-#endif

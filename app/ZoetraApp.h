@@ -1,6 +1,5 @@
 // ZoetraApp: the application object; opens documents, counts player windows, quits.
-#ifndef ZOETRA_ZOETRA_APP_H
-#define ZOETRA_ZOETRA_APP_H
+#pragma once
 
 #include "WindowRoster.h"
 
@@ -43,5 +42,3 @@ private:
 	InfoWindow* infoWindow;
 	BMessenger infoMessenger;
 };
-
-#endif

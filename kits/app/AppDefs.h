@@ -1,6 +1,5 @@
 // Codes of the messages the kits themselves send and understand.
-#ifndef ZOETRA_APP_DEFS_H
-#define ZOETRA_APP_DEFS_H
+#pragma once
 
 enum {
 	B_ABOUT_REQUESTED = '_ABR',
@@ -36,5 +35,3 @@ enum {
 	B_MULTIPLE_LAUNCH = 0x1,
 	B_EXCLUSIVE_LAUNCH = 0x2,
 };
-
-#endif

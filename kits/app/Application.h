@@ -1,6 +1,5 @@
 // BApplication: the process's one application looper, its start-up and its quit.
-#ifndef ZOETRA_APPLICATION_H
-#define ZOETRA_APPLICATION_H
+#pragma once
 
 #include <AppDefs.h>
 #include <Looper.h>
@@ -71,5 +70,3 @@ private:
 
 extern BApplication* be_app;
 extern BMessenger be_app_messenger;
-
-#endif

@@ -1,6 +1,5 @@
 // BHandler: an object that messages can be addressed to, inside one looper.
-#ifndef ZOETRA_HANDLER_H
-#define ZOETRA_HANDLER_H
+#pragma once
 
 #include <SupportDefs.h>
 
@@ -44,5 +43,3 @@ private:
 	std::atomic<BLooper*> fLooper;
 	BHandler* fNextHandler;
 };
-
-#endif

@@ -1,7 +1,6 @@
 // BLooper: a thread of its own that takes messages from its port and hands each to a
 // handler, holding the looper's lock for exactly that one message.
-#ifndef ZOETRA_LOOPER_H
-#define ZOETRA_LOOPER_H
+#pragma once
 
 #include <Handler.h>
 #include <OS.h>
@@ -93,5 +92,3 @@ private:
 	bool fQuitting;
 	bool fDeleteOnQuit;
 };
-
-#endif

@@ -1,6 +1,5 @@
 // BMessage: a command code with named, typed fields, the unit of work between loopers.
-#ifndef ZOETRA_MESSAGE_H
-#define ZOETRA_MESSAGE_H
+#pragma once
 
 #include <AppDefs.h>
 #include <Point.h>
@@ -193,5 +192,3 @@ private:
 	BPoint fDropPoint;
 	BPoint fDropOffset;
 };
-
-#endif

@@ -1,6 +1,5 @@
 // BMessenger: a handle on a handler in some looper, safe to keep after the target is gone.
-#ifndef ZOETRA_MESSENGER_H
-#define ZOETRA_MESSENGER_H
+#pragma once
 
 #include <OS.h>
 #include <SupportDefs.h>
@@ -45,5 +44,3 @@ private:
 	int32 fLooperToken;
 	int32 fHandlerToken;
 };
-
-#endif

@@ -1,6 +1,5 @@
 // BAlert: a modal message box with up to three buttons.
-#ifndef ZOETRA_ALERT_H
-#define ZOETRA_ALERT_H
+#pragma once
 
 #include <InterfaceDefs.h>
 #include <SupportDefs.h>
@@ -41,5 +40,3 @@ private:
 	button_width fWidth;
 	alert_type fType;
 };
-
-#endif

@@ -1,6 +1,5 @@
 // BBitmap: an off-screen picture in memory that views draw from.
-#ifndef ZOETRA_BITMAP_H
-#define ZOETRA_BITMAP_H
+#pragma once
 
 #include <GraphicsDefs.h>
 #include <Rect.h>
@@ -36,5 +35,3 @@ private:
 	BRect fBounds;
 	status_t fInitStatus;
 };
-
-#endif

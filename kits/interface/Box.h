@@ -1,6 +1,5 @@
 // BBox: a view that draws a border around its rectangle: plain, fancy (etched) or none.
-#ifndef ZOETRA_BOX_H
-#define ZOETRA_BOX_H
+#pragma once
 
 #include <View.h>
 
@@ -24,5 +23,3 @@ private:
 	border_style fBorder;
 	std::string fLabel;
 };
-
-#endif

@@ -1,6 +1,5 @@
 // BFont: a family, a style and a size; measures text. be_plain_font and be_bold_font.
-#ifndef ZOETRA_FONT_H
-#define ZOETRA_FONT_H
+#pragma once
 
 #include <InterfaceDefs.h>
 #include <SupportDefs.h>
@@ -109,5 +108,3 @@ private:
 extern const BFont* be_plain_font;
 extern const BFont* be_bold_font;
 extern const BFont* be_fixed_font;
-
-#endif

@@ -1,6 +1,5 @@
 // Colours, colour spaces and drawing patterns of the interface kit.
-#ifndef ZOETRA_GRAPHICS_DEFS_H
-#define ZOETRA_GRAPHICS_DEFS_H
+#pragma once
 
 #include <SupportDefs.h>
 
@@ -71,5 +70,3 @@ enum drawing_mode {
 	B_OP_SELECT,
 	B_OP_ALPHA,
 };
-
-#endif

@@ -1,6 +1,5 @@
 // Constants of the interface kit: window looks, feels and flags, view modes, keys, borders.
-#ifndef ZOETRA_INTERFACE_DEFS_H
-#define ZOETRA_INTERFACE_DEFS_H
+#pragma once
 
 #include <GraphicsDefs.h>
 #include <SupportDefs.h>
@@ -193,5 +192,3 @@ rgb_color tint_color(rgb_color color, float tint);
 #define B_DARKEN_3_TINT 1.407f
 #define B_DARKEN_4_TINT 1.555f
 #define B_DARKEN_MAX_TINT 2.0f
-
-#endif

@@ -1,6 +1,5 @@
 // BInvoker: a message and a target it is sent to when the owner is invoked.
-#ifndef ZOETRA_INVOKER_H
-#define ZOETRA_INVOKER_H
+#pragma once
 
 #include <Messenger.h>
 #include <SupportDefs.h>
@@ -40,5 +39,3 @@ private:
 	BMessage* fMessage;
 	BMessenger fTarget;
 };
-
-#endif

@@ -1,6 +1,5 @@
 // BMenu: a list of menu items, shown by the native menu bar of its window.
-#ifndef ZOETRA_MENU_H
-#define ZOETRA_MENU_H
+#pragma once
 
 #include <InterfaceDefs.h>
 #include <Messenger.h>
@@ -55,5 +54,3 @@ private:
 	menu_layout fLayout;
 	bool fEnabled;
 };
-
-#endif

@@ -1,6 +1,5 @@
 // BMenuBar: the menu bar at the top of a window, shown as the desktop's own menu bar.
-#ifndef ZOETRA_MENU_BAR_H
-#define ZOETRA_MENU_BAR_H
+#pragma once
 
 #include <Menu.h>
 
@@ -25,5 +24,3 @@ protected:
 private:
 	bool fResizeToFit;
 };
-
-#endif

@@ -1,6 +1,5 @@
 // BMenuItem: one entry of a menu, with its message, shortcut and target; and separators.
-#ifndef ZOETRA_MENU_ITEM_H
-#define ZOETRA_MENU_ITEM_H
+#pragma once
 
 #include <Invoker.h>
 
@@ -62,5 +61,3 @@ protected:
 private:
 	friend class BMenu;
 };
-
-#endif

@@ -1,6 +1,5 @@
 // BPoint: a position in 32-bit float coordinates.
-#ifndef ZOETRA_POINT_H
-#define ZOETRA_POINT_H
+#pragma once
 
 #include <SupportDefs.h>
 
@@ -28,5 +27,3 @@ public:
 };
 
 inline constexpr BPoint B_ORIGIN(0.0f, 0.0f);
-
-#endif

@@ -1,7 +1,6 @@
 // BRect: a rectangle in 32-bit float coordinates. A rectangle from left to right covers
 // right - left + 1 pixels; the default rectangle (0, 0, -1, -1) is invalid.
-#ifndef ZOETRA_RECT_H
-#define ZOETRA_RECT_H
+#pragma once
 
 #include <Point.h>
 #include <SupportDefs.h>
@@ -57,5 +56,3 @@ public:
 	bool operator==(BRect other) const;
 	bool operator!=(BRect other) const { return !(*this == other); }
 };
-
-#endif

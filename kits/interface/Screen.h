@@ -1,6 +1,5 @@
 // BScreen: the size of a screen.
-#ifndef ZOETRA_SCREEN_H
-#define ZOETRA_SCREEN_H
+#pragma once
 
 #include <GraphicsDefs.h>
 #include <InterfaceDefs.h>
@@ -23,5 +22,3 @@ public:
 private:
 	screen_id fID;
 };
-
-#endif

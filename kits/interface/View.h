@@ -1,6 +1,5 @@
 // BView: a rectangle of a window that draws itself and takes the input aimed at it.
-#ifndef ZOETRA_VIEW_H
-#define ZOETRA_VIEW_H
+#pragma once
 
 #include <Font.h>
 #include <GraphicsDefs.h>
@@ -164,5 +163,3 @@ private:
 	BPoint fPen;
 	int32 fHideLevel;
 };
-
-#endif

@@ -1,6 +1,5 @@
 // Plain geometry of views: resizing modes and float-to-pixel rectangles (no display needed).
-#ifndef ZOETRA_VIEW_GEOMETRY_H
-#define ZOETRA_VIEW_GEOMETRY_H
+#pragma once
 
 #include <Rect.h>
 
@@ -17,5 +16,3 @@ BRect FollowParent(BRect frame, uint32 resizingMode, float dx, float dy);
 zoetra::display::PixelRect ToPixels(BRect rect);
 
 }
-
-#endif

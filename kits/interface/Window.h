@@ -1,6 +1,5 @@
 // BWindow: a looper with a thread of its own and a real window on the desktop.
-#ifndef ZOETRA_WINDOW_H
-#define ZOETRA_WINDOW_H
+#pragma once
 
 #include <InterfaceDefs.h>
 #include <Looper.h>
@@ -155,5 +154,3 @@ private:
 	BRect fUpdateClip;
 	bool fInUpdate;
 };
-
-#endif

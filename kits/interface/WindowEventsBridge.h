@@ -1,6 +1,5 @@
 // Turns what a native window reports into messages posted to its BWindow (display thread).
-#ifndef ZOETRA_WINDOW_EVENTS_BRIDGE_H
-#define ZOETRA_WINDOW_EVENTS_BRIDGE_H
+#pragma once
 
 #include <Messenger.h>
 
@@ -40,5 +39,3 @@ private:
 };
 
 }
-
-#endif

@@ -1,6 +1,5 @@
 // Kernel kit: threads, counting semaphores, sleeping, the clock and atomic counters.
-#ifndef ZOETRA_OS_H
-#define ZOETRA_OS_H
+#pragma once
 
 #include <SupportDefs.h>
 
@@ -60,5 +59,3 @@ status_t get_sem_count(sem_id sem, int32* count);
 int32 atomic_add(int32* value, int32 addValue);
 int32 atomic_set(int32* value, int32 newValue);
 int32 atomic_get(int32* value);
-
-#endif

@@ -1,6 +1,5 @@
 // Makes a path absolute against the working directory, without resolving links.
-#ifndef ZOETRA_PRIVATE_ABSOLUTE_PATH_H
-#define ZOETRA_PRIVATE_ABSOLUTE_PATH_H
+#pragma once
 
 #include <SupportDefs.h>
 
@@ -17,5 +16,3 @@ status_t MakeAbsolutePath(const char* path, std::string* absolute);
 std::string LeafOf(const std::string& absolutePath);
 
 }
-
-#endif

@@ -1,7 +1,6 @@
 // The loop that runs on the main thread while the application runs: the display's event
 // loop when the interface kit is linked in, a plain wait otherwise.
-#ifndef ZOETRA_PRIVATE_DISPLAY_LOOP_H
-#define ZOETRA_PRIVATE_DISPLAY_LOOP_H
+#pragma once
 
 #include <memory>
 
@@ -25,5 +24,3 @@ void SetDisplayLoopFactory(DisplayLoopFactory factory);
 std::unique_ptr<DisplayLoop> CreateDisplayLoop();
 
 }
-
-#endif

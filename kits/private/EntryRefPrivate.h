@@ -1,6 +1,5 @@
 // The path inside an entry_ref, for the kits that make and read refs.
-#ifndef ZOETRA_PRIVATE_ENTRY_REF_PRIVATE_H
-#define ZOETRA_PRIVATE_ENTRY_REF_PRIVATE_H
+#pragma once
 
 #include <Entry.h>
 
@@ -15,5 +14,3 @@ public:
 };
 
 }
-
-#endif

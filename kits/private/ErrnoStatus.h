@@ -1,6 +1,5 @@
 // Turns a POSIX errno value into the kits' status code.
-#ifndef ZOETRA_PRIVATE_ERRNO_STATUS_H
-#define ZOETRA_PRIVATE_ERRNO_STATUS_H
+#pragma once
 
 #include <SupportDefs.h>
 
@@ -9,5 +8,3 @@ namespace BPrivate {
 status_t StatusForErrno(int error);
 
 }
-
-#endif

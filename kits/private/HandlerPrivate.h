@@ -1,6 +1,5 @@
 // Handler tokens: every BHandler (and so every BLooper) has one, unique in the process.
-#ifndef ZOETRA_PRIVATE_HANDLER_PRIVATE_H
-#define ZOETRA_PRIVATE_HANDLER_PRIVATE_H
+#pragma once
 
 #include <Handler.h>
 
@@ -15,5 +14,3 @@ public:
 };
 
 }
-
-#endif

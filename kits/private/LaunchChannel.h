@@ -1,7 +1,6 @@
 // Single launch: the first instance of an application listens on a Unix socket, later
 // launches hand their arguments to it and end.
-#ifndef ZOETRA_PRIVATE_LAUNCH_CHANNEL_H
-#define ZOETRA_PRIVATE_LAUNCH_CHANNEL_H
+#pragma once
 
 #include <OS.h>
 
@@ -56,5 +55,3 @@ private:
 };
 
 }
-
-#endif

@@ -1,7 +1,6 @@
 // The process's live loopers by token, so that a looper can be reached, locked or posted
 // to without a pointer that may dangle.
-#ifndef ZOETRA_PRIVATE_LOOPER_LIST_H
-#define ZOETRA_PRIVATE_LOOPER_LIST_H
+#pragma once
 
 #include <OS.h>
 
@@ -26,5 +25,3 @@ BLooper* LooperOfToken(int32 token);
 BLooper* LooperOfThread(thread_id thread);
 
 }
-
-#endif

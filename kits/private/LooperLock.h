@@ -1,7 +1,6 @@
 // The recursive lock of a looper. It outlives the looper (shared by whoever waits for
 // it), so a thread that waits while the looper is destroyed gets an error.
-#ifndef ZOETRA_PRIVATE_LOOPER_LOCK_H
-#define ZOETRA_PRIVATE_LOOPER_LOCK_H
+#pragma once
 
 #include <OS.h>
 
@@ -34,5 +33,3 @@ private:
 };
 
 }
-
-#endif

@@ -1,6 +1,5 @@
 // The looper internals that other kits need: its lock, its port and its thread.
-#ifndef ZOETRA_PRIVATE_LOOPER_PRIVATE_H
-#define ZOETRA_PRIVATE_LOOPER_PRIVATE_H
+#pragma once
 
 #include <Looper.h>
 
@@ -29,5 +28,3 @@ public:
 };
 
 }
-
-#endif

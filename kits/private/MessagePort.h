@@ -1,7 +1,6 @@
 // A looper's queue: a bounded FIFO of owned messages between any number of posting
 // threads and the one thread that takes them.
-#ifndef ZOETRA_PRIVATE_MESSAGE_PORT_H
-#define ZOETRA_PRIVATE_MESSAGE_PORT_H
+#pragma once
 
 #include <Message.h>
 
@@ -37,5 +36,3 @@ private:
 };
 
 }
-
-#endif

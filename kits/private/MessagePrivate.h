@@ -1,6 +1,5 @@
 // Access to a message's delivery state for the kits: its target, reply address, drop.
-#ifndef ZOETRA_PRIVATE_MESSAGE_PRIVATE_H
-#define ZOETRA_PRIVATE_MESSAGE_PRIVATE_H
+#pragma once
 
 #include <Message.h>
 #include <Messenger.h>
@@ -41,5 +40,3 @@ private:
 };
 
 }
-
-#endif

@@ -1,6 +1,5 @@
 // The tokens inside a BMessenger.
-#ifndef ZOETRA_PRIVATE_MESSENGER_PRIVATE_H
-#define ZOETRA_PRIVATE_MESSENGER_PRIVATE_H
+#pragma once
 
 #include <Messenger.h>
 
@@ -14,5 +13,3 @@ public:
 };
 
 }
-
-#endif

@@ -1,6 +1,5 @@
 // Applies a kernel-kit priority to the calling thread.
-#ifndef ZOETRA_PRIVATE_THREAD_PRIORITY_H
-#define ZOETRA_PRIVATE_THREAD_PRIORITY_H
+#pragma once
 
 #include <SupportDefs.h>
 
@@ -10,5 +9,3 @@ namespace BPrivate {
 void ApplyThreadPriority(int32 priority);
 
 }
-
-#endif

@@ -1,6 +1,5 @@
 // The native side of a BWindow, for the kits' own tests and tools.
-#ifndef ZOETRA_WINDOW_PRIVATE_H
-#define ZOETRA_WINDOW_PRIVATE_H
+#pragma once
 
 #include <Window.h>
 
@@ -12,5 +11,3 @@ public:
 };
 
 }
-
-#endif

@@ -1,6 +1,5 @@
 // The list of live windows behind BApplication::CountWindows() and WindowAt().
-#ifndef ZOETRA_PRIVATE_WINDOW_REGISTRY_H
-#define ZOETRA_PRIVATE_WINDOW_REGISTRY_H
+#pragma once
 
 #include <OS.h>
 
@@ -35,5 +34,3 @@ std::vector<WindowEntry> RegisteredWindows();
 bool WaitUntilNoWindows(bigtime_t timeout);
 
 }
-
-#endif

@@ -1,6 +1,5 @@
 // entry_ref, a name for an entry in the file system, and BEntry, which looks at it.
-#ifndef ZOETRA_ENTRY_H
-#define ZOETRA_ENTRY_H
+#pragma once
 
 #include <StorageDefs.h>
 #include <SupportDefs.h>
@@ -63,5 +62,3 @@ private:
 	entry_ref fRef;
 	status_t fStatus;
 };
-
-#endif

@@ -1,6 +1,5 @@
 // BFile: a regular file opened for reading.
-#ifndef ZOETRA_FILE_H
-#define ZOETRA_FILE_H
+#pragma once
 
 #include <Entry.h>
 #include <StorageDefs.h>
@@ -41,5 +40,3 @@ private:
 	int fFd;
 	status_t fStatus;
 };
-
-#endif

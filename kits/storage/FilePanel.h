@@ -1,6 +1,5 @@
 // BFilePanel: the open (and save) dialog; its choice arrives as a message at its target.
-#ifndef ZOETRA_FILE_PANEL_H
-#define ZOETRA_FILE_PANEL_H
+#pragma once
 
 #include <Entry.h>
 #include <Messenger.h>
@@ -70,5 +69,3 @@ private:
 	// object is gone.
 	std::shared_ptr<BPrivate::FilePanelSink> fSink;
 };
-
-#endif

@@ -1,6 +1,5 @@
 // BPath: an absolute path, as taken from an entry_ref or a string.
-#ifndef ZOETRA_PATH_H
-#define ZOETRA_PATH_H
+#pragma once
 
 #include <Entry.h>
 #include <SupportDefs.h>
@@ -28,5 +27,3 @@ private:
 	std::string fPath;
 	status_t fStatus;
 };
-
-#endif

@@ -1,6 +1,5 @@
 // Limits and open modes of the storage kit.
-#ifndef ZOETRA_STORAGE_DEFS_H
-#define ZOETRA_STORAGE_DEFS_H
+#pragma once
 
 #include <fcntl.h>
 
@@ -16,5 +15,3 @@ enum {
 	B_ERASE_FILE = O_TRUNC,
 	B_OPEN_AT_END = O_APPEND,
 };
-
-#endif

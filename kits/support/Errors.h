@@ -1,6 +1,5 @@
 // Status codes: B_OK is 0, every error is negative, grouped by kit as on BeOS.
-#ifndef ZOETRA_ERRORS_H
-#define ZOETRA_ERRORS_H
+#pragma once
 
 #include <climits>
 
@@ -59,5 +58,3 @@ enum {
 	B_NO_MORE_FDS = B_STORAGE_ERROR_BASE + 10,
 	B_LINK_LIMIT = B_STORAGE_ERROR_BASE + 12,
 };
-
-#endif

@@ -1,6 +1,5 @@
 // Basic types of the kits: sized integers, status codes and the time type.
-#ifndef ZOETRA_SUPPORT_DEFS_H
-#define ZOETRA_SUPPORT_DEFS_H
+#pragma once
 
 #include <cstddef>
 #include <cstdint>
@@ -21,5 +20,3 @@ typedef uint32 type_code;
 
 #include <Errors.h>
 #include <TypeConstants.h>
-
-#endif

@@ -1,6 +1,5 @@
 // Type codes that name the kinds of data a BMessage field holds.
-#ifndef ZOETRA_TYPE_CONSTANTS_H
-#define ZOETRA_TYPE_CONSTANTS_H
+#pragma once
 
 enum {
 	B_ANY_TYPE = 'ANYT',
@@ -25,5 +24,3 @@ enum {
 	B_RAW_TYPE = 'RAWT',
 	B_STRING_TYPE = 'CSTR',
 };
-
-#endif

@@ -1,7 +1,6 @@
 // Test helpers that wait for something with a bound instead of sleeping: a hang fails
 // the test rather than blocking the run.
-#ifndef ZOETRA_TESTS_KITS_WATCHDOG_H
-#define ZOETRA_TESTS_KITS_WATCHDOG_H
+#pragma once
 
 #include <OS.h>
 
@@ -89,5 +88,3 @@ bool WaitUntil(Condition condition, bigtime_t timeout = 10000000)
 	}
 	return true;
 }
-
-#endif
