@@ -7,8 +7,7 @@
 // Launch flags 0x0: single launch.
 static_assert(B_SINGLE_LAUNCH == 0x0);
 
-__attribute__((section(".zoetra.appinfo"), used))
-const char kAppIdentity[] =
+__attribute__((section(".zoetra.appinfo"), used)) const char kAppIdentity[] =
 	"file_type=application/x-vnd.Be-elfexecutable\n"
 	"signature=application/x-vnd.quenvik-Zoetra\n"
 	"app_flags=0x0\n"

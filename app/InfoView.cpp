@@ -37,8 +37,8 @@ constexpr PlainLine kPlainLines[] = {
 } // namespace
 
 InfoView::InfoView(BRect frame)
-	: BBox(frame, NULL, B_FOLLOW_LEFT | B_FOLLOW_TOP, B_WILL_DRAW | B_NAVIGABLE_JUMP | B_FRAME_EVENTS,
-		  B_PLAIN_BORDER)
+	: BBox(frame, NULL, B_FOLLOW_LEFT | B_FOLLOW_TOP,
+		B_WILL_DRAW | B_NAVIGABLE_JUMP | B_FRAME_EVENTS, B_PLAIN_BORDER)
 {
 	ResizeTo(Bounds().Width(), TextHeight());
 }

@@ -15,7 +15,7 @@ const BRect kFrame(210.0f, 150.0f, 489.0f, 299.0f);
 
 InfoWindow::InfoWindow()
 	: BWindow(kFrame, "About Zoetra", B_TITLED_WINDOW_LOOK, B_NORMAL_WINDOW_FEEL,
-		  B_NOT_RESIZABLE | B_NOT_ZOOMABLE, B_CURRENT_WORKSPACE)
+		B_NOT_RESIZABLE | B_NOT_ZOOMABLE, B_CURRENT_WORKSPACE)
 {
 	InfoView* view = new InfoView(Bounds());
 	ResizeTo(view->Bounds().Width(), view->Bounds().Height());

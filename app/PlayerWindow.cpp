@@ -34,7 +34,7 @@ ZoetraApp* TheApp()
 
 PlayerWindow::PlayerWindow(const char* title)
 	: BWindow(kConstructionFrame, title, B_TITLED_WINDOW_LOOK, B_NORMAL_WINDOW_FEEL,
-		  B_WILL_ACCEPT_FIRST_CLICK, B_CURRENT_WORKSPACE),
+		B_WILL_ACCEPT_FIRST_CLICK, B_CURRENT_WORKSPACE),
 	  fliView(nullptr),
 	  killLooper(nullptr)
 {
@@ -59,7 +59,8 @@ PlayerWindow::PlayerWindow(const char* title)
 	}
 
 	const BRect bounds = Bounds();
-	fliView = new FliView(BRect(bounds.left, barHeight + 1, bounds.right, barHeight + 1 + kViewHeight), this);
+	fliView = new FliView(
+		BRect(bounds.left, barHeight + 1, bounds.right, barHeight + 1 + kViewHeight), this);
 	AddChild(fliView);
 	killLooper = new KillLooper(fliView);
 }
@@ -77,8 +78,8 @@ PlayerWindow::~PlayerWindow()
 
 BMenuBar* PlayerWindow::AddMenuBar()
 {
-	BMenuBar* bar = new BMenuBar(Bounds(), "MenuBar", B_FOLLOW_LEFT_RIGHT | B_FOLLOW_TOP,
-		B_ITEMS_IN_ROW, true);
+	BMenuBar* bar =
+		new BMenuBar(Bounds(), "MenuBar", B_FOLLOW_LEFT_RIGHT | B_FOLLOW_TOP, B_ITEMS_IN_ROW, true);
 	BMenu* menu = new BMenu("File", B_ITEMS_IN_COLUMN);
 	bar->AddItem(menu);
 

@@ -125,7 +125,8 @@ bool ZoetraApp::QuitRequested()
 
 void ZoetraApp::ShowError(const char* text)
 {
-	BAlert* alert = new BAlert("Error", text, "Cancel", NULL, NULL, B_WIDTH_AS_USUAL, B_WARNING_ALERT);
+	BAlert* alert =
+		new BAlert("Error", text, "Cancel", NULL, NULL, B_WIDTH_AS_USUAL, B_WARNING_ALERT);
 	alert->Go();
 }
 

@@ -23,20 +23,20 @@ constexpr uint32_t kUnwritten = 0xDEADBEEF; // alpha is never set by a decoder
 
 Bytes ReadFile(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+	std::ifstream in(path, std::ios::binary);
+	return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 double SecondsSince(Clock::time_point start)
 {
-    return std::chrono::duration<double>(Clock::now() - start).count();
+	return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
 // One cycle: the first pass and one later pass, the frames the player shows before it
 // repeats itself.
 struct Cycle {
-    int64_t frames = 0;
-    int64_t pixelsWritten = 0;
+	int64_t frames = 0;
+	int64_t pixelsWritten = 0;
 };
 
 // Counts the pixels each frame writes: the frame buffer is filled with a value no decoder
@@ -44,109 +44,116 @@ struct Cycle {
 // picture, so the count holds for the timed runs too.
 Cycle MeasureCycle(const Bytes& file, uint32_t* pixels, uint32_t* palette)
 {
-    Cycle cycle;
-    const fli::DecodeContext context {pixels, palette, file.data() + file.size()};
-    fli::FrameWalk walk(file.data(), static_cast<uint32_t>(file.size()));
-    for (int pass = 0; pass < 2; ++pass) {
-        while (const unsigned char* frame = walk.NextFrame()) {
-            fli::Clear(pixels, kUnwritten);
-            fli::DecodeFrame(context, frame);
-            cycle.pixelsWritten += std::count_if(pixels, pixels + fli::kPixelCount, [](uint32_t p) { return p != kUnwritten; });
-            ++cycle.frames;
-        }
-        walk.StartNextPass();
-    }
-    return cycle;
+	Cycle cycle;
+	const fli::DecodeContext context{pixels, palette, file.data() + file.size()};
+	fli::FrameWalk walk(file.data(), static_cast<uint32_t>(file.size()));
+	for (int pass = 0; pass < 2; ++pass) {
+		while (const unsigned char* frame = walk.NextFrame()) {
+			fli::Clear(pixels, kUnwritten);
+			fli::DecodeFrame(context, frame);
+			cycle.pixelsWritten += std::count_if(
+				pixels, pixels + fli::kPixelCount, [](uint32_t p) { return p != kUnwritten; });
+			++cycle.frames;
+		}
+		walk.StartNextPass();
+	}
+	return cycle;
 }
 
 // Decodes frames in play order, pass after pass, for about the given time.
-double DecodeFramesPerSecond(const Bytes& file, uint32_t* pixels, uint32_t* palette, int64_t& framesDone)
+double DecodeFramesPerSecond(
+	const Bytes& file, uint32_t* pixels, uint32_t* palette, int64_t& framesDone)
 {
-    const fli::DecodeContext context {pixels, palette, file.data() + file.size()};
-    fli::FrameWalk walk(file.data(), static_cast<uint32_t>(file.size()));
-    fli::Clear(pixels, 0);
-    framesDone = 0;
-    const Clock::time_point start = Clock::now();
-    double elapsed = 0;
-    while (elapsed < kSecondsPerMeasurement) {
-        while (const unsigned char* frame = walk.NextFrame()) {
-            fli::DecodeFrame(context, frame);
-            ++framesDone;
-        }
-        walk.StartNextPass();
-        elapsed = SecondsSince(start);
-    }
-    return static_cast<double>(framesDone) / elapsed;
+	const fli::DecodeContext context{pixels, palette, file.data() + file.size()};
+	fli::FrameWalk walk(file.data(), static_cast<uint32_t>(file.size()));
+	fli::Clear(pixels, 0);
+	framesDone = 0;
+	const Clock::time_point start = Clock::now();
+	double elapsed = 0;
+	while (elapsed < kSecondsPerMeasurement) {
+		while (const unsigned char* frame = walk.NextFrame()) {
+			fli::DecodeFrame(context, frame);
+			++framesDone;
+		}
+		walk.StartNextPass();
+		elapsed = SecondsSince(start);
+	}
+	return static_cast<double>(framesDone) / elapsed;
 }
 
 // Runs ffmpeg's command and returns its frames per second, or 0 when it cannot run.
 double FfmpegFramesPerSecond(const std::string& path, int loops, int64_t& frames)
 {
-    const std::string command = "ffmpeg -hide_banner -nostdin -threads 1 -stream_loop " + std::to_string(loops)
-        + " -i '" + path + "' -pix_fmt bgr0 -f null - 2>&1";
-    const Clock::time_point start = Clock::now();
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
-    if (!pipe)
-        return 0;
-    std::string output;
-    char buffer[4096];
-    while (size_t got = std::fread(buffer, 1, sizeof buffer, pipe.get()))
-        output.append(buffer, got);
-    const int status = pclose(pipe.release());
-    const double elapsed = SecondsSince(start);
-    const size_t at = output.rfind("frame=");
-    if (status != 0 || at == std::string::npos)
-        return 0;
-    frames = std::stoll(output.substr(at + 6));
-    return static_cast<double>(frames) / elapsed;
+	const std::string command = "ffmpeg -hide_banner -nostdin -threads 1 -stream_loop "
+		+ std::to_string(loops) + " -i '" + path + "' -pix_fmt bgr0 -f null - 2>&1";
+	const Clock::time_point start = Clock::now();
+	std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
+	if (!pipe)
+		return 0;
+	std::string output;
+	char buffer[4096];
+	while (size_t got = std::fread(buffer, 1, sizeof buffer, pipe.get()))
+		output.append(buffer, got);
+	const int status = pclose(pipe.release());
+	const double elapsed = SecondsSince(start);
+	const size_t at = output.rfind("frame=");
+	if (status != 0 || at == std::string::npos)
+		return 0;
+	frames = std::stoll(output.substr(at + 6));
+	return static_cast<double>(frames) / elapsed;
 }
 
 void BenchmarkFile(const std::string& path, bool withFfmpeg)
 {
-    const Bytes file = ReadFile(path);
-    if (file.size() < fli::kFileHeaderSize) {
-        std::printf("%s: cannot read\n", path.c_str());
-        return;
-    }
-    const auto pixels = std::make_unique<uint32_t[]>(fli::kPixelCount);
-    const auto palette = std::make_unique<uint32_t[]>(fli::kPaletteSize);
-    const Cycle cycle = MeasureCycle(file, pixels.get(), palette.get());
-    int64_t frames = 0;
-    const double framesPerSecond = DecodeFramesPerSecond(file, pixels.get(), palette.get(), frames);
-    const double pixelsPerFrame = static_cast<double>(cycle.pixelsWritten) / static_cast<double>(cycle.frames);
-    const double nsPerPixel = 1e9 / (framesPerSecond * pixelsPerFrame);
+	const Bytes file = ReadFile(path);
+	if (file.size() < fli::kFileHeaderSize) {
+		std::printf("%s: cannot read\n", path.c_str());
+		return;
+	}
+	const auto pixels = std::make_unique<uint32_t[]>(fli::kPixelCount);
+	const auto palette = std::make_unique<uint32_t[]>(fli::kPaletteSize);
+	const Cycle cycle = MeasureCycle(file, pixels.get(), palette.get());
+	int64_t frames = 0;
+	const double framesPerSecond = DecodeFramesPerSecond(file, pixels.get(), palette.get(), frames);
+	const double pixelsPerFrame =
+		static_cast<double>(cycle.pixelsWritten) / static_cast<double>(cycle.frames);
+	const double nsPerPixel = 1e9 / (framesPerSecond * pixelsPerFrame);
 
-    std::printf("%s\n", path.c_str());
-    std::printf("  zoetra:  %10.0f frames/s  %6.3f ns per pixel written  (%.0f pixels written per frame, %lld frames)\n",
-        framesPerSecond, nsPerPixel, pixelsPerFrame, static_cast<long long>(frames));
-    if (!withFfmpeg)
-        return;
-    // A short run first, to size the real one to about the same time as ours.
-    int64_t ffmpegFrames = 0;
-    const double estimate = FfmpegFramesPerSecond(path, 20, ffmpegFrames);
-    if (estimate <= 0) {
-        std::printf("  ffmpeg:  could not decode the file\n");
-        return;
-    }
-    const double framesPerLoop = static_cast<double>(ffmpegFrames) / 21;
-    const int loops = std::max(20, static_cast<int>(estimate * kSecondsPerMeasurement / framesPerLoop));
-    const double ffmpegRate = FfmpegFramesPerSecond(path, loops, ffmpegFrames);
-    std::printf("  ffmpeg -threads 1 -stream_loop %d -i FILE -pix_fmt bgr0 -f null -:\n", loops);
-    std::printf("           %10.0f frames/s  (%lld frames, process start included)\n", ffmpegRate, static_cast<long long>(ffmpegFrames));
-    std::printf("  ratio:   %10.1fx ffmpeg's frames per second\n", framesPerSecond / ffmpegRate);
+	std::printf("%s\n", path.c_str());
+	std::printf("  zoetra:  %10.0f frames/s  %6.3f ns per pixel written  (%.0f pixels written per "
+				"frame, %lld frames)\n",
+		framesPerSecond, nsPerPixel, pixelsPerFrame, static_cast<long long>(frames));
+	if (!withFfmpeg)
+		return;
+	// A short run first, to size the real one to about the same time as ours.
+	int64_t ffmpegFrames = 0;
+	const double estimate = FfmpegFramesPerSecond(path, 20, ffmpegFrames);
+	if (estimate <= 0) {
+		std::printf("  ffmpeg:  could not decode the file\n");
+		return;
+	}
+	const double framesPerLoop = static_cast<double>(ffmpegFrames) / 21;
+	const int loops =
+		std::max(20, static_cast<int>(estimate * kSecondsPerMeasurement / framesPerLoop));
+	const double ffmpegRate = FfmpegFramesPerSecond(path, loops, ffmpegFrames);
+	std::printf("  ffmpeg -threads 1 -stream_loop %d -i FILE -pix_fmt bgr0 -f null -:\n", loops);
+	std::printf("           %10.0f frames/s  (%lld frames, process start included)\n", ffmpegRate,
+		static_cast<long long>(ffmpegFrames));
+	std::printf("  ratio:   %10.1fx ffmpeg's frames per second\n", framesPerSecond / ffmpegRate);
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    std::vector<std::string> files(argv + 1, argv + argc);
-    if (files.empty())
-        files = {std::string(ZOETRA_TEST_DATA) + "/bounce.fli", std::string(ZOETRA_SOURCE_DIR) + "/data/demo.fli"};
-    const bool withFfmpeg = std::system("command -v ffmpeg > /dev/null 2>&1") == 0;
-    if (!withFfmpeg)
-        std::printf("ffmpeg is not installed: no comparison\n");
-    for (const std::string& path : files)
-        BenchmarkFile(path, withFfmpeg);
-    return 0;
+	std::vector<std::string> files(argv + 1, argv + argc);
+	if (files.empty())
+		files = {std::string(ZOETRA_TEST_DATA) + "/bounce.fli",
+			std::string(ZOETRA_SOURCE_DIR) + "/data/demo.fli"};
+	const bool withFfmpeg = std::system("command -v ffmpeg > /dev/null 2>&1") == 0;
+	if (!withFfmpeg)
+		std::printf("ffmpeg is not installed: no comparison\n");
+	for (const std::string& path : files)
+		BenchmarkFile(path, withFfmpeg);
+	return 0;
 }

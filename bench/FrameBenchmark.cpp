@@ -64,8 +64,10 @@ void MeasureFrames(Scene& scene, int width, int height)
 	double sum = 0;
 	for (double time : times)
 		sum += time;
-	std::printf("%4dx%-4d lock+DrawBitmap+Sync+unlock: mean %.3f ms, median %.3f ms, p95 %.3f ms per frame\n",
-		width, height, sum / double(times.size()), times[times.size() / 2], times[times.size() * 95 / 100]);
+	std::printf("%4dx%-4d lock+DrawBitmap+Sync+unlock: mean %.3f ms, median %.3f ms, p95 %.3f ms "
+				"per frame\n",
+		width, height, sum / double(times.size()), times[times.size() / 2],
+		times[times.size() * 95 / 100]);
 
 	const auto period = std::chrono::microseconds(1000000 / 70);
 	const double cpuBefore = CpuSeconds();
@@ -75,13 +77,15 @@ void MeasureFrames(Scene& scene, int width, int height)
 	while (Clock::now() - start < std::chrono::seconds(10)) {
 		DrawFrame(scene, frames++);
 		next += period;
-		const auto wait = std::chrono::duration_cast<std::chrono::microseconds>(next - Clock::now()).count();
+		const auto wait =
+			std::chrono::duration_cast<std::chrono::microseconds>(next - Clock::now()).count();
 		snooze(std::max<bigtime_t>(0, wait));
 	}
 	const double cpu = CpuSeconds() - cpuBefore;
 	const double wall = std::chrono::duration<double>(Clock::now() - start).count();
-	std::printf("%4dx%-4d 10 s at 70 fps: %d frames, CPU %.2f s (%.1f%% of one core) in this process\n", width,
-		height, frames, cpu, 100.0 * cpu / wall);
+	std::printf(
+		"%4dx%-4d 10 s at 70 fps: %d frames, CPU %.2f s (%.1f%% of one core) in this process\n",
+		width, height, frames, cpu, 100.0 * cpu / wall);
 }
 
 } // namespace
@@ -95,9 +99,10 @@ int main()
 	RunWithDisplay(
 		[] {
 			Scene scene;
-			scene.window = new BWindow(BRect(0, 0, 319, 199), "Frame benchmark", B_TITLED_WINDOW_LOOK,
-				B_NORMAL_WINDOW_FEEL, 0);
-			scene.view = new BView(scene.window->Bounds(), "picture", B_FOLLOW_ALL_SIDES, B_WILL_DRAW);
+			scene.window = new BWindow(BRect(0, 0, 319, 199), "Frame benchmark",
+				B_TITLED_WINDOW_LOOK, B_NORMAL_WINDOW_FEEL, 0);
+			scene.view =
+				new BView(scene.window->Bounds(), "picture", B_FOLLOW_ALL_SIDES, B_WILL_DRAW);
 			scene.view->SetViewColor(B_TRANSPARENT_32_BIT);
 			scene.window->AddChild(scene.view);
 			scene.window->Show();

@@ -28,7 +28,11 @@ BENCHMARK(GuardEnterLeave);
 // A message posted to a looper and handled there, answered through a semaphore.
 class Echo : public BLooper {
 public:
-	explicit Echo(sem_id done) : BLooper("echo"), fDone(done) {}
+	explicit Echo(sem_id done)
+		: BLooper("echo"),
+		  fDone(done)
+	{
+	}
 	void MessageReceived(BMessage*) override { release_sem(fDone); }
 
 private:
@@ -71,8 +75,8 @@ BENCHMARK(FlattenAndUnflatten);
 void SpawnResumeWait(benchmark::State& state)
 {
 	for (auto _ : state) {
-		thread_id thread = spawn_thread([](void*) -> int32 { return 0; }, "short",
-			B_NORMAL_PRIORITY, nullptr);
+		thread_id thread =
+			spawn_thread([](void*) -> int32 { return 0; }, "short", B_NORMAL_PRIORITY, nullptr);
 		resume_thread(thread);
 		status_t exitValue;
 		wait_for_thread(thread, &exitValue);

@@ -27,7 +27,7 @@ namespace {
 
 double CpuSeconds()
 {
-	rusage usage {};
+	rusage usage{};
 	getrusage(RUSAGE_SELF, &usage);
 	return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
 		+ double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
@@ -36,7 +36,10 @@ double CpuSeconds()
 // Notes when each frame has been decoded; FliView's behaviour is otherwise untouched.
 class TimedView : public FliView {
 public:
-	TimedView(BRect frame, BWindow* window) : FliView(frame, window) {}
+	TimedView(BRect frame, BWindow* window)
+		: FliView(frame, window)
+	{
+	}
 
 	std::vector<bigtime_t> Take()
 	{
@@ -97,7 +100,7 @@ Result Play(const std::vector<unsigned char>& file, int width, int height, doubl
 	double sum = 0;
 	for (double overrun : overruns)
 		sum += overrun;
-	Result result {100.0 * cpu / wall, 0, 0, times.size()};
+	Result result{100.0 * cpu / wall, 0, 0, times.size()};
 	if (!overruns.empty()) {
 		result.meanOverrunMs = sum / double(overruns.size());
 		result.p99OverrunMs = overruns[std::min(overruns.size() - 1, overruns.size() * 99 / 100)];
@@ -120,19 +123,23 @@ int main()
 		UseOffscreenPlatform();
 	std::printf("playback of data/demo.fli on %s; CPU is this process's, %% of one core\n",
 		xvfb ? "Xvfb" : "the offscreen platform");
-	std::printf("%-6s %-10s %8s %8s %14s %13s\n", "speed", "size", "frames", "CPU %", "mean overrun", "p99 overrun");
-	RunWithDisplay([&] {
-		for (const int speed : {2, 4, 1}) {
-			std::vector<unsigned char> file = demo;
-			file[16] = uint8_t(speed);
-			file[17] = 0;
-			for (const auto& [width, height] : {std::pair {320, 200}, std::pair {1280, 800}}) {
-				const Result result = Play(file, width, height, 5.0);
-				std::printf("%-6d %4dx%-5d %8zu %8.2f %11.3f ms %10.3f ms\n", speed, width, height,
-					result.frames, result.cpuPercent, result.meanOverrunMs, result.p99OverrunMs);
-				std::fflush(stdout);
+	std::printf("%-6s %-10s %8s %8s %14s %13s\n", "speed", "size", "frames", "CPU %",
+		"mean overrun", "p99 overrun");
+	RunWithDisplay(
+		[&] {
+			for (const int speed : {2, 4, 1}) {
+				std::vector<unsigned char> file = demo;
+				file[16] = uint8_t(speed);
+				file[17] = 0;
+				for (const auto& [width, height] : {std::pair{320, 200}, std::pair{1280, 800}}) {
+					const Result result = Play(file, width, height, 5.0);
+					std::printf("%-6d %4dx%-5d %8zu %8.2f %11.3f ms %10.3f ms\n", speed, width,
+						height, result.frames, result.cpuPercent, result.meanOverrunMs,
+						result.p99OverrunMs);
+					std::fflush(stdout);
+				}
 			}
-		}
-	}, std::chrono::seconds(120));
+		},
+		std::chrono::seconds(120));
 	return 0;
 }

@@ -153,7 +153,7 @@ void End(pid_t pid)
 
 std::vector<std::string> Zoetra(const std::string& file, int windows)
 {
-	std::vector<std::string> command {PlayerPath()};
+	std::vector<std::string> command{PlayerPath()};
 	for (int i = 0; i < windows; i++)
 		command.push_back(file);
 	return command;
@@ -161,7 +161,8 @@ std::vector<std::string> Zoetra(const std::string& file, int windows)
 
 std::vector<std::string> Ffplay(const std::string& file)
 {
-	return {"ffplay", "-loglevel", "quiet", "-loop", "0", "-an", "-window_title", "ffplay-bench", file};
+	return {
+		"ffplay", "-loglevel", "quiet", "-loop", "0", "-an", "-window_title", "ffplay-bench", file};
 }
 
 bool HaveFfplay()
@@ -199,16 +200,17 @@ int main(int argc, char** argv)
 	for (int run = 0; run < kRuns; run++) {
 		RuntimeFolder runtime;
 		pid_t pid = -1;
-		zoetraLaunch.push_back(FirstFrameMilliseconds(desktop,
-			[&] { pid = Spawn(Zoetra(file, 1), runtime.Path()); }, title, 0));
+		zoetraLaunch.push_back(FirstFrameMilliseconds(
+			desktop, [&] { pid = Spawn(Zoetra(file, 1), runtime.Path()); }, title, 0));
 		End(pid);
 		if (ffplay) {
-			ffplayLaunch.push_back(FirstFrameMilliseconds(desktop,
-				[&] { pid = Spawn(Ffplay(file)); }, "^ffplay-bench$", 0));
+			ffplayLaunch.push_back(FirstFrameMilliseconds(
+				desktop, [&] { pid = Spawn(Ffplay(file)); }, "^ffplay-bench$", 0));
 			End(pid);
 		}
 	}
-	std::printf("launch to first frame, median of %d (ms): zoetra %.1f", kRuns, Median(zoetraLaunch));
+	std::printf(
+		"launch to first frame, median of %d (ms): zoetra %.1f", kRuns, Median(zoetraLaunch));
 	if (ffplay)
 		std::printf("  ffplay %.1f", Median(ffplayLaunch));
 	std::printf("\n");
@@ -223,7 +225,8 @@ int main(int argc, char** argv)
 		const auto start = Clock::now();
 		RunCommand("xdotool key ctrl+w");
 		waitpid(pid, nullptr, 0);
-		closeTimes.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+		closeTimes.push_back(
+			std::chrono::duration<double, std::milli>(Clock::now() - start).count());
 	}
 	std::printf("Ctrl+W on the last window to process end, median of %d (ms): zoetra %.1f\n", kRuns,
 		Median(closeTimes));
@@ -235,7 +238,8 @@ int main(int argc, char** argv)
 		std::this_thread::sleep_for(std::chrono::seconds(2));
 		const long zoetraKiB = ResidentKiB(pid);
 		End(pid);
-		std::printf("resident memory, %2d window(s) playing (MiB): zoetra %.1f", windows, zoetraKiB / 1024.0);
+		std::printf("resident memory, %2d window(s) playing (MiB): zoetra %.1f", windows,
+			zoetraKiB / 1024.0);
 		if (ffplay) {
 			std::vector<pid_t> players;
 			for (int i = 0; i < windows; i++)

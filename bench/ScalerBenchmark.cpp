@@ -29,7 +29,12 @@ void ScaleFrame(benchmark::State& state)
 	state.SetBytesProcessed(int64_t(state.iterations()) * width * height * 4);
 }
 
-BENCHMARK(ScaleFrame)->Args({320, 200})->Args({640, 400})->Args({1120, 700})->Args({1280, 800})->Unit(benchmark::kMicrosecond);
+BENCHMARK(ScaleFrame)
+	->Args({320, 200})
+	->Args({640, 400})
+	->Args({1120, 700})
+	->Args({1280, 800})
+	->Unit(benchmark::kMicrosecond);
 
 } // namespace
 

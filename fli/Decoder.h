@@ -28,9 +28,9 @@
 namespace fli {
 
 struct DecodeContext {
-    uint32_t* pixels;   // kPixelCount pixel values
-    uint32_t* palette;  // kPaletteSize pixel values
-    const unsigned char* bufferEnd; // one past the animation buffer's last byte
+	uint32_t* pixels; // kPixelCount pixel values
+	uint32_t* palette; // kPaletteSize pixel values
+	const unsigned char* bufferEnd; // one past the animation buffer's last byte
 };
 
 // Decodes the frame whose 16-byte header starts at `frame`: its chunks in file order, each

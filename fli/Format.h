@@ -16,13 +16,13 @@ namespace fli {
 // to be aligned in memory.
 inline constexpr uint16_t GetInt16(const unsigned char* p)
 {
-    return static_cast<uint16_t>(p[0] | (p[1] << 8));
+	return static_cast<uint16_t>(p[0] | (p[1] << 8));
 }
 
 inline constexpr uint32_t GetInt32(const unsigned char* p)
 {
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8)
-        | (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+	return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8)
+		| (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
 }
 
 // Chunk types that have a decoder; every other type is skipped by its size.

@@ -21,30 +21,30 @@ namespace fli {
 
 class FrameSequence {
 public:
-    // A frame limit that means: the whole first pass and then one later pass.
-    static constexpr int64_t kFirstAndOneLaterPass = -1;
+	// A frame limit that means: the whole first pass and then one later pass.
+	static constexpr int64_t kFirstAndOneLaterPass = -1;
 
-    FrameSequence(const unsigned char* data, uint32_t size, int64_t frameLimit);
-    FrameSequence(const FrameSequence&) = delete;
-    FrameSequence& operator=(const FrameSequence&) = delete;
+	FrameSequence(const unsigned char* data, uint32_t size, int64_t frameLimit);
+	FrameSequence(const FrameSequence&) = delete;
+	FrameSequence& operator=(const FrameSequence&) = delete;
 
-    // Decodes the next frame in play order; false once the sequence has ended.
-    bool Next();
+	// Decodes the next frame in play order; false once the sequence has ended.
+	bool Next();
 
-    const uint32_t* Pixels() const { return pixels_.get(); }
-    const uint32_t* Palette() const { return palette_.get(); }
-    const FrameWalk& Walk() const { return walk_; }
-    int64_t FramesDecoded() const { return decoded_; }
+	const uint32_t* Pixels() const { return pixels_.get(); }
+	const uint32_t* Palette() const { return palette_.get(); }
+	const FrameWalk& Walk() const { return walk_; }
+	int64_t FramesDecoded() const { return decoded_; }
 
 private:
-    bool MayStartAnotherPass() const;
+	bool MayStartAnotherPass() const;
 
-    FrameWalk walk_;
-    std::unique_ptr<uint32_t[]> pixels_;
-    std::unique_ptr<uint32_t[]> palette_;
-    DecodeContext context_;
-    int64_t frameLimit_;
-    int64_t decoded_ = 0;
+	FrameWalk walk_;
+	std::unique_ptr<uint32_t[]> pixels_;
+	std::unique_ptr<uint32_t[]> palette_;
+	DecodeContext context_;
+	int64_t frameLimit_;
+	int64_t decoded_ = 0;
 };
 
 } // namespace fli

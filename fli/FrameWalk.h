@@ -30,48 +30,48 @@ namespace fli {
 
 class FrameWalk {
 public:
-    FrameWalk(const unsigned char* data, uint32_t size);
+	FrameWalk(const unsigned char* data, uint32_t size);
 
-    // Header fields as signed 16-bit numbers, as stored.
-    int16_t FrameCount() const { return frameCount_; }
-    int16_t Speed() const { return speed_; }
-    // The pause after each frame: the speed, 0 counting as 2, times 16666 microseconds.
-    // Negative for a negative speed; what that means is the player's decision.
-    int32_t DelayMicroseconds() const;
+	// Header fields as signed 16-bit numbers, as stored.
+	int16_t FrameCount() const { return frameCount_; }
+	int16_t Speed() const { return speed_; }
+	// The pause after each frame: the speed, 0 counting as 2, times 16666 microseconds.
+	// Negative for a negative speed; what that means is the player's decision.
+	int32_t DelayMicroseconds() const;
 
-    // The next frame of the current pass (its header lies whole inside the buffer), or
-    // nullptr once the pass has ended.
-    const unsigned char* NextFrame();
-    // Ends the current pass, whether it ran to its end or not, and begins a later pass.
-    void StartNextPass();
+	// The next frame of the current pass (its header lies whole inside the buffer), or
+	// nullptr once the pass has ended.
+	const unsigned char* NextFrame();
+	// Ends the current pass, whether it ran to its end or not, and begins a later pass.
+	void StartNextPass();
 
-    bool InFirstPass() const { return firstPass_; }
-    // The index of the frame NextFrame returned last (-1 before the first one of a pass).
-    int32_t FrameIndex() const { return lastIndex_; }
-    int32_t FramesShownInPass() const { return shownInPass_; }
+	bool InFirstPass() const { return firstPass_; }
+	// The index of the frame NextFrame returned last (-1 before the first one of a pass).
+	int32_t FrameIndex() const { return lastIndex_; }
+	int32_t FramesShownInPass() const { return shownInPass_; }
 
-    // Whether passes after the first show at least one frame. Known from the start, so a
-    // player can tell an animation that would loop without ever showing a frame.
-    bool LaterPassesShowFrames() const;
-    // How many frames the first pass shows, counted on a copy of a fresh walk.
-    int32_t FirstPassFrameCount() const;
+	// Whether passes after the first show at least one frame. Known from the start, so a
+	// player can tell an animation that would loop without ever showing a frame.
+	bool LaterPassesShowFrames() const;
+	// How many frames the first pass shows, counted on a copy of a fresh walk.
+	int32_t FirstPassFrameCount() const;
 
 private:
-    bool FrameHeaderFitsAt(uint64_t offset) const;
+	bool FrameHeaderFitsAt(uint64_t offset) const;
 
-    const unsigned char* data_;
-    uint64_t size_;
-    int16_t frameCount_ = 0;
-    int16_t speed_ = 0;
+	const unsigned char* data_;
+	uint64_t size_;
+	int16_t frameCount_ = 0;
+	int16_t speed_ = 0;
 
-    bool firstPass_ = true;
-    // Kept in 32 bits: with a frame count of 32767 a 16-bit index would wrap to -32768
-    // after the last frame, and the pass would never end.
-    int32_t nextIndex_ = 0;
-    int32_t lastIndex_ = -1;
-    int32_t shownInPass_ = 0;
-    uint64_t offset_;
-    bool passEnded_ = false;
+	bool firstPass_ = true;
+	// Kept in 32 bits: with a frame count of 32767 a 16-bit index would wrap to -32768
+	// after the last frame, and the pass would never end.
+	int32_t nextIndex_ = 0;
+	int32_t lastIndex_ = -1;
+	int32_t shownInPass_ = 0;
+	uint64_t offset_;
+	bool passEnded_ = false;
 };
 
 } // namespace fli

@@ -36,7 +36,7 @@ uint64 RegisterAnimationBuffer(const uint8* data, uint32 size)
 	Registry& registry = TheRegistry();
 	std::lock_guard guard(registry.lock);
 	const uint64 generation = ++registry.lastGeneration;
-	registry.buffers[generation] = Registration {data, size};
+	registry.buffers[generation] = Registration{data, size};
 	return generation;
 }
 

@@ -21,12 +21,12 @@ uint32* FliView::FrameBuffer() const
 namespace {
 
 // Decodes with `decode` when there is a frame buffer and a buffer end to bound the reads.
-template<typename Decode>
+template <typename Decode>
 void WithContext(uint32* pixels, uint32* palette, const uint8* data, uint32 size, Decode decode)
 {
 	if (pixels == nullptr || data == nullptr)
 		return;
-	decode(fli::DecodeContext {pixels, palette, data + size});
+	decode(fli::DecodeContext{pixels, palette, data + size});
 }
 
 } // namespace

@@ -31,7 +31,8 @@ void FliView::SetData(unsigned char* data, unsigned long size)
 		return;
 	// An animation buffer's length is a 32-bit count; a longer buffer plays its first 4 GiB.
 	const uint32 length = size > std::numeric_limits<uint32>::max()
-		? std::numeric_limits<uint32>::max() : static_cast<uint32>(size);
+		? std::numeric_limits<uint32>::max()
+		: static_cast<uint32>(size);
 	const uint64 generation = RegisterAnimationBuffer(data, length);
 	{
 		std::lock_guard guard(fieldLock);

@@ -31,8 +31,7 @@ constexpr bigtime_t kWindowQuitTimeout = 5000000;
 std::vector<std::string> ProcessArguments()
 {
 	std::ifstream file("/proc/self/cmdline", std::ios::binary);
-	std::string contents((std::istreambuf_iterator<char>(file)),
-		std::istreambuf_iterator<char>());
+	std::string contents((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
 	std::vector<std::string> arguments;
 	size_t start = 0;
 	while (start < contents.size()) {
@@ -83,8 +82,8 @@ void BApplication::InitData(const char* signature, status_t* error)
 		be_app = this;
 		be_app_messenger = BMessenger(this);
 		LaunchChannel::Role role;
-		fLaunchChannel = LaunchChannel::Open(signature, ProcessArguments(),
-			HandlerPrivate::Token(this), &role);
+		fLaunchChannel =
+			LaunchChannel::Open(signature, ProcessArguments(), HandlerPrivate::Token(this), &role);
 		// As on BeOS, a later launch of a single-launch application ends here.
 		if (role == LaunchChannel::kHandedOver)
 			exit(0);
@@ -169,8 +168,8 @@ void BApplication::QuitAllWindows()
 	bigtime_t deadline = system_time() + kWindowQuitTimeout;
 	for (const WindowEntry& entry : RegisteredWindows()) {
 		bigtime_t remaining = deadline - system_time();
-		BLooper* window = LooperPrivate::LockByToken(entry.looperToken,
-			remaining > 0 ? remaining : 0);
+		BLooper* window =
+			LooperPrivate::LockByToken(entry.looperToken, remaining > 0 ? remaining : 0);
 		if (window != nullptr)
 			window->Quit();
 	}

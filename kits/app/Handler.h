@@ -8,7 +8,9 @@
 
 class BLooper;
 class BMessage;
-namespace BPrivate { class HandlerPrivate; }
+namespace BPrivate {
+class HandlerPrivate;
+}
 
 class BHandler {
 public:

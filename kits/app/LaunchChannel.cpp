@@ -75,8 +75,8 @@ std::string FileNameFor(const char* signature)
 {
 	std::string name;
 	for (const char* c = signature; *c != '\0'; c++) {
-		bool safe = (*c >= 'a' && *c <= 'z') || (*c >= 'A' && *c <= 'Z')
-			|| (*c >= '0' && *c <= '9') || *c == '.' || *c == '-' || *c == '_';
+		bool safe = (*c >= 'a' && *c <= 'z') || (*c >= 'A' && *c <= 'Z') || (*c >= '0' && *c <= '9')
+			|| *c == '.' || *c == '-' || *c == '_';
 		name += safe ? *c : '_';
 	}
 	return name;
@@ -129,8 +129,8 @@ bool WriteFully(int fd, const void* buffer, size_t size, bigtime_t deadline)
 	while (done < size) {
 		if (!WaitFor(fd, POLLOUT, deadline))
 			return false;
-		ssize_t count = send(fd, static_cast<const char*>(buffer) + done, size - done,
-			MSG_NOSIGNAL);
+		ssize_t count =
+			send(fd, static_cast<const char*>(buffer) + done, size - done, MSG_NOSIGNAL);
 		if (count < 0 && errno == EINTR)
 			continue;
 		if (count <= 0)
@@ -147,9 +147,8 @@ bool IsLaunchMessage(const BMessage& message)
 	int32 count;
 	int32 argc;
 	const char* cwd;
-	if (message.what != B_ARGV_RECEIVED
-		|| message.GetInfo("argv", &type, &count) != B_OK || type != B_STRING_TYPE
-		|| message.FindInt32("argc", &argc) != B_OK || argc != count
+	if (message.what != B_ARGV_RECEIVED || message.GetInfo("argv", &type, &count) != B_OK
+		|| type != B_STRING_TYPE || message.FindInt32("argc", &argc) != B_OK || argc != count
 		|| message.FindString("cwd", &cwd) != B_OK)
 		return false;
 	return message.CountNames(B_ANY_TYPE) == 3;
@@ -201,8 +200,8 @@ status_t SendOne(const std::string& socketPath, const BMessage& message)
 	char answer = 0;
 	bool delivered = connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0
 		&& WriteFully(fd, &header, sizeof(header), deadline)
-		&& WriteFully(fd, body.data(), body.size(), deadline)
-		&& ReadFully(fd, &answer, 1, deadline) && answer == kAcknowledgement;
+		&& WriteFully(fd, body.data(), body.size(), deadline) && ReadFully(fd, &answer, 1, deadline)
+		&& answer == kAcknowledgement;
 	close(fd);
 	return delivered ? B_OK : B_ERROR;
 }

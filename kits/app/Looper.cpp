@@ -67,8 +67,7 @@ status_t BLooper::PostMessage(BMessage* message, BHandler* handler, BHandler* re
 
 	auto copy = std::make_unique<BMessage>(*message);
 	MessagePrivate access(copy.get());
-	access.SetTarget(handler != nullptr ? HandlerPrivate::Token(handler)
-		: kPreferredHandlerToken);
+	access.SetTarget(handler != nullptr ? HandlerPrivate::Token(handler) : kPreferredHandlerToken);
 	access.SetIsReply(false);
 	if (replyTo != nullptr)
 		access.SetReplyTo(BMessenger(replyTo));

@@ -6,7 +6,9 @@
 namespace BPrivate {
 
 LooperLock::LooperLock()
-	: fOwner(0), fCount(0), fGone(false)
+	: fOwner(0),
+	  fCount(0),
+	  fGone(false)
 {
 }
 

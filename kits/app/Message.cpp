@@ -73,8 +73,8 @@ status_t BMessage::GetInfo(const char* name, type_code* type, int32* count) cons
 	return B_OK;
 }
 
-status_t BMessage::GetInfo(type_code type, int32 index, char** name, type_code* foundType,
-	int32* count) const
+status_t BMessage::GetInfo(
+	type_code type, int32 index, char** name, type_code* foundType, int32* count) const
 {
 	if (index < 0)
 		return B_BAD_INDEX;
@@ -143,8 +143,8 @@ status_t BMessage::RemoveData(const char* name, int32 index)
 	return B_OK;
 }
 
-status_t BMessage::AddData(const char* name, type_code type, const void* data,
-	ssize_t numBytes, bool isFixedSize, int32 /*count*/)
+status_t BMessage::AddData(const char* name, type_code type, const void* data, ssize_t numBytes,
+	bool isFixedSize, int32 /*count*/)
 {
 	if (name == nullptr || name[0] == '\0' || numBytes < 0 || type == B_ANY_TYPE
 		|| (data == nullptr && numBytes > 0))
@@ -163,8 +163,8 @@ status_t BMessage::AddData(const char* name, type_code type, const void* data,
 	return B_OK;
 }
 
-status_t BMessage::FindValue(const char* name, type_code type, int32 index,
-	const std::vector<uint8>** value) const
+status_t BMessage::FindValue(
+	const char* name, type_code type, int32 index, const std::vector<uint8>** value) const
 {
 	if (name == nullptr)
 		return B_BAD_VALUE;
@@ -179,14 +179,14 @@ status_t BMessage::FindValue(const char* name, type_code type, int32 index,
 	return B_OK;
 }
 
-status_t BMessage::FindData(const char* name, type_code type, const void** data,
-	ssize_t* numBytes) const
+status_t BMessage::FindData(
+	const char* name, type_code type, const void** data, ssize_t* numBytes) const
 {
 	return FindData(name, type, 0, data, numBytes);
 }
 
-status_t BMessage::FindData(const char* name, type_code type, int32 index, const void** data,
-	ssize_t* numBytes) const
+status_t BMessage::FindData(
+	const char* name, type_code type, int32 index, const void** data, ssize_t* numBytes) const
 {
 	if (data == nullptr)
 		return B_BAD_VALUE;
@@ -200,14 +200,13 @@ status_t BMessage::FindData(const char* name, type_code type, int32 index, const
 	return B_OK;
 }
 
-status_t BMessage::ReplaceData(const char* name, type_code type, const void* data,
-	ssize_t numBytes)
+status_t BMessage::ReplaceData(const char* name, type_code type, const void* data, ssize_t numBytes)
 {
 	return ReplaceData(name, type, 0, data, numBytes);
 }
 
-status_t BMessage::ReplaceData(const char* name, type_code type, int32 index,
-	const void* data, ssize_t numBytes)
+status_t BMessage::ReplaceData(
+	const char* name, type_code type, int32 index, const void* data, ssize_t numBytes)
 {
 	if (numBytes < 0 || (data == nullptr && numBytes > 0))
 		return B_BAD_VALUE;
@@ -228,13 +227,13 @@ bool BMessage::HasData(const char* name, type_code type, int32 index) const
 	return FindValue(name, type, index, &value) == B_OK;
 }
 
-template<typename T>
+template <typename T>
 status_t BMessage::AddValue(const char* name, type_code type, const T& value)
 {
 	return AddData(name, type, &value, sizeof(T), true);
 }
 
-template<typename T>
+template <typename T>
 status_t BMessage::FindValueOf(const char* name, type_code type, int32 index, T* value) const
 {
 	if (value == nullptr)
@@ -249,36 +248,36 @@ status_t BMessage::FindValueOf(const char* name, type_code type, int32 index, T*
 	return B_OK;
 }
 
-template<typename T>
+template <typename T>
 status_t BMessage::ReplaceValue(const char* name, type_code type, int32 index, const T& value)
 {
 	return ReplaceData(name, type, index, &value, sizeof(T));
 }
 
-#define FIXED_SIZE_ACCESSORS(Name, Type, TypeCode) \
-	status_t BMessage::Add##Name(const char* name, Type value) \
-	{ \
-		return AddValue(name, TypeCode, value); \
-	} \
-	status_t BMessage::Find##Name(const char* name, Type* value) const \
-	{ \
-		return FindValueOf(name, TypeCode, 0, value); \
-	} \
-	status_t BMessage::Find##Name(const char* name, int32 index, Type* value) const \
-	{ \
-		return FindValueOf(name, TypeCode, index, value); \
-	} \
-	bool BMessage::Has##Name(const char* name, int32 index) const \
-	{ \
-		return HasData(name, TypeCode, index); \
-	} \
-	status_t BMessage::Replace##Name(const char* name, Type value) \
-	{ \
-		return ReplaceValue(name, TypeCode, 0, value); \
-	} \
-	status_t BMessage::Replace##Name(const char* name, int32 index, Type value) \
-	{ \
-		return ReplaceValue(name, TypeCode, index, value); \
+#define FIXED_SIZE_ACCESSORS(Name, Type, TypeCode)                                                 \
+	status_t BMessage::Add##Name(const char* name, Type value)                                     \
+	{                                                                                              \
+		return AddValue(name, TypeCode, value);                                                    \
+	}                                                                                              \
+	status_t BMessage::Find##Name(const char* name, Type* value) const                             \
+	{                                                                                              \
+		return FindValueOf(name, TypeCode, 0, value);                                              \
+	}                                                                                              \
+	status_t BMessage::Find##Name(const char* name, int32 index, Type* value) const                \
+	{                                                                                              \
+		return FindValueOf(name, TypeCode, index, value);                                          \
+	}                                                                                              \
+	bool BMessage::Has##Name(const char* name, int32 index) const                                  \
+	{                                                                                              \
+		return HasData(name, TypeCode, index);                                                     \
+	}                                                                                              \
+	status_t BMessage::Replace##Name(const char* name, Type value)                                 \
+	{                                                                                              \
+		return ReplaceValue(name, TypeCode, 0, value);                                             \
+	}                                                                                              \
+	status_t BMessage::Replace##Name(const char* name, int32 index, Type value)                    \
+	{                                                                                              \
+		return ReplaceValue(name, TypeCode, index, value);                                         \
 	}
 
 FIXED_SIZE_ACCESSORS(Bool, bool, B_BOOL_TYPE)
@@ -364,8 +363,7 @@ status_t BMessage::ReplaceString(const char* name, int32 index, const char* valu
 {
 	if (value == nullptr)
 		return B_BAD_VALUE;
-	return ReplaceData(name, B_STRING_TYPE, index, value,
-		static_cast<ssize_t>(strlen(value) + 1));
+	return ReplaceData(name, B_STRING_TYPE, index, value, static_cast<ssize_t>(strlen(value) + 1));
 }
 
 // A ref travels as its absolute path, terminator included.
@@ -459,14 +457,13 @@ status_t BMessage::ReplaceMessage(const char* name, int32 index, const BMessage*
 	status_t status = message->Flatten(flat.data(), static_cast<ssize_t>(flat.size()));
 	if (status != B_OK)
 		return status;
-	return ReplaceData(name, B_MESSAGE_TYPE, index, flat.data(),
-		static_cast<ssize_t>(flat.size()));
+	return ReplaceData(name, B_MESSAGE_TYPE, index, flat.data(), static_cast<ssize_t>(flat.size()));
 }
 
 status_t BMessage::AddMessenger(const char* name, BMessenger messenger)
 {
-	MessengerTokens tokens{MessengerPrivate::LooperToken(messenger),
-		MessengerPrivate::HandlerToken(messenger)};
+	MessengerTokens tokens{
+		MessengerPrivate::LooperToken(messenger), MessengerPrivate::HandlerToken(messenger)};
 	return AddData(name, B_MESSENGER_TYPE, &tokens, sizeof(tokens), true);
 }
 

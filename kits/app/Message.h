@@ -12,7 +12,9 @@
 class BHandler;
 class BMessenger;
 struct entry_ref;
-namespace BPrivate { class MessagePrivate; }
+namespace BPrivate {
+class MessagePrivate;
+}
 
 // Errors: B_NAME_NOT_FOUND for a missing field, B_BAD_TYPE for a field of another type,
 // B_BAD_INDEX past its last value, B_BAD_VALUE for a null name or destination.
@@ -28,8 +30,8 @@ public:
 
 	// Fields.
 	status_t GetInfo(const char* name, type_code* type, int32* count = NULL) const;
-	status_t GetInfo(type_code type, int32 index, char** name, type_code* foundType,
-		int32* count = NULL) const;
+	status_t GetInfo(
+		type_code type, int32 index, char** name, type_code* foundType, int32* count = NULL) const;
 	int32 CountNames(type_code type) const;
 	bool IsEmpty() const;
 	status_t MakeEmpty();
@@ -40,13 +42,12 @@ public:
 	// its values have the same size.
 	status_t AddData(const char* name, type_code type, const void* data, ssize_t numBytes,
 		bool isFixedSize = true, int32 count = 1);
-	status_t FindData(const char* name, type_code type, const void** data,
-		ssize_t* numBytes) const;
-	status_t FindData(const char* name, type_code type, int32 index, const void** data,
-		ssize_t* numBytes) const;
+	status_t FindData(const char* name, type_code type, const void** data, ssize_t* numBytes) const;
+	status_t FindData(
+		const char* name, type_code type, int32 index, const void** data, ssize_t* numBytes) const;
 	status_t ReplaceData(const char* name, type_code type, const void* data, ssize_t numBytes);
-	status_t ReplaceData(const char* name, type_code type, int32 index, const void* data,
-		ssize_t numBytes);
+	status_t ReplaceData(
+		const char* name, type_code type, int32 index, const void* data, ssize_t numBytes);
 	bool HasData(const char* name, type_code type, int32 index = 0) const;
 
 	status_t AddBool(const char* name, bool value);
@@ -174,13 +175,14 @@ private:
 
 	Field* FindField(const char* name);
 	const Field* FindField(const char* name) const;
-	status_t FindValue(const char* name, type_code type, int32 index,
-		const std::vector<uint8>** value) const;
-	template<typename T> status_t AddValue(const char* name, type_code type, const T& value);
-	template<typename T> status_t FindValueOf(const char* name, type_code type, int32 index,
-		T* value) const;
-	template<typename T> status_t ReplaceValue(const char* name, type_code type, int32 index,
-		const T& value);
+	status_t FindValue(
+		const char* name, type_code type, int32 index, const std::vector<uint8>** value) const;
+	template <typename T>
+	status_t AddValue(const char* name, type_code type, const T& value);
+	template <typename T>
+	status_t FindValueOf(const char* name, type_code type, int32 index, T* value) const;
+	template <typename T>
+	status_t ReplaceValue(const char* name, type_code type, int32 index, const T& value);
 	status_t UnflattenBounded(const uint8* data, size_t size);
 
 	std::vector<Field> fFields;

@@ -18,7 +18,11 @@ constexpr uint32 kMaxNameLength = 255;
 
 class Writer {
 public:
-	explicit Writer(char* buffer) : fBuffer(buffer), fPosition(0) {}
+	explicit Writer(char* buffer)
+		: fBuffer(buffer),
+		  fPosition(0)
+	{
+	}
 
 	void Put32(uint32 value) { Put(&value, sizeof(value)); }
 	void Put(const void* data, size_t size)
@@ -36,7 +40,12 @@ private:
 // Every read is checked against the end; a failed read leaves the reader failed.
 class Reader {
 public:
-	Reader(const uint8* data, size_t size) : fData(data), fSize(size), fPosition(0) {}
+	Reader(const uint8* data, size_t size)
+		: fData(data),
+		  fSize(size),
+		  fPosition(0)
+	{
+	}
 
 	bool Get32(uint32* value) { return Get(value, sizeof(*value)); }
 	bool Get(void* destination, size_t size)

@@ -5,7 +5,8 @@
 namespace BPrivate {
 
 MessagePort::MessagePort(int32 capacity)
-	: fCapacity(capacity > 0 ? capacity : 1), fClosed(false)
+	: fCapacity(capacity > 0 ? capacity : 1),
+	  fClosed(false)
 {
 }
 

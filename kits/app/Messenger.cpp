@@ -14,12 +14,14 @@
 using namespace BPrivate;
 
 BMessenger::BMessenger()
-	: fLooperToken(kNoHandlerToken), fHandlerToken(kNoHandlerToken)
+	: fLooperToken(kNoHandlerToken),
+	  fHandlerToken(kNoHandlerToken)
 {
 }
 
 BMessenger::BMessenger(const BHandler* handler, const BLooper* looper, status_t* result)
-	: fLooperToken(kNoHandlerToken), fHandlerToken(kNoHandlerToken)
+	: fLooperToken(kNoHandlerToken),
+	  fHandlerToken(kNoHandlerToken)
 {
 	status_t status = B_OK;
 	if (handler != nullptr) {

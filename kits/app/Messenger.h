@@ -7,7 +7,9 @@
 class BHandler;
 class BLooper;
 class BMessage;
-namespace BPrivate { class MessengerPrivate; }
+namespace BPrivate {
+class MessengerPrivate;
+}
 
 // The target is found by token at every use, so a messenger whose looper has quit
 // answers B_BAD_PORT_ID instead of touching freed memory. Sending never blocks: a full
@@ -18,8 +20,7 @@ public:
 	// With a handler, the target is that handler in its looper (B_BAD_HANDLER if it
 	// has none, B_MISMATCHED_VALUES if a different looper is given); with only a
 	// looper, the looper's preferred handler.
-	BMessenger(const BHandler* handler, const BLooper* looper = NULL,
-		status_t* result = NULL);
+	BMessenger(const BHandler* handler, const BLooper* looper = NULL, status_t* result = NULL);
 	BMessenger(const BMessenger& other) = default;
 	BMessenger& operator=(const BMessenger& other) = default;
 	bool operator==(const BMessenger& other) const;
@@ -33,10 +34,10 @@ public:
 	status_t LockTargetWithTimeout(bigtime_t timeout) const;
 
 	status_t SendMessage(uint32 command, BHandler* replyTo = NULL) const;
-	status_t SendMessage(BMessage* message, BHandler* replyTo = NULL,
-		bigtime_t timeout = B_INFINITE_TIMEOUT) const;
-	status_t SendMessage(BMessage* message, BMessenger replyTo,
-		bigtime_t timeout = B_INFINITE_TIMEOUT) const;
+	status_t SendMessage(
+		BMessage* message, BHandler* replyTo = NULL, bigtime_t timeout = B_INFINITE_TIMEOUT) const;
+	status_t SendMessage(
+		BMessage* message, BMessenger replyTo, bigtime_t timeout = B_INFINITE_TIMEOUT) const;
 
 private:
 	friend class BPrivate::MessengerPrivate;

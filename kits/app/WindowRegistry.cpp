@@ -46,7 +46,8 @@ void UnregisterWindow(BWindow* window)
 		std::lock_guard<std::mutex> lock(registry.mutex);
 		auto& windows = registry.windows;
 		windows.erase(std::remove_if(windows.begin(), windows.end(),
-			[&](const WindowEntry& entry) { return entry.window == window; }), windows.end());
+						  [&](const WindowEntry& entry) { return entry.window == window; }),
+			windows.end());
 		empty = windows.empty();
 	}
 	if (empty)
@@ -80,8 +81,8 @@ bool WaitUntilNoWindows(bigtime_t timeout)
 {
 	Registry& registry = TheRegistry();
 	std::unique_lock<std::mutex> lock(registry.mutex);
-	return registry.emptied.wait_for(lock, std::chrono::microseconds(timeout),
-		[&] { return registry.windows.empty(); });
+	return registry.emptied.wait_for(
+		lock, std::chrono::microseconds(timeout), [&] { return registry.windows.empty(); });
 }
 
 }

@@ -100,10 +100,12 @@ void Canvas::StrokeRect(const PixelRect& rect, uint32_t pixel, const PixelRect& 
 	FillRect({rect.right, rect.top, rect.right, rect.bottom}, pixel, clip);
 }
 
-void Canvas::StrokeLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint32_t pixel, const PixelRect& clip)
+void Canvas::StrokeLine(
+	int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint32_t pixel, const PixelRect& clip)
 {
 	if (x0 == x1 || y0 == y1) {
-		FillRect({std::min(x0, x1), std::min(y0, y1), std::max(x0, x1), std::max(y0, y1)}, pixel, clip);
+		FillRect(
+			{std::min(x0, x1), std::min(y0, y1), std::max(x0, x1), std::max(y0, y1)}, pixel, clip);
 		return;
 	}
 	// Bresenham for the rare slanted line; each pixel checked against the clip.
@@ -133,15 +135,15 @@ void Canvas::StrokeLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint32_t
 	MarkDirty(touched);
 }
 
-void Canvas::DrawBitmap(const PixelPlane& source, const PixelRect& sourceRect, const PixelRect& destRect,
-	const PixelRect& clip)
+void Canvas::DrawBitmap(const PixelPlane& source, const PixelRect& sourceRect,
+	const PixelRect& destRect, const PixelRect& clip)
 {
 	ScaleNearest(source, sourceRect, Plane(), destRect, clip, fImpl->columnTable);
 	MarkDirty(destRect.Intersect(clip).Intersect(Bounds()));
 }
 
-float Canvas::DrawString(const FontChoice& font, const char* text, int length, float x, float y, uint32_t pixel,
-	const PixelRect& clip)
+float Canvas::DrawString(const FontChoice& font, const char* text, int length, float x, float y,
+	uint32_t pixel, const PixelRect& clip)
 {
 	if (!text || length <= 0 || fImpl->image.isNull())
 		return 0;

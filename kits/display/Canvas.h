@@ -29,12 +29,13 @@ public:
 	void FillRect(const PixelRect& rect, uint32_t pixel, const PixelRect& clip);
 	void StrokeRect(const PixelRect& rect, uint32_t pixel, const PixelRect& clip);
 	// A one-pixel line between two pixel centres, both ends included.
-	void StrokeLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint32_t pixel, const PixelRect& clip);
-	void DrawBitmap(const PixelPlane& source, const PixelRect& sourceRect, const PixelRect& destRect,
-		const PixelRect& clip);
+	void StrokeLine(
+		int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint32_t pixel, const PixelRect& clip);
+	void DrawBitmap(const PixelPlane& source, const PixelRect& sourceRect,
+		const PixelRect& destRect, const PixelRect& clip);
 	// Draws UTF-8 text with its baseline starting at (x, y); returns the pen's advance.
-	float DrawString(const FontChoice& font, const char* text, int length, float x, float y, uint32_t pixel,
-		const PixelRect& clip);
+	float DrawString(const FontChoice& font, const char* text, int length, float x, float y,
+		uint32_t pixel, const PixelRect& clip);
 
 	// The area written since the last call, which it resets.
 	PixelRect TakeDirty();

@@ -45,17 +45,22 @@ QMessageBox::Icon ToQIcon(AlertIcon icon)
 {
 	switch (icon) {
 		case AlertIcon::Info:
-		case AlertIcon::Idea: return QMessageBox::Information;
-		case AlertIcon::Warning: return QMessageBox::Warning;
-		case AlertIcon::Stop: return QMessageBox::Critical;
-		case AlertIcon::None: break;
+		case AlertIcon::Idea:
+			return QMessageBox::Information;
+		case AlertIcon::Warning:
+			return QMessageBox::Warning;
+		case AlertIcon::Stop:
+			return QMessageBox::Critical;
+		case AlertIcon::None:
+			break;
 	}
 	return QMessageBox::NoIcon;
 }
 
 QMessageBox* MakeAlertBox(const AlertOptions& options, std::vector<QAbstractButton*>& buttons)
 {
-	auto* box = new QMessageBox(ToQIcon(options.icon), ToQString(options.title), ToQString(options.text));
+	auto* box =
+		new QMessageBox(ToQIcon(options.icon), ToQString(options.title), ToQString(options.text));
 	box->setWindowModality(Qt::ApplicationModal);
 	std::vector<std::string> labels = options.buttons;
 	if (labels.empty())
@@ -144,7 +149,8 @@ OpenPanel::~OpenPanel()
 	});
 }
 
-void OpenPanel::Show(const OpenPanelOptions& options, ChosenFunction chosen, CancelledFunction cancelled)
+void OpenPanel::Show(
+	const OpenPanelOptions& options, ChosenFunction chosen, CancelledFunction cancelled)
 {
 	Post([state = fState, options, chosen = std::move(chosen), cancelled = std::move(cancelled)] {
 		state->options = options;
@@ -164,7 +170,8 @@ void OpenPanel::Show(const OpenPanelOptions& options, ChosenFunction chosen, Can
 				std::vector<std::string> paths;
 				if (result == QDialog::Accepted)
 					for (const QString& file : dialog->selectedFiles())
-						paths.push_back(QDir::cleanPath(QFileInfo(file).absoluteFilePath()).toStdString());
+						paths.push_back(
+							QDir::cleanPath(QFileInfo(file).absoluteFilePath()).toStdString());
 				const bool stayUp = result == QDialog::Accepted && !state->options.hideWhenDone;
 				state->showing = stayUp;
 				if (!paths.empty() && state->chosen)
@@ -178,8 +185,8 @@ void OpenPanel::Show(const OpenPanelOptions& options, ChosenFunction chosen, Can
 		QFileDialog* dialog = state->dialog;
 		dialog->setWindowTitle(ToQString(options.title));
 		dialog->setFileMode(options.directoriesAllowed ? QFileDialog::AnyFile
-			: options.multipleSelection                ? QFileDialog::ExistingFiles
-													: QFileDialog::ExistingFile);
+				: options.multipleSelection            ? QFileDialog::ExistingFiles
+													   : QFileDialog::ExistingFile);
 		if (!options.buttonLabel.empty())
 			dialog->setLabelText(QFileDialog::Accept, ToQString(options.buttonLabel));
 		if (!options.directory.empty())

@@ -82,7 +82,8 @@ void DrainQueue(Server& server)
 	std::vector<std::weak_ptr<WindowState>> nestedPresents;
 	const bool outermost = server.drainDepth++ == 0;
 	std::vector<std::function<void()>>& batch = outermost ? server.spareQueue : nestedQueue;
-	std::vector<std::weak_ptr<WindowState>>& presents = outermost ? server.sparePresents : nestedPresents;
+	std::vector<std::weak_ptr<WindowState>>& presents =
+		outermost ? server.sparePresents : nestedPresents;
 	bool endLoop;
 	{
 		std::lock_guard lock(server.mutex);
@@ -139,7 +140,8 @@ bool Start()
 	QApplication::setFont(ToQFont(PlainFontChoice()));
 	QApplication::setQuitOnLastWindowClosed(false);
 	server.notifier = new QSocketNotifier(qintptr(server.wakeFd), QSocketNotifier::Read);
-	QObject::connect(server.notifier, &QSocketNotifier::activated, [&server] { DrainQueue(server); });
+	QObject::connect(
+		server.notifier, &QSocketNotifier::activated, [&server] { DrainQueue(server); });
 	UpdateScreen(server);
 	if (QScreen* screen = QGuiApplication::primaryScreen())
 		QObject::connect(screen, &QScreen::geometryChanged, [&server] { UpdateScreen(server); });

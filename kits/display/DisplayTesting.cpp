@@ -81,7 +81,8 @@ bool Snapshot(DisplayWindow& window, NativeSnapshot& out, bool withPixels)
 			result.pixels.resize(size_t(image.width()) * size_t(image.height()));
 			for (int y = 0; y < image.height(); y++) {
 				const auto* row = reinterpret_cast<const uint32_t*>(image.constScanLine(y));
-				std::copy(row, row + image.width(), result.pixels.begin() + ptrdiff_t(y) * image.width());
+				std::copy(
+					row, row + image.width(), result.pixels.begin() + ptrdiff_t(y) * image.width());
 			}
 			result.width = image.width();
 			result.height = image.height();
@@ -99,9 +100,11 @@ bool Click(DisplayWindow& window, int32_t x, int32_t y)
 			return;
 		const QPointF local(x, y);
 		const QPointF global = widget->mapToGlobal(local);
-		QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+		QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::LeftButton, Qt::LeftButton,
+			Qt::NoModifier);
 		QApplication::sendEvent(widget, &press);
-		QMouseEvent release(QEvent::MouseButtonRelease, local, global, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+		QMouseEvent release(QEvent::MouseButtonRelease, local, global, Qt::LeftButton, Qt::NoButton,
+			Qt::NoModifier);
 		QApplication::sendEvent(widget, &release);
 	});
 }

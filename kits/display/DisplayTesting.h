@@ -18,9 +18,9 @@ struct NativeSnapshot {
 	bool active = false;
 	std::string title;
 	int32_t x = 0, y = 0, width = 0, height = 0; // content area
-	int32_t menuBarHeight = -1;                   // -1: no menu bar
+	int32_t menuBarHeight = -1; // -1: no menu bar
 	std::vector<std::string> menuTitles;
-	std::vector<uint32_t> pixels;                 // what the window shows, rows of `width`
+	std::vector<uint32_t> pixels; // what the window shows, rows of `width`
 };
 
 // False when the display thread did not answer within a few seconds.

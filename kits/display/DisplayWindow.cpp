@@ -31,7 +31,8 @@ void CopyRows(QImage& to, const QImage& from, const QRect& area)
 {
 	const int bytes = area.width() * 4;
 	for (int y = area.top(); y <= area.bottom(); y++)
-		std::memcpy(to.scanLine(y) + area.left() * 4, from.constScanLine(y) + area.left() * 4, size_t(bytes));
+		std::memcpy(to.scanLine(y) + area.left() * 4, from.constScanLine(y) + area.left() * 4,
+			size_t(bytes));
 }
 
 QPixmap DragPicture(const QSize& size)
@@ -87,7 +88,9 @@ DisplayWindow::DisplayWindow(const WindowOptions& options, std::unique_ptr<Windo
 	fState->shutdownHook = AddShutdownHook([weak] {
 		if (auto state = weak.lock()) {
 			// Taking the mutex orders this wake after a waiter's check of the loop state.
-			{ std::lock_guard lock(state->syncMutex); }
+			{
+				std::lock_guard lock(state->syncMutex);
+			}
 			state->synced.notify_all();
 		}
 	});
@@ -158,7 +161,8 @@ void DisplayWindow::SetTitle(const std::string& title)
 	});
 }
 
-void DisplayWindow::SetGeometry(int32_t x, int32_t y, int32_t width, int32_t height, uint64_t serial)
+void DisplayWindow::SetGeometry(
+	int32_t x, int32_t y, int32_t width, int32_t height, uint64_t serial)
 {
 	Post([state = fState, area = QRect(x, y, width, height), serial] {
 		if (state->widget)
@@ -166,7 +170,8 @@ void DisplayWindow::SetGeometry(int32_t x, int32_t y, int32_t width, int32_t hei
 	});
 }
 
-void DisplayWindow::SetSizeLimits(int32_t minWidth, int32_t maxWidth, int32_t minHeight, int32_t maxHeight)
+void DisplayWindow::SetSizeLimits(
+	int32_t minWidth, int32_t maxWidth, int32_t minHeight, int32_t maxHeight)
 {
 	Post([state = fState, minWidth, maxWidth, minHeight, maxHeight] {
 		if (!state->widget || !state->options.resizable)
@@ -193,7 +198,8 @@ void DisplayWindow::RemoveMenuBar()
 	});
 }
 
-void DisplayWindow::StartDrag(const std::vector<uint8_t>& message, const PixelRect& rect, bool carriesPointers)
+void DisplayWindow::StartDrag(
+	const std::vector<uint8_t>& message, const PixelRect& rect, bool carriesPointers)
 {
 	std::vector<uint8_t> payload = WrapDragPayload(message, getpid(), carriesPointers);
 	Post([state = fState, payload = std::move(payload), area = ToQRect(rect)] {
@@ -210,7 +216,8 @@ void DisplayWindow::StartDrag(const std::vector<uint8_t>& message, const PixelRe
 					return;
 				auto* mime = new QMimeData;
 				mime->setData(kMessageMimeType,
-					QByteArray(reinterpret_cast<const char*>(payload.data()), qsizetype(payload.size())));
+					QByteArray(
+						reinterpret_cast<const char*>(payload.data()), qsizetype(payload.size())));
 				QDrag* drag = new QDrag(widget);
 				drag->setMimeData(mime);
 				drag->setPixmap(DragPicture(area.size()));

@@ -39,7 +39,8 @@ public:
 	void RemoveMenuBar();
 	// Starts a drag from the content-area rectangle `rect` if a mouse button is still down.
 	// `carriesPointers`: the payload means something only inside this process.
-	void StartDrag(const std::vector<uint8_t>& payload, const PixelRect& rect, bool carriesPointers);
+	void StartDrag(
+		const std::vector<uint8_t>& payload, const PixelRect& rect, bool carriesPointers);
 
 	Canvas& Surface();
 	// Hands what was drawn since the last flush to the display thread; returns the flush's

@@ -12,7 +12,8 @@ constexpr size_t kHeaderSize = 4 + 8 + 1;
 
 } // namespace
 
-std::vector<uint8_t> WrapDragPayload(const std::vector<uint8_t>& message, int64_t sourcePid, bool carriesPointers)
+std::vector<uint8_t> WrapDragPayload(
+	const std::vector<uint8_t>& message, int64_t sourcePid, bool carriesPointers)
 {
 	std::vector<uint8_t> out(kHeaderSize + message.size());
 	std::memcpy(out.data(), kMagic, 4);
@@ -24,7 +25,8 @@ std::vector<uint8_t> WrapDragPayload(const std::vector<uint8_t>& message, int64_
 	return out;
 }
 
-DragVerdict UnwrapDragPayload(const uint8_t* data, size_t size, int64_t ownPid, std::vector<uint8_t>& message)
+DragVerdict UnwrapDragPayload(
+	const uint8_t* data, size_t size, int64_t ownPid, std::vector<uint8_t>& message)
 {
 	message.clear();
 	if (!data || size < kHeaderSize || std::memcmp(data, kMagic, 4) != 0 || data[12] > 1)

@@ -50,7 +50,8 @@ bool FontFamilyExists(const std::string& family)
 
 bool FontStyleExists(const std::string& family, const std::string& style)
 {
-	return FontFamilyExists(family) && QFontDatabase::styles(ToQString(family)).contains(ToQString(style));
+	return FontFamilyExists(family)
+		&& QFontDatabase::styles(ToQString(family)).contains(ToQString(style));
 }
 
 std::vector<std::string> FontFamilies()
@@ -70,7 +71,8 @@ FontHeight MeasureFontHeight(const FontChoice& font)
 	const QFontMetricsF metrics(ToQFont(font));
 	// Some fonts report a negative leading (lines set tighter than their height); a line
 	// height below ascent + descent would make lines overlap, so it counts as none.
-	return {float(metrics.ascent()), float(metrics.descent()), float(std::max(0.0, metrics.leading()))};
+	return {
+		float(metrics.ascent()), float(metrics.descent()), float(std::max(0.0, metrics.leading()))};
 }
 
 float MeasureStringWidth(const FontChoice& font, const char* text, int length)

@@ -54,7 +54,8 @@ void ScaleNearest(const PixelPlane& source, const PixelRect& sourceRect, const P
 	if (columnTable.size() < columns)
 		columnTable.resize(columns);
 	for (int32_t x = area.left; x <= area.right; x++)
-		columnTable[size_t(x - area.left)] = sourceRect.left + SourceIndex(x - destRect.left, srcW, dstW);
+		columnTable[size_t(x - area.left)] =
+			sourceRect.left + SourceIndex(x - destRect.left, srcW, dstW);
 
 	const int32_t* table = columnTable.data();
 	int32_t previousSourceRow = -1;

@@ -29,7 +29,8 @@ struct PixelPlane {
 
 	uint32_t* Row(int32_t y) const
 	{
-		return reinterpret_cast<uint32_t*>(reinterpret_cast<uint8_t*>(pixels) + int64_t(y) * stride);
+		return reinterpret_cast<uint32_t*>(
+			reinterpret_cast<uint8_t*>(pixels) + int64_t(y) * stride);
 	}
 };
 

@@ -26,7 +26,7 @@ struct MouseEvent {
 
 struct KeyEvent {
 	std::string bytes; // UTF-8 of the character, or the kit's code for a function key
-	int32_t key = 0;   // the native key code
+	int32_t key = 0; // the native key code
 	uint32_t modifiers = 0;
 	bool repeat = false;
 };
@@ -57,9 +57,9 @@ public:
 
 struct MenuItemModel {
 	std::string label;
-	int32_t id = 0;          // reported by MenuItemChosen
-	char32_t shortcut = 0;   // with the command key (Ctrl); 0 for none
-	uint32_t modifiers = 0;  // extra modifiers beside the command key
+	int32_t id = 0; // reported by MenuItemChosen
+	char32_t shortcut = 0; // with the command key (Ctrl); 0 for none
+	uint32_t modifiers = 0; // extra modifiers beside the command key
 	bool separator = false;
 	bool enabled = true;
 	bool marked = false;
@@ -76,15 +76,15 @@ struct MenuBarModel {
 struct WindowOptions {
 	std::string title;
 	int32_t x = 0, y = 0, width = 1, height = 1; // content area in screen pixels
-	bool bordered = true;   // false: no frame at all
+	bool bordered = true; // false: no frame at all
 	bool titled = true;
 	bool closable = true;
 	bool zoomable = true;
 	bool minimizable = true;
 	bool resizable = true;
 	bool acceptsFirstClick = false;
-	bool modal = false;     // blocks input to the other windows of the process
-	bool floating = false;  // stays above the other windows of the process
+	bool modal = false; // blocks input to the other windows of the process
+	bool floating = false; // stays above the other windows of the process
 	bool avoidsFocus = false;
 };
 

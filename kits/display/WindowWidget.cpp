@@ -50,21 +50,35 @@ uint32_t ToButtons(Qt::MouseButtons buttons)
 std::string SpecialKeyBytes(int key)
 {
 	switch (key) {
-		case Qt::Key_Backspace: return "\x08";
-		case Qt::Key_Tab: return "\x09";
+		case Qt::Key_Backspace:
+			return "\x08";
+		case Qt::Key_Tab:
+			return "\x09";
 		case Qt::Key_Return:
-		case Qt::Key_Enter: return "\x0a";
-		case Qt::Key_Escape: return "\x1b";
-		case Qt::Key_Left: return "\x1c";
-		case Qt::Key_Right: return "\x1d";
-		case Qt::Key_Up: return "\x1e";
-		case Qt::Key_Down: return "\x1f";
-		case Qt::Key_Delete: return "\x7f";
-		case Qt::Key_Home: return "\x01";
-		case Qt::Key_End: return "\x04";
-		case Qt::Key_PageUp: return "\x0b";
-		case Qt::Key_PageDown: return "\x0c";
-		default: return {};
+		case Qt::Key_Enter:
+			return "\x0a";
+		case Qt::Key_Escape:
+			return "\x1b";
+		case Qt::Key_Left:
+			return "\x1c";
+		case Qt::Key_Right:
+			return "\x1d";
+		case Qt::Key_Up:
+			return "\x1e";
+		case Qt::Key_Down:
+			return "\x1f";
+		case Qt::Key_Delete:
+			return "\x7f";
+		case Qt::Key_Home:
+			return "\x01";
+		case Qt::Key_End:
+			return "\x04";
+		case Qt::Key_PageUp:
+			return "\x0b";
+		case Qt::Key_PageDown:
+			return "\x0c";
+		default:
+			return {};
 	}
 }
 
@@ -106,8 +120,8 @@ QKeySequence ShortcutFor(const MenuItemModel& item)
 } // namespace
 
 WindowWidget::WindowWidget(std::shared_ptr<WindowState> state)
-	: QWidget(nullptr, FlagsFor(state->options))
-	, fState(std::move(state))
+	: QWidget(nullptr, FlagsFor(state->options)),
+	  fState(std::move(state))
 {
 	// The front buffer covers every pixel, so Qt need not clear anything first.
 	setAttribute(Qt::WA_OpaquePaintEvent);
@@ -253,7 +267,8 @@ void WindowWidget::keyPressEvent(QKeyEvent* event)
 	key.bytes = SpecialKeyBytes(event->key());
 	if (key.bytes.empty()) {
 		// With Ctrl held Qt gives a control character; commands want the letter itself.
-		if ((event->modifiers() & Qt::ControlModifier) && event->key() >= Qt::Key_A && event->key() <= Qt::Key_Z)
+		if ((event->modifiers() & Qt::ControlModifier) && event->key() >= Qt::Key_A
+			&& event->key() <= Qt::Key_Z)
 			key.bytes = std::string(1, char('a' + (event->key() - Qt::Key_A)));
 		else
 			key.bytes = event->text().toStdString();
@@ -276,7 +291,8 @@ void WindowWidget::resizeEvent(QResizeEvent* event)
 		fMenuBar->setGeometry(0, 0, event->size().width(), fMenuBarHeight);
 	if (event->size() != fState->requestedGeometry.size() && fState->events) {
 		fState->requestedGeometry.setSize(event->size());
-		fState->events->Resized(event->size().width(), event->size().height(), fState->geometrySerial);
+		fState->events->Resized(
+			event->size().width(), event->size().height(), fState->geometrySerial);
 	}
 }
 
@@ -321,8 +337,8 @@ bool WindowWidget::AcceptsDrop(const QMimeData* mime) const
 	if (mime->hasFormat(kMessageMimeType)) {
 		const QByteArray data = mime->data(kMessageMimeType);
 		std::vector<uint8_t> message;
-		return UnwrapDragPayload(reinterpret_cast<const uint8_t*>(data.constData()), size_t(data.size()),
-				   getpid(), message)
+		return UnwrapDragPayload(reinterpret_cast<const uint8_t*>(data.constData()),
+				   size_t(data.size()), getpid(), message)
 			== DragVerdict::Accepted;
 	}
 	if (mime->hasUrls())
@@ -359,8 +375,8 @@ void WindowWidget::dropEvent(QDropEvent* event)
 	if (mime->hasFormat(kMessageMimeType)) {
 		const QByteArray data = mime->data(kMessageMimeType);
 		std::vector<uint8_t> message;
-		UnwrapDragPayload(reinterpret_cast<const uint8_t*>(data.constData()), size_t(data.size()), getpid(),
-			message);
+		UnwrapDragPayload(reinterpret_cast<const uint8_t*>(data.constData()), size_t(data.size()),
+			getpid(), message);
 		fState->events->MessageDropped(x, y, message);
 	} else {
 		std::vector<std::string> paths;

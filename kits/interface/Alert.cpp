@@ -14,11 +14,16 @@ namespace {
 zoetra::display::AlertIcon IconFor(alert_type type)
 {
 	switch (type) {
-		case B_INFO_ALERT: return zoetra::display::AlertIcon::Info;
-		case B_IDEA_ALERT: return zoetra::display::AlertIcon::Idea;
-		case B_WARNING_ALERT: return zoetra::display::AlertIcon::Warning;
-		case B_STOP_ALERT: return zoetra::display::AlertIcon::Stop;
-		case B_EMPTY_ALERT: break;
+		case B_INFO_ALERT:
+			return zoetra::display::AlertIcon::Info;
+		case B_IDEA_ALERT:
+			return zoetra::display::AlertIcon::Idea;
+		case B_WARNING_ALERT:
+			return zoetra::display::AlertIcon::Warning;
+		case B_STOP_ALERT:
+			return zoetra::display::AlertIcon::Stop;
+		case B_EMPTY_ALERT:
+			break;
 	}
 	return zoetra::display::AlertIcon::None;
 }
@@ -26,21 +31,24 @@ zoetra::display::AlertIcon IconFor(alert_type type)
 zoetra::display::ButtonWidth WidthFor(button_width width)
 {
 	switch (width) {
-		case B_WIDTH_FROM_WIDEST: return zoetra::display::ButtonWidth::FromWidest;
-		case B_WIDTH_FROM_LABEL: return zoetra::display::ButtonWidth::FromLabel;
-		case B_WIDTH_AS_USUAL: break;
+		case B_WIDTH_FROM_WIDEST:
+			return zoetra::display::ButtonWidth::FromWidest;
+		case B_WIDTH_FROM_LABEL:
+			return zoetra::display::ButtonWidth::FromLabel;
+		case B_WIDTH_AS_USUAL:
+			break;
 	}
 	return zoetra::display::ButtonWidth::AsUsual;
 }
 
 } // namespace
 
-BAlert::BAlert(const char* title, const char* text, const char* button0, const char* button1, const char* button2,
-	button_width width, alert_type type)
-	: fTitle(title ? title : "")
-	, fText(text ? text : "")
-	, fWidth(width)
-	, fType(type)
+BAlert::BAlert(const char* title, const char* text, const char* button0, const char* button1,
+	const char* button2, button_width width, alert_type type)
+	: fTitle(title ? title : ""),
+	  fText(text ? text : ""),
+	  fWidth(width),
+	  fType(type)
 {
 	for (const char* label : {button0, button1, button2})
 		if (label)

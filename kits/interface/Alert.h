@@ -14,7 +14,8 @@ class BInvoker;
 class BAlert {
 public:
 	BAlert(const char* title, const char* text, const char* button0, const char* button1 = NULL,
-		const char* button2 = NULL, button_width width = B_WIDTH_AS_USUAL, alert_type type = B_INFO_ALERT);
+		const char* button2 = NULL, button_width width = B_WIDTH_AS_USUAL,
+		alert_type type = B_INFO_ALERT);
 	virtual ~BAlert();
 	BAlert(const BAlert&) = delete;
 	BAlert& operator=(const BAlert&) = delete;

@@ -21,12 +21,12 @@ bool IsSupported(color_space space)
 } // namespace
 
 BBitmap::BBitmap(BRect bounds, color_space space, bool acceptsViews, bool)
-	: fBits(nullptr)
-	, fBytesPerRow(0)
-	, fBitsLength(0)
-	, fSpace(space)
-	, fBounds(bounds)
-	, fInitStatus(B_NO_INIT)
+	: fBits(nullptr),
+	  fBytesPerRow(0),
+	  fBitsLength(0),
+	  fSpace(space),
+	  fBounds(bounds),
+	  fInitStatus(B_NO_INIT)
 {
 	if (acceptsViews) {
 		fInitStatus = B_BAD_VALUE;
@@ -36,12 +36,12 @@ BBitmap::BBitmap(BRect bounds, color_space space, bool acceptsViews, bool)
 }
 
 BBitmap::BBitmap(BRect bounds, uint32, color_space space, int32 bytesPerRow)
-	: fBits(nullptr)
-	, fBytesPerRow(0)
-	, fBitsLength(0)
-	, fSpace(space)
-	, fBounds(bounds)
-	, fInitStatus(B_NO_INIT)
+	: fBits(nullptr),
+	  fBytesPerRow(0),
+	  fBitsLength(0),
+	  fSpace(space),
+	  fBounds(bounds),
+	  fInitStatus(B_NO_INIT)
 {
 	Allocate(bounds, space, bytesPerRow);
 }

@@ -10,7 +10,8 @@ public:
 	// Only 32-bit colour spaces (B_RGB32, B_RGBA32) are supported; any other, or bounds
 	// that are invalid or too large, leave the bitmap without pixels and InitCheck() says
 	// why. Accepting views is not supported (InitCheck() is B_BAD_VALUE for it).
-	BBitmap(BRect bounds, color_space space, bool acceptsViews = false, bool needsContiguous = false);
+	BBitmap(
+		BRect bounds, color_space space, bool acceptsViews = false, bool needsContiguous = false);
 	BBitmap(BRect bounds, uint32 flags, color_space space, int32 bytesPerRow = -1);
 	virtual ~BBitmap();
 	BBitmap(const BBitmap&) = delete;

@@ -2,8 +2,8 @@
 #include <Box.h>
 
 BBox::BBox(BRect frame, const char* name, uint32 resizingMode, uint32 flags, border_style border)
-	: BView(frame, name, resizingMode, flags)
-	, fBorder(border)
+	: BView(frame, name, resizingMode, flags),
+	  fBorder(border)
 {
 	SetViewColor(ui_color(B_PANEL_BACKGROUND_COLOR));
 	SetLowColor(ViewColor());
@@ -25,8 +25,10 @@ void BBox::Draw(BRect)
 			SetHighColor(tint_color(ViewColor(), B_DARKEN_2_TINT));
 			StrokeRect(BRect(bounds.left, bounds.top, bounds.right - 1, bounds.bottom - 1));
 			SetHighColor(tint_color(ViewColor(), B_LIGHTEN_MAX_TINT));
-			StrokeLine(BPoint(bounds.left + 1, bounds.bottom - 1), BPoint(bounds.left + 1, bounds.top + 1));
-			StrokeLine(BPoint(bounds.left + 1, bounds.top + 1), BPoint(bounds.right - 2, bounds.top + 1));
+			StrokeLine(BPoint(bounds.left + 1, bounds.bottom - 1),
+				BPoint(bounds.left + 1, bounds.top + 1));
+			StrokeLine(
+				BPoint(bounds.left + 1, bounds.top + 1), BPoint(bounds.right - 2, bounds.top + 1));
 			StrokeLine(BPoint(bounds.left, bounds.bottom), BPoint(bounds.right, bounds.bottom));
 			StrokeLine(BPoint(bounds.right, bounds.top), BPoint(bounds.right, bounds.bottom));
 			break;

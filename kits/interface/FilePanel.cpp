@@ -41,15 +41,16 @@ struct FilePanelSink {
 
 }
 
-BFilePanel::BFilePanel(file_panel_mode mode, BMessenger* target, const entry_ref* startDirectory, uint32 nodeFlavors,
-	bool allowMultipleSelection, BMessage* message, BRefFilter*, bool modal, bool hideWhenDone)
-	: fMode(mode)
-	, fNodeFlavors(nodeFlavors)
-	, fMultipleSelection(allowMultipleSelection)
-	, fModal(modal)
-	, fHideWhenDone(hideWhenDone)
-	, fPanel(std::make_unique<zoetra::display::OpenPanel>())
-	, fSink(std::make_shared<BPrivate::FilePanelSink>())
+BFilePanel::BFilePanel(file_panel_mode mode, BMessenger* target, const entry_ref* startDirectory,
+	uint32 nodeFlavors, bool allowMultipleSelection, BMessage* message, BRefFilter*, bool modal,
+	bool hideWhenDone)
+	: fMode(mode),
+	  fNodeFlavors(nodeFlavors),
+	  fMultipleSelection(allowMultipleSelection),
+	  fModal(modal),
+	  fHideWhenDone(hideWhenDone),
+	  fPanel(std::make_unique<zoetra::display::OpenPanel>()),
+	  fSink(std::make_shared<BPrivate::FilePanelSink>())
 {
 	if (target)
 		fSink->target = *target;
@@ -103,7 +104,10 @@ void BFilePanel::SetMessage(BMessage* message)
 
 void BFilePanel::SetPanelDirectory(const entry_ref* directory)
 {
-	fDirectory = directory ? (BPrivate::EntryRefPrivate::Path(*directory) ? BPrivate::EntryRefPrivate::Path(*directory) : "") : std::string();
+	fDirectory = directory
+		? (BPrivate::EntryRefPrivate::Path(*directory) ? BPrivate::EntryRefPrivate::Path(*directory)
+													   : "")
+		: std::string();
 }
 
 void BFilePanel::SetPanelDirectory(const char* directory)

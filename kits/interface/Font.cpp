@@ -15,7 +15,6 @@ void CopyName(char* to, const std::string& from, size_t capacity)
 	to[capacity] = '\0';
 }
 
-
 FontChoice ChoiceOf(const font_family family, const font_style style, float size)
 {
 	return FontChoice{family, style, size};
@@ -63,15 +62,15 @@ BFont::BFont()
 }
 
 BFont::BFont(const BFont* font)
-	: fFamily{}
-	, fStyle{}
-	, fSize(12.0f)
-	, fShear(90.0f)
-	, fRotation(0.0f)
-	, fSpacing(B_BITMAP_SPACING)
-	, fEncoding(0)
-	, fFace(B_REGULAR_FACE)
-	, fFlags(0)
+	: fFamily{},
+	  fStyle{},
+	  fSize(12.0f),
+	  fShear(90.0f),
+	  fRotation(0.0f),
+	  fSpacing(B_BITMAP_SPACING),
+	  fEncoding(0),
+	  fFace(B_REGULAR_FACE),
+	  fFlags(0)
 {
 	if (font)
 		*this = *font;
@@ -151,7 +150,8 @@ float BFont::StringWidth(const char* string, int32 length) const
 {
 	if (!string || length <= 0)
 		return 0.0f;
-	return zoetra::display::MeasureStringWidth(ChoiceOf(fFamily, fStyle, fSize), string, int(length));
+	return zoetra::display::MeasureStringWidth(
+		ChoiceOf(fFamily, fStyle, fSize), string, int(length));
 }
 
 void BFont::CopyFrom(const BFont& font, uint32 mask)

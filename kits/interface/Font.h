@@ -4,7 +4,9 @@
 #include <InterfaceDefs.h>
 #include <SupportDefs.h>
 
-namespace zoetra::display { struct FontChoice; }
+namespace zoetra::display {
+struct FontChoice;
+}
 
 #define B_FONT_FAMILY_LENGTH 63
 #define B_FONT_STYLE_LENGTH 63

@@ -19,7 +19,8 @@ struct rgb_color {
 	}
 	bool operator==(const rgb_color& other) const
 	{
-		return red == other.red && green == other.green && blue == other.blue && alpha == other.alpha;
+		return red == other.red && green == other.green && blue == other.blue
+			&& alpha == other.alpha;
 	}
 	bool operator!=(const rgb_color& other) const { return !(*this == other); }
 };
@@ -44,8 +45,8 @@ inline constexpr pattern B_SOLID_LOW = {{0, 0, 0, 0, 0, 0, 0, 0}};
 
 enum color_space {
 	B_NO_COLOR_SPACE = 0x0000,
-	B_RGB32 = 0x0008,   // bytes blue, green, red, and a fourth that is ignored
-	B_RGBA32 = 0x2008,  // bytes blue, green, red, alpha
+	B_RGB32 = 0x0008, // bytes blue, green, red, and a fourth that is ignored
+	B_RGBA32 = 0x2008, // bytes blue, green, red, alpha
 	B_RGB24 = 0x0003,
 	B_RGB16 = 0x0005,
 	B_RGB15 = 0x0010,

@@ -6,12 +6,16 @@
 rgb_color ui_color(color_which which)
 {
 	switch (which) {
-		case B_PANEL_BACKGROUND_COLOR: return make_color(216, 216, 216);
-		case B_MENU_BACKGROUND_COLOR: return make_color(216, 216, 216);
-		case B_DOCUMENT_BACKGROUND_COLOR: return make_color(255, 255, 255);
+		case B_PANEL_BACKGROUND_COLOR:
+			return make_color(216, 216, 216);
+		case B_MENU_BACKGROUND_COLOR:
+			return make_color(216, 216, 216);
+		case B_DOCUMENT_BACKGROUND_COLOR:
+			return make_color(255, 255, 255);
 		case B_PANEL_TEXT_COLOR:
 		case B_MENU_ITEM_TEXT_COLOR:
-		case B_DOCUMENT_TEXT_COLOR: return make_color(0, 0, 0);
+		case B_DOCUMENT_TEXT_COLOR:
+			return make_color(0, 0, 0);
 	}
 	return make_color(0, 0, 0);
 }

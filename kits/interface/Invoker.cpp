@@ -19,8 +19,8 @@ BInvoker::BInvoker(BMessage* message, const BHandler* handler, const BLooper* lo
 }
 
 BInvoker::BInvoker(BMessage* message, BMessenger target)
-	: fMessage(message)
-	, fTarget(target)
+	: fMessage(message),
+	  fTarget(target)
 {
 }
 

@@ -10,10 +10,10 @@
 #include <cstring>
 
 BMenu::BMenu(const char* name, menu_layout layout)
-	: BView(BRect(0, 0, -1, -1), name, B_FOLLOW_LEFT | B_FOLLOW_TOP, B_WILL_DRAW)
-	, fSuperitem(nullptr)
-	, fLayout(layout)
-	, fEnabled(true)
+	: BView(BRect(0, 0, -1, -1), name, B_FOLLOW_LEFT | B_FOLLOW_TOP, B_WILL_DRAW),
+	  fSuperitem(nullptr),
+	  fLayout(layout),
+	  fEnabled(true)
 {
 }
 

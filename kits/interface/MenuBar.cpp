@@ -12,9 +12,10 @@ constexpr float kVerticalPadding = 3.0f;
 
 } // namespace
 
-BMenuBar::BMenuBar(BRect frame, const char* name, uint32 resizingMode, menu_layout layout, bool resizeToFit)
-	: BMenu(name, layout)
-	, fResizeToFit(resizeToFit)
+BMenuBar::BMenuBar(
+	BRect frame, const char* name, uint32 resizingMode, menu_layout layout, bool resizeToFit)
+	: BMenu(name, layout),
+	  fResizeToFit(resizeToFit)
 {
 	MoveTo(frame.LeftTop());
 	BView::ResizeTo(frame.Width(), frame.Height());

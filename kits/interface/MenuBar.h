@@ -7,7 +7,8 @@ class BMenuBar : public BMenu {
 public:
 	// With resizeToFit, the bar takes the window's width and fits its height to the menu
 	// font when it is attached: its bounds are then H high and it covers H + 1 rows.
-	BMenuBar(BRect frame, const char* name, uint32 resizingMode = B_FOLLOW_LEFT_RIGHT | B_FOLLOW_TOP,
+	BMenuBar(BRect frame, const char* name,
+		uint32 resizingMode = B_FOLLOW_LEFT_RIGHT | B_FOLLOW_TOP,
 		menu_layout layout = B_ITEMS_IN_ROW, bool resizeToFit = true);
 	virtual ~BMenuBar();
 

@@ -16,28 +16,28 @@ std::atomic<int32> sNextItemId{1};
 } // namespace
 
 BMenuItem::BMenuItem(const char* label, BMessage* message, char shortcut, uint32 modifiers)
-	: BInvoker(message, nullptr, nullptr)
-	, fLabel(label ? label : "")
-	, fSubmenu(nullptr)
-	, fMenu(nullptr)
-	, fShortcut(shortcut)
-	, fModifiers(modifiers)
-	, fEnabled(true)
-	, fMarked(false)
-	, fId(sNextItemId++)
+	: BInvoker(message, nullptr, nullptr),
+	  fLabel(label ? label : ""),
+	  fSubmenu(nullptr),
+	  fMenu(nullptr),
+	  fShortcut(shortcut),
+	  fModifiers(modifiers),
+	  fEnabled(true),
+	  fMarked(false),
+	  fId(sNextItemId++)
 {
 }
 
 BMenuItem::BMenuItem(BMenu* submenu, BMessage* message)
-	: BInvoker(message, nullptr, nullptr)
-	, fLabel(submenu && submenu->Name() ? submenu->Name() : "")
-	, fSubmenu(submenu)
-	, fMenu(nullptr)
-	, fShortcut(0)
-	, fModifiers(0)
-	, fEnabled(true)
-	, fMarked(false)
-	, fId(sNextItemId++)
+	: BInvoker(message, nullptr, nullptr),
+	  fLabel(submenu && submenu->Name() ? submenu->Name() : ""),
+	  fSubmenu(submenu),
+	  fMenu(nullptr),
+	  fShortcut(0),
+	  fModifiers(0),
+	  fEnabled(true),
+	  fMarked(false),
+	  fId(sNextItemId++)
 {
 	if (fSubmenu)
 		fSubmenu->fSuperitem = this;

@@ -69,8 +69,7 @@ bool BRect::Contains(BPoint point) const
 
 bool BRect::Contains(BRect rect) const
 {
-	return rect.left >= left && rect.right <= right && rect.top >= top
-		&& rect.bottom <= bottom;
+	return rect.left >= left && rect.right <= right && rect.top >= top && rect.bottom <= bottom;
 }
 
 bool BRect::Intersects(BRect rect) const
@@ -81,18 +80,17 @@ bool BRect::Intersects(BRect rect) const
 
 BRect BRect::operator&(BRect other) const
 {
-	return BRect(std::max(left, other.left), std::max(top, other.top),
-		std::min(right, other.right), std::min(bottom, other.bottom));
+	return BRect(std::max(left, other.left), std::max(top, other.top), std::min(right, other.right),
+		std::min(bottom, other.bottom));
 }
 
 BRect BRect::operator|(BRect other) const
 {
-	return BRect(std::min(left, other.left), std::min(top, other.top),
-		std::max(right, other.right), std::max(bottom, other.bottom));
+	return BRect(std::min(left, other.left), std::min(top, other.top), std::max(right, other.right),
+		std::max(bottom, other.bottom));
 }
 
 bool BRect::operator==(BRect other) const
 {
-	return left == other.left && top == other.top && right == other.right
-		&& bottom == other.bottom;
+	return left == other.left && top == other.top && right == other.right && bottom == other.bottom;
 }

@@ -12,20 +12,50 @@ public:
 	float right;
 	float bottom;
 
-	constexpr BRect() : left(0.0f), top(0.0f), right(-1.0f), bottom(-1.0f) {}
+	constexpr BRect()
+		: left(0.0f),
+		  top(0.0f),
+		  right(-1.0f),
+		  bottom(-1.0f)
+	{
+	}
 	constexpr BRect(float left, float top, float right, float bottom)
-		: left(left), top(top), right(right), bottom(bottom) {}
+		: left(left),
+		  top(top),
+		  right(right),
+		  bottom(bottom)
+	{
+	}
 	constexpr BRect(BPoint leftTop, BPoint rightBottom)
-		: left(leftTop.x), top(leftTop.y), right(rightBottom.x), bottom(rightBottom.y) {}
+		: left(leftTop.x),
+		  top(leftTop.y),
+		  right(rightBottom.x),
+		  bottom(rightBottom.y)
+	{
+	}
 
-	void Set(float l, float t, float r, float b) { left = l; top = t; right = r; bottom = b; }
+	void Set(float l, float t, float r, float b)
+	{
+		left = l;
+		top = t;
+		right = r;
+		bottom = b;
+	}
 
 	BPoint LeftTop() const { return BPoint(left, top); }
 	BPoint RightBottom() const { return BPoint(right, bottom); }
 	BPoint LeftBottom() const { return BPoint(left, bottom); }
 	BPoint RightTop() const { return BPoint(right, top); }
-	void SetLeftTop(BPoint point) { left = point.x; top = point.y; }
-	void SetRightBottom(BPoint point) { right = point.x; bottom = point.y; }
+	void SetLeftTop(BPoint point)
+	{
+		left = point.x;
+		top = point.y;
+	}
+	void SetRightBottom(BPoint point)
+	{
+		right = point.x;
+		bottom = point.y;
+	}
 
 	float Width() const { return right - left; }
 	float Height() const { return bottom - top; }

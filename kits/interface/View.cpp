@@ -50,19 +50,19 @@ bool CarriesPointers(const BMessage& message)
 } // namespace
 
 BView::BView(BRect frame, const char* name, uint32 resizingMode, uint32 flags)
-	: BHandler(name)
-	, fFrame(frame)
-	, fResizingMode(resizingMode)
-	, fFlags(flags)
-	, fParent(nullptr)
-	, fWindow(nullptr)
-	, fViewColor(make_color(255, 255, 255))
-	, fHighColor(make_color(0, 0, 0))
-	, fLowColor(make_color(255, 255, 255))
-	, fDrawingMode(B_OP_COPY)
-	, fFont(be_plain_font)
-	, fPen(0, 0)
-	, fHideLevel(0)
+	: BHandler(name),
+	  fFrame(frame),
+	  fResizingMode(resizingMode),
+	  fFlags(flags),
+	  fParent(nullptr),
+	  fWindow(nullptr),
+	  fViewColor(make_color(255, 255, 255)),
+	  fHighColor(make_color(0, 0, 0)),
+	  fLowColor(make_color(255, 255, 255)),
+	  fDrawingMode(B_OP_COPY),
+	  fFont(be_plain_font),
+	  fPen(0, 0),
+	  fHideLevel(0)
 {
 }
 
@@ -75,18 +75,42 @@ BView::~BView()
 	fChildren.clear();
 }
 
-void BView::AttachedToWindow() {}
-void BView::AllAttached() {}
-void BView::DetachedFromWindow() {}
-void BView::AllDetached() {}
-void BView::Draw(BRect) {}
-void BView::MouseDown(BPoint) {}
-void BView::MouseUp(BPoint) {}
-void BView::MouseMoved(BPoint, uint32, const BMessage*) {}
-void BView::KeyUp(const char*, int32) {}
-void BView::FrameMoved(BPoint) {}
-void BView::FrameResized(float, float) {}
-void BView::WindowActivated(bool) {}
+void BView::AttachedToWindow()
+{
+}
+void BView::AllAttached()
+{
+}
+void BView::DetachedFromWindow()
+{
+}
+void BView::AllDetached()
+{
+}
+void BView::Draw(BRect)
+{
+}
+void BView::MouseDown(BPoint)
+{
+}
+void BView::MouseUp(BPoint)
+{
+}
+void BView::MouseMoved(BPoint, uint32, const BMessage*)
+{
+}
+void BView::KeyUp(const char*, int32)
+{
+}
+void BView::FrameMoved(BPoint)
+{
+}
+void BView::FrameResized(float, float)
+{
+}
+void BView::WindowActivated(bool)
+{
+}
 
 void BView::KeyDown(const char*, int32)
 {
@@ -263,7 +287,8 @@ void BView::ParentResized(float dx, float dy)
 {
 	const BRect before = fFrame;
 	fFrame = BPrivate::FollowParent(fFrame, fResizingMode, dx, dy);
-	const float childDx = fFrame.Width() - before.Width(), childDy = fFrame.Height() - before.Height();
+	const float childDx = fFrame.Width() - before.Width(),
+				childDy = fFrame.Height() - before.Height();
 	LayoutChildren(childDx, childDy);
 	if (fFrame.LeftTop() != before.LeftTop())
 		FrameMoved(fFrame.LeftTop());
@@ -510,18 +535,19 @@ bool BView::CanDraw() const
 uint32 BView::PatternPixel(const pattern& fill) const
 {
 	// Patterns other than solid ones draw in the high colour: nothing here uses them.
-	const bool low = std::all_of(std::begin(fill.data), std::end(fill.data), [](uint8 row) { return row == 0; });
+	const bool low =
+		std::all_of(std::begin(fill.data), std::end(fill.data), [](uint8 row) { return row == 0; });
 	return ToPixel(low ? fLowColor : fHighColor);
 }
 
 // The clip of a drawing call: the view's visible part, and during an update the part
 // being updated.
-#define DRAW_CLIP()                                                                            \
-	BRect clipRect = VisibleInWindow();                                                        \
-	if (fWindow->fInUpdate)                                                                    \
-		clipRect = clipRect & fWindow->fUpdateClip;                                            \
-	const PixelRect clip = ToPixels(clipRect);                                                 \
-	const BPoint origin = OriginInWindow();                                                    \
+#define DRAW_CLIP()                                                                                \
+	BRect clipRect = VisibleInWindow();                                                            \
+	if (fWindow->fInUpdate)                                                                        \
+		clipRect = clipRect & fWindow->fUpdateClip;                                                \
+	const PixelRect clip = ToPixels(clipRect);                                                     \
+	const BPoint origin = OriginInWindow();                                                        \
 	zoetra::display::Canvas& canvas = fWindow->Display().Surface()
 
 void BView::DrawString(const char* string, escapement_delta* delta)
@@ -538,8 +564,8 @@ void BView::DrawString(const char* string, int32 length, escapement_delta*)
 		return;
 	}
 	DRAW_CLIP();
-	const float advance = canvas.DrawString(fFont.Choice(), string, int(length), origin.x + fPen.x, origin.y + fPen.y,
-		ToPixel(fHighColor), clip);
+	const float advance = canvas.DrawString(fFont.Choice(), string, int(length), origin.x + fPen.x,
+		origin.y + fPen.y, ToPixel(fHighColor), clip);
 	fPen.x += advance;
 }
 

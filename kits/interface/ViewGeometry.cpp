@@ -14,10 +14,14 @@ namespace {
 float EdgeShift(uint32 rule, float delta, bool horizontal)
 {
 	switch (rule) {
-		case _VIEW_RIGHT_: return horizontal ? delta : 0.0f;
-		case _VIEW_BOTTOM_: return horizontal ? 0.0f : delta;
-		case _VIEW_CENTER_: return delta / 2.0f;
-		default: return 0.0f;
+		case _VIEW_RIGHT_:
+			return horizontal ? delta : 0.0f;
+		case _VIEW_BOTTOM_:
+			return horizontal ? 0.0f : delta;
+		case _VIEW_CENTER_:
+			return delta / 2.0f;
+		default:
+			return 0.0f;
 	}
 }
 

@@ -32,20 +32,28 @@ constexpr float kMaxExtent = 32767.0f;
 window_look LookFor(window_type type)
 {
 	switch (type) {
-		case B_MODAL_WINDOW: return B_MODAL_WINDOW_LOOK;
-		case B_DOCUMENT_WINDOW: return B_DOCUMENT_WINDOW_LOOK;
-		case B_BORDERED_WINDOW: return B_BORDERED_WINDOW_LOOK;
-		case B_FLOATING_WINDOW: return B_FLOATING_WINDOW_LOOK;
-		default: return B_TITLED_WINDOW_LOOK;
+		case B_MODAL_WINDOW:
+			return B_MODAL_WINDOW_LOOK;
+		case B_DOCUMENT_WINDOW:
+			return B_DOCUMENT_WINDOW_LOOK;
+		case B_BORDERED_WINDOW:
+			return B_BORDERED_WINDOW_LOOK;
+		case B_FLOATING_WINDOW:
+			return B_FLOATING_WINDOW_LOOK;
+		default:
+			return B_TITLED_WINDOW_LOOK;
 	}
 }
 
 window_feel FeelFor(window_type type)
 {
 	switch (type) {
-		case B_MODAL_WINDOW: return B_MODAL_APP_WINDOW_FEEL;
-		case B_FLOATING_WINDOW: return B_FLOATING_APP_WINDOW_FEEL;
-		default: return B_NORMAL_WINDOW_FEEL;
+		case B_MODAL_WINDOW:
+			return B_MODAL_APP_WINDOW_FEEL;
+		case B_FLOATING_WINDOW:
+			return B_FLOATING_APP_WINDOW_FEEL;
+		default:
+			return B_NORMAL_WINDOW_FEEL;
 	}
 }
 
@@ -54,7 +62,8 @@ int32 PixelCount(float extent)
 	return int32(std::ceil(std::clamp(extent, 0.0f, kMaxExtent))) + 1;
 }
 
-zoetra::display::WindowOptions OptionsFor(BRect frame, const char* title, window_look look, window_feel feel, uint32 flags)
+zoetra::display::WindowOptions OptionsFor(
+	BRect frame, const char* title, window_look look, window_feel feel, uint32 flags)
 {
 	zoetra::display::WindowOptions options;
 	options.title = title ? title : "";
@@ -69,7 +78,8 @@ zoetra::display::WindowOptions OptionsFor(BRect frame, const char* title, window
 	options.zoomable = !(flags & B_NOT_ZOOMABLE);
 	options.minimizable = !(flags & B_NOT_MINIMIZABLE);
 	options.resizable = (flags & B_NOT_RESIZABLE) == 0
-		&& (flags & (B_NOT_H_RESIZABLE | B_NOT_V_RESIZABLE)) != (B_NOT_H_RESIZABLE | B_NOT_V_RESIZABLE);
+		&& (flags & (B_NOT_H_RESIZABLE | B_NOT_V_RESIZABLE))
+			!= (B_NOT_H_RESIZABLE | B_NOT_V_RESIZABLE);
 	options.acceptsFirstClick = flags & B_WILL_ACCEPT_FIRST_CLICK;
 	options.modal = feel == B_MODAL_APP_WINDOW_FEEL || feel == B_MODAL_ALL_WINDOW_FEEL
 		|| feel == B_MODAL_SUBSET_WINDOW_FEEL;
@@ -81,7 +91,8 @@ zoetra::display::WindowOptions OptionsFor(BRect frame, const char* title, window
 
 } // namespace
 
-BWindow::BWindow(BRect frame, const char* title, window_look look, window_feel feel, uint32 flags, uint32 workspace)
+BWindow::BWindow(BRect frame, const char* title, window_look look, window_feel feel, uint32 flags,
+	uint32 workspace)
 	: BLooper(title, B_DISPLAY_PRIORITY)
 {
 	Init(frame, title, look, feel, flags, workspace);
@@ -93,7 +104,8 @@ BWindow::BWindow(BRect frame, const char* title, window_type type, uint32 flags,
 	Init(frame, title, LookFor(type), FeelFor(type), flags, workspace);
 }
 
-void BWindow::Init(BRect frame, const char* title, window_look look, window_feel feel, uint32 flags, uint32 workspace)
+void BWindow::Init(BRect frame, const char* title, window_look look, window_feel feel, uint32 flags,
+	uint32 workspace)
 {
 	fTopView = nullptr;
 	fFocus = nullptr;
@@ -117,7 +129,8 @@ void BWindow::Init(BRect frame, const char* title, window_look look, window_feel
 	fUpdatePosted = false;
 	fInUpdate = false;
 
-	fDisplay = std::make_unique<zoetra::display::DisplayWindow>(OptionsFor(frame, title, look, feel, flags),
+	fDisplay = std::make_unique<zoetra::display::DisplayWindow>(
+		OptionsFor(frame, title, look, feel, flags),
 		std::make_unique<BPrivate::WindowEventsBridge>(BMessenger(this)));
 	// The root of the view tree, covering the content area. It paints nothing itself:
 	// the backing store starts white, and the views above it draw what they show.
@@ -229,7 +242,8 @@ void BWindow::SendGeometry()
 		serial = ++fGeometrySerial;
 	}
 	const zoetra::display::PixelRect pixels = BPrivate::ToPixels(frame);
-	fDisplay->SetGeometry(pixels.left, pixels.top, PixelCount(frame.Width()), PixelCount(frame.Height()), serial);
+	fDisplay->SetGeometry(
+		pixels.left, pixels.top, PixelCount(frame.Width()), PixelCount(frame.Height()), serial);
 }
 
 void BWindow::MoveTo(BPoint where)
@@ -256,8 +270,10 @@ void BWindow::MoveBy(float dx, float dy)
 
 void BWindow::ResizeTo(float width, float height)
 {
-	width = std::clamp(std::round(width), std::max(fMinWidth, 0.0f), std::min(fMaxWidth, kMaxExtent));
-	height = std::clamp(std::round(height), std::max(fMinHeight, 0.0f), std::min(fMaxHeight, kMaxExtent));
+	width =
+		std::clamp(std::round(width), std::max(fMinWidth, 0.0f), std::min(fMaxWidth, kMaxExtent));
+	height = std::clamp(
+		std::round(height), std::max(fMinHeight, 0.0f), std::min(fMaxHeight, kMaxExtent));
 	ApplyContentSize(width, height);
 	SendGeometry();
 }
@@ -295,7 +311,8 @@ void BWindow::SetSizeLimits(float minWidth, float maxWidth, float minHeight, flo
 		ResizeTo(frame.Width(), frame.Height());
 }
 
-void BWindow::GetSizeLimits(float* minWidth, float* maxWidth, float* minHeight, float* maxHeight) const
+void BWindow::GetSizeLimits(
+	float* minWidth, float* maxWidth, float* minHeight, float* maxHeight) const
 {
 	if (minWidth)
 		*minWidth = fMinWidth;
@@ -501,14 +518,30 @@ void BWindow::DispatchMessage(BMessage* message, BHandler* handler)
 bool BWindow::HandleKitMessage(BMessage* message)
 {
 	switch (message->what) {
-		case B_MOUSE_DOWN: HandleMouseDown(message); return true;
-		case B_MOUSE_UP: HandleMouseUp(message); return true;
-		case B_KEY_DOWN: HandleKeyDown(message); return true;
-		case B_WINDOW_RESIZED: HandleResized(message); return true;
-		case B_WINDOW_MOVED: HandleMoved(message); return true;
-		case kDropped: HandleDrop(message); return true;
-		case kMenuItemChosen: HandleMenuItem(message); return true;
-		case kUpdate: fUpdatePosted = false; return true;
+		case B_MOUSE_DOWN:
+			HandleMouseDown(message);
+			return true;
+		case B_MOUSE_UP:
+			HandleMouseUp(message);
+			return true;
+		case B_KEY_DOWN:
+			HandleKeyDown(message);
+			return true;
+		case B_WINDOW_RESIZED:
+			HandleResized(message);
+			return true;
+		case B_WINDOW_MOVED:
+			HandleMoved(message);
+			return true;
+		case kDropped:
+			HandleDrop(message);
+			return true;
+		case kMenuItemChosen:
+			HandleMenuItem(message);
+			return true;
+		case kUpdate:
+			fUpdatePosted = false;
+			return true;
 		case B_WINDOW_ACTIVATED: {
 			bool active = false;
 			message->FindBool("active", &active);
@@ -525,7 +558,8 @@ bool BWindow::HandleKitMessage(BMessage* message)
 				Minimize(minimize);
 			return true;
 		}
-		default: return false;
+		default:
+			return false;
 	}
 }
 
@@ -575,7 +609,8 @@ void BWindow::HandleResized(BMessage* message)
 {
 	int32 width = 0, height = 0;
 	int64 serial = 0;
-	if (message->FindInt32("width", &width) != B_OK || message->FindInt32("height", &height) != B_OK)
+	if (message->FindInt32("width", &width) != B_OK
+		|| message->FindInt32("height", &height) != B_OK)
 		return;
 	message->FindInt64("_serial", &serial);
 	{
@@ -627,7 +662,8 @@ void BWindow::HandleDrop(BMessage* message)
 	access.SetWasDropped(true);
 	access.SetDropPoint(ConvertToScreen(where), BPoint(0, 0));
 	BView* view = fTopView->ViewAt(where);
-	BLooper::DispatchMessage(&dropped, view && view != fTopView ? static_cast<BHandler*>(view) : this);
+	BLooper::DispatchMessage(
+		&dropped, view && view != fTopView ? static_cast<BHandler*>(view) : this);
 }
 
 void BWindow::HandleMenuItem(BMessage* message)
@@ -645,9 +681,15 @@ void BWindow::MessageReceived(BMessage* message)
 	BLooper::MessageReceived(message);
 }
 
-void BWindow::FrameMoved(BPoint) {}
-void BWindow::FrameResized(float, float) {}
-void BWindow::MenusBeginning() {}
+void BWindow::FrameMoved(BPoint)
+{
+}
+void BWindow::FrameResized(float, float)
+{
+}
+void BWindow::MenusBeginning()
+{
+}
 
 void BWindow::WindowActivated(bool active)
 {

@@ -10,15 +10,18 @@ namespace BPrivate {
 // Private message codes between the display side and a window.
 enum {
 	kMenuItemChosen = '_ZMI', // "id": the item
-	kDropped = '_ZDR',        // "where": window point; "message" or "path" entries
-	kUpdate = '_UPD',         // draw what is invalid
+	kDropped = '_ZDR', // "where": window point; "message" or "path" entries
+	kUpdate = '_UPD', // draw what is invalid
 };
 
 // Holds only a messenger: if the window is gone, posting fails and nothing else happens.
 // Posting never blocks, so the display thread never waits here.
 class WindowEventsBridge final : public zoetra::display::WindowEvents {
 public:
-	explicit WindowEventsBridge(BMessenger target) : fTarget(target) {}
+	explicit WindowEventsBridge(BMessenger target)
+		: fTarget(target)
+	{
+	}
 
 	void MouseDown(const zoetra::display::MouseEvent& event) override;
 	void MouseUp(const zoetra::display::MouseEvent& event) override;

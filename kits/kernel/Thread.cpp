@@ -90,8 +90,7 @@ void* ThreadEntry(void* argument)
 	BPrivate::ApplyThreadPriority(record->priority);
 	{
 		std::unique_lock<std::mutex> lock(record->mutex);
-		record->stateChanged.wait(lock,
-			[&] { return record->state != ThreadState::Suspended; });
+		record->stateChanged.wait(lock, [&] { return record->state != ThreadState::Suspended; });
 	}
 
 	status_t exitValue = record->function(record->data);
@@ -115,8 +114,8 @@ thread_id spawn_thread(thread_func function, const char* name, int32 priority, v
 
 	auto record = std::make_shared<ThreadRecord>();
 	record->id = sNextThreadId.fetch_add(1);
-	record->name = name != nullptr ? std::string(name).substr(0, B_OS_NAME_LENGTH - 1)
-		: "unnamed thread";
+	record->name =
+		name != nullptr ? std::string(name).substr(0, B_OS_NAME_LENGTH - 1) : "unnamed thread";
 	record->function = function;
 	record->data = data;
 	record->priority = priority;

@@ -31,8 +31,8 @@ status_t snooze(bigtime_t microseconds)
 	if (microseconds <= 0)
 		return B_OK;
 	bigtime_t now = system_time();
-	bigtime_t deadline = microseconds > B_INFINITE_TIMEOUT - now ? B_INFINITE_TIMEOUT
-		: now + microseconds;
+	bigtime_t deadline =
+		microseconds > B_INFINITE_TIMEOUT - now ? B_INFINITE_TIMEOUT : now + microseconds;
 	timespec until = ToTimespec(deadline);
 	while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr) == EINTR) {
 	}

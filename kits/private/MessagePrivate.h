@@ -18,7 +18,10 @@ enum { kQuitLooperMessage = '_QIT' };
 
 class MessagePrivate {
 public:
-	explicit MessagePrivate(BMessage* message) : fMessage(message) {}
+	explicit MessagePrivate(BMessage* message)
+		: fMessage(message)
+	{
+	}
 
 	// The handler that dispatch looks up by token when the message is handled.
 	void SetTarget(int32 handlerToken);

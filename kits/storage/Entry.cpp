@@ -53,7 +53,8 @@ BEntry::BEntry(const char* path, bool traverse)
 }
 
 BEntry::BEntry(const BEntry& other)
-	: fRef(other.fRef), fStatus(other.fStatus)
+	: fRef(other.fRef),
+	  fStatus(other.fStatus)
 {
 }
 

@@ -5,7 +5,9 @@
 #include <SupportDefs.h>
 
 class BPath;
-namespace BPrivate { class EntryRefPrivate; }
+namespace BPrivate {
+class EntryRefPrivate;
+}
 
 // On Linux an entry_ref is an absolute path; its symbolic links are not resolved, so
 // the ref names the link itself. `name` is the leaf of that path (owned by the ref).

@@ -37,12 +37,14 @@ status_t EntryRefPrivate::SetPath(entry_ref& ref, const char* absolutePath)
 using BPrivate::EntryRefPrivate;
 
 entry_ref::entry_ref()
-	: name(nullptr), fPath(nullptr)
+	: name(nullptr),
+	  fPath(nullptr)
 {
 }
 
 entry_ref::entry_ref(const entry_ref& other)
-	: name(nullptr), fPath(nullptr)
+	: name(nullptr),
+	  fPath(nullptr)
 {
 	*this = other;
 }

@@ -13,24 +13,28 @@
 using BPrivate::StatusForErrno;
 
 BFile::BFile()
-	: fFd(-1), fStatus(B_NO_INIT)
+	: fFd(-1),
+	  fStatus(B_NO_INIT)
 {
 }
 
 BFile::BFile(const entry_ref* ref, uint32 openMode)
-	: fFd(-1), fStatus(B_NO_INIT)
+	: fFd(-1),
+	  fStatus(B_NO_INIT)
 {
 	SetTo(ref, openMode);
 }
 
 BFile::BFile(const BEntry* entry, uint32 openMode)
-	: fFd(-1), fStatus(B_NO_INIT)
+	: fFd(-1),
+	  fStatus(B_NO_INIT)
 {
 	SetTo(entry, openMode);
 }
 
 BFile::BFile(const char* path, uint32 openMode)
-	: fFd(-1), fStatus(B_NO_INIT)
+	: fFd(-1),
+	  fStatus(B_NO_INIT)
 {
 	SetTo(path, openMode);
 }
@@ -123,7 +127,7 @@ namespace {
 // Reads until `size` bytes or the end, so callers get the whole file in one call; a
 // failure after some bytes reports the bytes. `readSome(destination, count, done)` is one
 // read(2) or pread(2).
-template<typename ReadSome>
+template <typename ReadSome>
 ssize_t ReadWhole(void* buffer, size_t size, ReadSome readSome)
 {
 	size_t done = 0;
@@ -148,9 +152,8 @@ ssize_t BFile::Read(void* buffer, size_t size)
 		return fStatus;
 	if (buffer == nullptr)
 		return B_BAD_VALUE;
-	return ReadWhole(buffer, size, [this](char* destination, size_t count, size_t) {
-		return read(fFd, destination, count);
-	});
+	return ReadWhole(buffer, size,
+		[this](char* destination, size_t count, size_t) { return read(fFd, destination, count); });
 }
 
 ssize_t BFile::ReadAt(off_t position, void* buffer, size_t size)

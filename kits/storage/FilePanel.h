@@ -11,8 +11,12 @@
 
 class BMessage;
 class BRefFilter;
-namespace zoetra::display { class OpenPanel; }
-namespace BPrivate { struct FilePanelSink; }
+namespace zoetra::display {
+class OpenPanel;
+}
+namespace BPrivate {
+struct FilePanelSink;
+}
 
 enum file_panel_mode {
 	B_OPEN_PANEL = 0,
@@ -37,8 +41,9 @@ enum {
 class BFilePanel {
 public:
 	BFilePanel(file_panel_mode mode = B_OPEN_PANEL, BMessenger* target = NULL,
-		const entry_ref* startDirectory = NULL, uint32 nodeFlavors = 0, bool allowMultipleSelection = true,
-		BMessage* message = NULL, BRefFilter* filter = NULL, bool modal = false, bool hideWhenDone = true);
+		const entry_ref* startDirectory = NULL, uint32 nodeFlavors = 0,
+		bool allowMultipleSelection = true, BMessage* message = NULL, BRefFilter* filter = NULL,
+		bool modal = false, bool hideWhenDone = true);
 	virtual ~BFilePanel();
 	BFilePanel(const BFilePanel&) = delete;
 	BFilePanel& operator=(const BFilePanel&) = delete;

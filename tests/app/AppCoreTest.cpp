@@ -75,7 +75,8 @@ protected:
 			return "no ref";
 		try {
 			LoadedAnimation animation = ReadAnimation(ref);
-			EXPECT_EQ(std::string(reinterpret_cast<char*>(animation.data), animation.size), expected);
+			EXPECT_EQ(
+				std::string(reinterpret_cast<char*>(animation.data), animation.size), expected);
 			delete[] animation.data;
 			return "";
 		} catch (FormatException& error) {
@@ -181,7 +182,7 @@ TEST_F(ReadAnimationTest, RefusesAFileWhoseBufferCannotBeAllocated)
 	const std::string big = SparseAnimation(folder / "big.fli", uint64_t(3) << 30);
 	const pid_t child = fork();
 	if (child == 0) {
-		const rlimit limit {rlim_t(1) << 30, rlim_t(1) << 30};
+		const rlimit limit{rlim_t(1) << 30, rlim_t(1) << 30};
 		setrlimit(RLIMIT_AS, &limit);
 		entry_ref ref;
 		get_ref_for_path(big.c_str(), &ref);
@@ -260,7 +261,7 @@ TEST(WindowRosterTest, ReachesOnlyRegisteredWindowsNewestFirst)
 
 	std::vector<PlayerWindow*> order;
 	roster.ForEachNewestFirst([&](PlayerWindow* window) { order.push_back(window); });
-	EXPECT_EQ(order, (std::vector<PlayerWindow*> {FakeWindow(3), FakeWindow(1)}));
+	EXPECT_EQ(order, (std::vector<PlayerWindow*>{FakeWindow(3), FakeWindow(1)}));
 }
 
 } // namespace

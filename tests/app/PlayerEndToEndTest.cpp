@@ -89,7 +89,8 @@ std::set<std::vector<uint32_t>> ReferenceFrames(const std::string& file)
 std::vector<uint32_t> ViewPicture(const std::string& window)
 {
 	const XWindowGeometry geometry = desktop->Geometry(window);
-	return desktop->Grab(geometry.x, geometry.y + geometry.height - kViewHeight, kViewWidth, kViewHeight);
+	return desktop->Grab(
+		geometry.x, geometry.y + geometry.height - kViewHeight, kViewWidth, kViewHeight);
 }
 
 // A grab can fall between two updates of the window; a playing view shows one of the
@@ -114,7 +115,8 @@ std::vector<double> TextLineCentres(const std::vector<uint32_t>& pixels, int wid
 		bool dark = false;
 		for (int x = 3; y < height && x < width - 3; x++) {
 			const uint32_t pixel = pixels[size_t(y) * width + x];
-			const int luminance = int((pixel >> 16 & 0xff) + (pixel >> 8 & 0xff) + (pixel & 0xff)) / 3;
+			const int luminance =
+				int((pixel >> 16 & 0xff) + (pixel >> 8 & 0xff) + (pixel & 0xff)) / 3;
 			if (luminance < 100) {
 				dark = true;
 				left = std::min(left, x);
@@ -142,7 +144,11 @@ protected:
 	void AnswerAlert()
 	{
 		const std::string alert = desktop->WaitForWindow("^Error$");
-		ASSERT_NE(alert, "") << "no alert" << RunCommand("for w in $(xdotool search --name .); do echo $w $(xdotool getwindowname $w) $(xwininfo -id $w | grep -E 'Map State|Absolute|Width|Height'); done");
+		ASSERT_NE(alert, "")
+			<< "no alert"
+			<< RunCommand(
+				   "for w in $(xdotool search --name .); do echo $w $(xdotool getwindowname $w) "
+				   "$(xwininfo -id $w | grep -E 'Map State|Absolute|Width|Height'); done");
 		desktop->Key(alert, "Return");
 		ASSERT_TRUE(desktop->WaitUntilGone("^Error$"));
 	}
@@ -328,9 +334,10 @@ TEST_F(PlayerTest, DraggedAnimationPlaysAsACopyUnderTheSourcesTitle)
 
 	desktop->Key(from, "ctrl+w");
 	const auto deadline = std::chrono::steady_clock::now() + 10s;
-	while (desktop->Windows("^source.fli$").size() != 1 && std::chrono::steady_clock::now() < deadline)
+	while (
+		desktop->Windows("^source.fli$").size() != 1 && std::chrono::steady_clock::now() < deadline)
 		std::this_thread::sleep_for(20ms);
-	ASSERT_EQ(desktop->Windows("^source.fli$"), std::vector<std::string> {to});
+	ASSERT_EQ(desktop->Windows("^source.fli$"), std::vector<std::string>{to});
 	EXPECT_TRUE(player.Running());
 	EXPECT_TRUE(ShowsOneOf(to, demoFrames)) << "the copy plays on after its source has closed";
 	const std::vector<uint32_t> before = ViewPicture(to);
@@ -354,8 +361,9 @@ TEST_F(PlayerTest, AboutOpensOnceAndASecondRequestRaisesIt)
 	EXPECT_EQ(geometry.y, 150);
 	EXPECT_EQ(geometry.width, 280);
 	// The heading, "Version 1.12", "Written by" and the author's line are centred.
-	const std::vector<double> centres = TextLineCentres(
-		desktop->Grab(geometry.x, geometry.y, geometry.width, geometry.height), geometry.width, geometry.height);
+	const std::vector<double> centres =
+		TextLineCentres(desktop->Grab(geometry.x, geometry.y, geometry.width, geometry.height),
+			geometry.width, geometry.height);
 	ASSERT_GE(centres.size(), 4u);
 	for (size_t line = 0; line < 4; line++)
 		EXPECT_NEAR(centres[line], 139.5, 2.0) << "line " << line + 1;
@@ -376,8 +384,8 @@ TEST_F(PlayerTest, AboutOpensOnceAndASecondRequestRaisesIt)
 
 TEST(PlayerIdentity, ExecutableCarriesSignatureVersionAndSingleLaunch)
 {
-	const std::string info = RunCommand("objcopy -O binary --only-section=.zoetra.appinfo '" + PlayerPath()
-		+ "' /dev/stdout 2>/dev/null");
+	const std::string info = RunCommand("objcopy -O binary --only-section=.zoetra.appinfo '"
+		+ PlayerPath() + "' /dev/stdout 2>/dev/null");
 	EXPECT_NE(info.find("signature=application/x-vnd.quenvik-Zoetra\n"), std::string::npos) << info;
 	EXPECT_NE(info.find("file_type=application/x-vnd.Be-elfexecutable\n"), std::string::npos);
 	EXPECT_NE(info.find("version=1.12.0\nvariety=5\n"), std::string::npos);

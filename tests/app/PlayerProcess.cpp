@@ -34,7 +34,8 @@ RuntimeFolder::~RuntimeFolder()
 	}
 }
 
-PlayerProcess::PlayerProcess(const std::string& runtimeFolder, const std::vector<std::string>& arguments)
+PlayerProcess::PlayerProcess(
+	const std::string& runtimeFolder, const std::vector<std::string>& arguments)
 {
 	int output[2];
 	if (pipe(output) != 0)

@@ -27,7 +27,8 @@ std::string RunCommand(const std::string& command)
 
 bool XDesktop::Available()
 {
-	return XvfbAvailable() && system("command -v xdotool >/dev/null && command -v import >/dev/null") == 0;
+	return XvfbAvailable()
+		&& system("command -v xdotool >/dev/null && command -v import >/dev/null") == 0;
 }
 
 // The server itself is the one the kit's tests use; this class adds what a user of the
@@ -45,7 +46,8 @@ XDesktop::~XDesktop() = default;
 
 std::vector<std::string> XDesktop::Windows(const std::string& pattern) const
 {
-	std::istringstream lines(RunCommand("xdotool search --onlyvisible --name '" + pattern + "' 2>/dev/null"));
+	std::istringstream lines(
+		RunCommand("xdotool search --onlyvisible --name '" + pattern + "' 2>/dev/null"));
 	std::vector<std::string> windows;
 	std::string line;
 	while (std::getline(lines, line))
@@ -54,7 +56,8 @@ std::vector<std::string> XDesktop::Windows(const std::string& pattern) const
 	return windows;
 }
 
-std::string XDesktop::WaitForWindow(const std::string& pattern, std::chrono::milliseconds bound) const
+std::string XDesktop::WaitForWindow(
+	const std::string& pattern, std::chrono::milliseconds bound) const
 {
 	const auto deadline = std::chrono::steady_clock::now() + bound;
 	do {
@@ -120,17 +123,20 @@ void XDesktop::CloseBox(const std::string& window) const
 
 void XDesktop::Move(const std::string& window, int x, int y) const
 {
-	RunCommand("xdotool windowmove --sync " + window + " " + std::to_string(x) + " " + std::to_string(y));
+	RunCommand(
+		"xdotool windowmove --sync " + window + " " + std::to_string(x) + " " + std::to_string(y));
 }
 
 void XDesktop::Click(int x, int y) const
 {
-	RunCommand("xdotool mousemove " + std::to_string(x) + " " + std::to_string(y) + " sleep 0.1 click 1");
+	RunCommand(
+		"xdotool mousemove " + std::to_string(x) + " " + std::to_string(y) + " sleep 0.1 click 1");
 }
 
 void XDesktop::Drag(int fromX, int fromY, int toX, int toY) const
 {
-	RunCommand("xdotool mousemove " + std::to_string(fromX) + " " + std::to_string(fromY) + " sleep 0.1 mousedown 1");
+	RunCommand("xdotool mousemove " + std::to_string(fromX) + " " + std::to_string(fromY)
+		+ " sleep 0.1 mousedown 1");
 	constexpr int kSteps = 8;
 	for (int step = 1; step <= kSteps; step++) {
 		const int x = fromX + (toX - fromX) * step / kSteps;

@@ -23,7 +23,8 @@ public:
 	// Top-level windows whose name matches `pattern` (an extended regular expression).
 	std::vector<std::string> Windows(const std::string& pattern) const;
 	// Waits until exactly one window matches and returns it; "" after `bound`.
-	std::string WaitForWindow(const std::string& pattern, std::chrono::milliseconds bound = 10s) const;
+	std::string WaitForWindow(
+		const std::string& pattern, std::chrono::milliseconds bound = 10s) const;
 	bool WaitUntilGone(const std::string& pattern, std::chrono::milliseconds bound = 10s) const;
 	std::string Name(const std::string& window) const;
 	XWindowGeometry Geometry(const std::string& window) const;

@@ -11,139 +11,141 @@ using encode::Put32;
 
 LinePacket LcLiteral(unsigned char skip, Bytes bytes)
 {
-    const auto size = static_cast<signed char>(bytes.size());
-    return {skip, size, std::move(bytes)};
+	const auto size = static_cast<signed char>(bytes.size());
+	return {skip, size, std::move(bytes)};
 }
 
 LinePacket LcRepeat(unsigned char skip, int count, unsigned char byte)
 {
-    return {skip, static_cast<signed char>(-count), {byte}};
+	return {skip, static_cast<signed char>(-count), {byte}};
 }
 
 LinePacket LcSkipOnly(unsigned char skip)
 {
-    return {skip, 0, {}};
+	return {skip, 0, {}};
 }
 
 LinePacket BrunRepeat(int count, unsigned char byte)
 {
-    return {0, static_cast<signed char>(count), {byte}};
+	return {0, static_cast<signed char>(count), {byte}};
 }
 
 LinePacket BrunLiteral(Bytes bytes)
 {
-    const auto size = static_cast<signed char>(-static_cast<int>(bytes.size()));
-    return {0, size, std::move(bytes)};
+	const auto size = static_cast<signed char>(-static_cast<int>(bytes.size()));
+	return {0, size, std::move(bytes)};
 }
 
 Chunk ColorChunk(const std::vector<ColorPacket>& packets)
 {
-    Bytes data;
-    Put16(data, static_cast<uint16_t>(packets.size()));
-    for (const ColorPacket& packet : packets) {
-        data.push_back(packet.skip);
-        data.push_back(packet.countByte.value_or(static_cast<unsigned char>(packet.colours.size())));
-        for (const Rgb& colour : packet.colours) {
-            data.push_back(colour.red);
-            data.push_back(colour.green);
-            data.push_back(colour.blue);
-        }
-    }
-    return {FLI_COLOR, data};
+	Bytes data;
+	Put16(data, static_cast<uint16_t>(packets.size()));
+	for (const ColorPacket& packet : packets) {
+		data.push_back(packet.skip);
+		data.push_back(
+			packet.countByte.value_or(static_cast<unsigned char>(packet.colours.size())));
+		for (const Rgb& colour : packet.colours) {
+			data.push_back(colour.red);
+			data.push_back(colour.green);
+			data.push_back(colour.blue);
+		}
+	}
+	return {FLI_COLOR, data};
 }
 
 namespace {
 
 void AppendLine(Bytes& data, const Line& line, bool withSkip)
 {
-    data.push_back(static_cast<unsigned char>(line.size()));
-    for (const LinePacket& packet : line) {
-        if (withSkip)
-            data.push_back(packet.skip);
-        data.push_back(static_cast<unsigned char>(packet.size));
-        data.insert(data.end(), packet.data.begin(), packet.data.end());
-    }
+	data.push_back(static_cast<unsigned char>(line.size()));
+	for (const LinePacket& packet : line) {
+		if (withSkip)
+			data.push_back(packet.skip);
+		data.push_back(static_cast<unsigned char>(packet.size));
+		data.insert(data.end(), packet.data.begin(), packet.data.end());
+	}
 }
 
 } // namespace
 
 Chunk LcChunk(uint16_t firstLine, const std::vector<Line>& lines)
 {
-    Bytes data;
-    Put16(data, firstLine);
-    Put16(data, static_cast<uint16_t>(lines.size()));
-    for (const Line& line : lines)
-        AppendLine(data, line, true);
-    return {FLI_LC, data};
+	Bytes data;
+	Put16(data, firstLine);
+	Put16(data, static_cast<uint16_t>(lines.size()));
+	for (const Line& line : lines)
+		AppendLine(data, line, true);
+	return {FLI_LC, data};
 }
 
 Chunk BrunChunk(const std::vector<Line>& lines)
 {
-    Bytes data;
-    for (const Line& line : lines)
-        AppendLine(data, line, false);
-    return {FLI_BRUN, data};
+	Bytes data;
+	for (const Line& line : lines)
+		AppendLine(data, line, false);
+	return {FLI_BRUN, data};
 }
 
 Chunk BlackChunk()
 {
-    return {FLI_BLACK, {}};
+	return {FLI_BLACK, {}};
 }
 
 Chunk CopyChunk(const Bytes& pixels)
 {
-    return {FLI_COPY, pixels};
+	return {FLI_COPY, pixels};
 }
 
 Chunk RawChunk(uint16_t type, Bytes data)
 {
-    return {type, std::move(data)};
+	return {type, std::move(data)};
 }
 
 Bytes ChunkBytes(const Chunk& chunk)
 {
-    Bytes out;
-    Put32(out, chunk.sizeField.value_or(static_cast<uint32_t>(kChunkHeaderSize + chunk.data.size())));
-    Put16(out, chunk.type);
-    out.insert(out.end(), chunk.data.begin(), chunk.data.end());
-    return out;
+	Bytes out;
+	Put32(
+		out, chunk.sizeField.value_or(static_cast<uint32_t>(kChunkHeaderSize + chunk.data.size())));
+	Put16(out, chunk.type);
+	out.insert(out.end(), chunk.data.begin(), chunk.data.end());
+	return out;
 }
 
 Bytes FrameBytes(const Frame& frame)
 {
-    Bytes body;
-    for (const Chunk& chunk : frame.chunks) {
-        const Bytes bytes = ChunkBytes(chunk);
-        body.insert(body.end(), bytes.begin(), bytes.end());
-    }
-    Bytes out;
-    Put32(out, frame.sizeField.value_or(static_cast<uint32_t>(kFrameHeaderSize + body.size())));
-    Put16(out, frame.magic);
-    Put16(out, frame.chunkCount.value_or(static_cast<uint16_t>(frame.chunks.size())));
-    out.resize(kFrameHeaderSize, 0);
-    out.insert(out.end(), body.begin(), body.end());
-    return out;
+	Bytes body;
+	for (const Chunk& chunk : frame.chunks) {
+		const Bytes bytes = ChunkBytes(chunk);
+		body.insert(body.end(), bytes.begin(), bytes.end());
+	}
+	Bytes out;
+	Put32(out, frame.sizeField.value_or(static_cast<uint32_t>(kFrameHeaderSize + body.size())));
+	Put16(out, frame.magic);
+	Put16(out, frame.chunkCount.value_or(static_cast<uint16_t>(frame.chunks.size())));
+	out.resize(kFrameHeaderSize, 0);
+	out.insert(out.end(), body.begin(), body.end());
+	return out;
 }
 
 Bytes FileBytes(const File& file)
 {
-    Bytes body;
-    for (const Frame& frame : file.frames) {
-        const Bytes bytes = FrameBytes(frame);
-        body.insert(body.end(), bytes.begin(), bytes.end());
-    }
-    Bytes out;
-    Put32(out, static_cast<uint32_t>(kFileHeaderSize + body.size()));
-    Put16(out, 0xAF11);
-    Put16(out, static_cast<uint16_t>(file.frameCount));
-    Put16(out, kWidth);
-    Put16(out, kHeight);
-    Put16(out, 8);
-    Put16(out, 0);
-    Put16(out, static_cast<uint16_t>(file.speed));
-    out.resize(kFileHeaderSize, 0);
-    out.insert(out.end(), body.begin(), body.end());
-    return out;
+	Bytes body;
+	for (const Frame& frame : file.frames) {
+		const Bytes bytes = FrameBytes(frame);
+		body.insert(body.end(), bytes.begin(), bytes.end());
+	}
+	Bytes out;
+	Put32(out, static_cast<uint32_t>(kFileHeaderSize + body.size()));
+	Put16(out, 0xAF11);
+	Put16(out, static_cast<uint16_t>(file.frameCount));
+	Put16(out, kWidth);
+	Put16(out, kHeight);
+	Put16(out, 8);
+	Put16(out, 0);
+	Put16(out, static_cast<uint16_t>(file.speed));
+	out.resize(kFileHeaderSize, 0);
+	out.insert(out.end(), body.begin(), body.end());
+	return out;
 }
 
 } // namespace fli::test

@@ -10,22 +10,22 @@ namespace fli::test {
 using Bytes = std::vector<unsigned char>;
 
 struct Rgb {
-    unsigned char red, green, blue;
+	unsigned char red, green, blue;
 };
 
 // One FLI_COLOR packet: skip entries, then set the given colours. The count byte is the
 // number of colours (0 for 256) unless given.
 struct ColorPacket {
-    unsigned char skip;
-    std::vector<Rgb> colours;
-    std::optional<unsigned char> countByte = std::nullopt;
+	unsigned char skip;
+	std::vector<Rgb> colours;
+	std::optional<unsigned char> countByte = std::nullopt;
 };
 
 // One packet of a compressed line: a column skip (FLI_LC only), the size byte and the data.
 struct LinePacket {
-    unsigned char skip;
-    signed char size;
-    Bytes data;
+	unsigned char skip;
+	signed char size;
+	Bytes data;
 };
 
 // FLI_LC packets: literal bytes, one byte repeated, and the empty packet that only skips.
@@ -39,10 +39,10 @@ LinePacket BrunLiteral(Bytes bytes);
 using Line = std::vector<LinePacket>;
 
 struct Chunk {
-    uint16_t type;
-    Bytes data;
-    // The size field, when it is to disagree with the real size.
-    std::optional<uint32_t> sizeField = std::nullopt;
+	uint16_t type;
+	Bytes data;
+	// The size field, when it is to disagree with the real size.
+	std::optional<uint32_t> sizeField = std::nullopt;
 };
 
 Chunk ColorChunk(const std::vector<ColorPacket>& packets);
@@ -57,19 +57,19 @@ Chunk RawChunk(uint16_t type, Bytes data);
 Bytes ChunkBytes(const Chunk& chunk);
 
 struct Frame {
-    std::vector<Chunk> chunks;
-    std::optional<uint32_t> sizeField = std::nullopt;
-    std::optional<uint16_t> chunkCount = std::nullopt;
-    uint16_t magic = 0xF1FA;
+	std::vector<Chunk> chunks;
+	std::optional<uint32_t> sizeField = std::nullopt;
+	std::optional<uint16_t> chunkCount = std::nullopt;
+	uint16_t magic = 0xF1FA;
 };
 
 Bytes FrameBytes(const Frame& frame);
 
 // A whole file: a valid 320x200 header, then the frames back to back.
 struct File {
-    int16_t frameCount = 0;
-    int16_t speed = 2;
-    std::vector<Frame> frames;
+	int16_t frameCount = 0;
+	int16_t speed = 2;
+	std::vector<Frame> frames;
 };
 
 Bytes FileBytes(const File& file);

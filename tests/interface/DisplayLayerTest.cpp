@@ -50,16 +50,21 @@ struct Recorder : WindowEvents {
 
 	void MouseDown(const MouseEvent& e) override
 	{
-		Add("down " + std::to_string(int(e.x)) + "," + std::to_string(int(e.y)) + " b" + std::to_string(e.buttons));
+		Add("down " + std::to_string(int(e.x)) + "," + std::to_string(int(e.y)) + " b"
+			+ std::to_string(e.buttons));
 	}
 	void MouseUp(const MouseEvent&) override { Add("up"); }
 	void KeyDown(const KeyEvent& e) override { Add("key " + e.bytes); }
 	void CloseRequested() override { Add("close"); }
 	void Resized(int32_t w, int32_t h, uint64_t serial) override
 	{
-		Add("resized " + std::to_string(w) + "x" + std::to_string(h) + " #" + std::to_string(serial));
+		Add("resized " + std::to_string(w) + "x" + std::to_string(h) + " #"
+			+ std::to_string(serial));
 	}
-	void Moved(int32_t x, int32_t y, uint64_t) override { Add("moved " + std::to_string(x) + "," + std::to_string(y)); }
+	void Moved(int32_t x, int32_t y, uint64_t) override
+	{
+		Add("moved " + std::to_string(x) + "," + std::to_string(y));
+	}
 	void Activated(bool active) override { Add(active ? "active" : "inactive"); }
 	void Minimized(bool minimized) override { Add(minimized ? "minimized" : "restored"); }
 	void MenuItemChosen(int32_t id) override { Add("menu " + std::to_string(id)); }
@@ -101,7 +106,8 @@ TEST_F(DisplayLayer, RequestsRunOnTheDisplayThreadInTheOrderEachThreadPostedThem
 			poster.join();
 		std::promise<void> drained;
 		Post([&] { drained.set_value(); });
-		ASSERT_EQ(drained.get_future().wait_for(std::chrono::seconds(5)), std::future_status::ready);
+		ASSERT_EQ(
+			drained.get_future().wait_for(std::chrono::seconds(5)), std::future_status::ready);
 	});
 	EXPECT_TRUE(allOnDisplay);
 	ASSERT_EQ(seen.size(), 800u);

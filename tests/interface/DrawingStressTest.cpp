@@ -31,8 +31,8 @@ struct PlayThread {
 	std::thread thread;
 
 	PlayThread(BWindow* target, BView* targetView)
-		: window(target)
-		, view(targetView)
+		: window(target),
+		  view(targetView)
 	{
 		std::memset(bitmap.Bits(), 0x40, size_t(bitmap.BitsLength()));
 		thread = std::thread([this] { Run(); });
@@ -76,8 +76,10 @@ TEST_F(DrawingStress, PlayThreadAndWindowThreadNeverBlockEachOther)
 	RunWithDisplay(
 		[] {
 			EventLog log;
-			auto* window = new LoggingWindow(BRect(150, 100, 469, 320), "Stress", log, B_WILL_ACCEPT_FIRST_CLICK);
-			auto* view = new LoggingView(BRect(0, 21, 319, 220), "picture", B_FOLLOW_ALL_SIDES, log);
+			auto* window = new LoggingWindow(
+				BRect(150, 100, 469, 320), "Stress", log, B_WILL_ACCEPT_FIRST_CLICK);
+			auto* view =
+				new LoggingView(BRect(0, 21, 319, 220), "picture", B_FOLLOW_ALL_SIDES, log);
 			view->SetViewColor(B_TRANSPARENT_32_BIT);
 			window->AddChild(view);
 			window->Show();

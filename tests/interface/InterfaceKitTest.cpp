@@ -41,7 +41,8 @@ void FillPattern(BBitmap& bitmap)
 	const int32 height = bitmap.BitsLength() / bitmap.BytesPerRow();
 	for (int32 y = 0; y < height; y++)
 		for (int32 x = 0; x < width; x++)
-			bits[y * width + x] = uint32(x * 0x010203 + y * 0x030201) ^ 0x5a000000u ^ uint32(y << 24);
+			bits[y * width + x] =
+				uint32(x * 0x010203 + y * 0x030201) ^ 0x5a000000u ^ uint32(y << 24);
 }
 
 probe::NativeSnapshot Shot(BWindow* window, bool pixels)
@@ -98,7 +99,8 @@ TEST_F(InterfaceKit, DrawBitmapPutsExactPixelsOnScreenAtOneTwoAndThreeAndAHalfTi
 				for (int32 x = 0; x < width; x++) {
 					const int64 sx = int64(x) * 320 / width, sy = int64(y) * 200 / height;
 					const uint32 expected = source[sy * 320 + sx] | 0xff000000u;
-					if (shot.pixels[size_t(y) * size_t(width) + size_t(x)] != expected && wrong++ < 3)
+					if (shot.pixels[size_t(y) * size_t(width) + size_t(x)] != expected
+						&& wrong++ < 3)
 						ADD_FAILURE() << "scale " << scale << " pixel " << x << "," << y;
 				}
 			EXPECT_EQ(wrong, 0) << "scale " << scale;
@@ -157,7 +159,8 @@ TEST_F(InterfaceKit, ViewColourIsPaintedBeforeDrawUnlessTransparent)
 		window->Unlock();
 		const probe::NativeSnapshot shot = Shot(window, true);
 		EXPECT_EQ(shot.pixels[size_t(10 * shot.width + 10)], 0xff0a141eu);
-		EXPECT_EQ(shot.pixels[size_t(10 * shot.width + 70)], 0xffffffffu) << "a transparent view was painted";
+		EXPECT_EQ(shot.pixels[size_t(10 * shot.width + 70)], 0xffffffffu)
+			<< "a transparent view was painted";
 		EXPECT_TRUE(QuitAndWait(window, log));
 	});
 }
@@ -198,13 +201,18 @@ TEST_F(InterfaceKit, ViewsFollowTheWindowEdgesAsTheirResizingModesSay)
 		EventLog log;
 		auto* window = new LoggingWindow(BRect(0, 0, 199, 99), "Modes", log);
 		auto* all = new LoggingView(BRect(0, 20, 199, 99), "all", B_FOLLOW_ALL_SIDES, log);
-		auto* bar = new LoggingView(BRect(0, 0, 199, 19), "bar", B_FOLLOW_LEFT_RIGHT | B_FOLLOW_TOP, log);
-		auto* corner = new LoggingView(BRect(180, 80, 199, 99), "corner", B_FOLLOW_RIGHT | B_FOLLOW_BOTTOM, log);
-		auto* centre = new LoggingView(BRect(90, 40, 109, 59), "centre", B_FOLLOW_H_CENTER | B_FOLLOW_V_CENTER, log);
-		auto* pinned = new LoggingView(BRect(5, 5, 14, 14), "pinned", B_FOLLOW_LEFT | B_FOLLOW_TOP, log);
+		auto* bar =
+			new LoggingView(BRect(0, 0, 199, 19), "bar", B_FOLLOW_LEFT_RIGHT | B_FOLLOW_TOP, log);
+		auto* corner = new LoggingView(
+			BRect(180, 80, 199, 99), "corner", B_FOLLOW_RIGHT | B_FOLLOW_BOTTOM, log);
+		auto* centre = new LoggingView(
+			BRect(90, 40, 109, 59), "centre", B_FOLLOW_H_CENTER | B_FOLLOW_V_CENTER, log);
+		auto* pinned =
+			new LoggingView(BRect(5, 5, 14, 14), "pinned", B_FOLLOW_LEFT | B_FOLLOW_TOP, log);
 		auto* child = new LoggingView(BRect(10, 10, 189, 69), "child", B_FOLLOW_ALL_SIDES, log);
-		for (BView* view : {static_cast<BView*>(all), static_cast<BView*>(bar), static_cast<BView*>(corner),
-				 static_cast<BView*>(centre), static_cast<BView*>(pinned)})
+		for (BView* view :
+			{static_cast<BView*>(all), static_cast<BView*>(bar), static_cast<BView*>(corner),
+				static_cast<BView*>(centre), static_cast<BView*>(pinned)})
 			window->AddChild(view);
 		all->AddChild(child);
 		window->Show();
@@ -215,7 +223,8 @@ TEST_F(InterfaceKit, ViewsFollowTheWindowEdgesAsTheirResizingModesSay)
 		EXPECT_EQ(corner->Frame(), BRect(280, 140, 299, 159));
 		EXPECT_EQ(centre->Frame(), BRect(140, 70, 159, 89));
 		EXPECT_EQ(pinned->Frame(), BRect(5, 5, 14, 14));
-		EXPECT_EQ(child->Frame(), BRect(10, 10, 289, 129)) << "a grandchild did not follow its parent";
+		EXPECT_EQ(child->Frame(), BRect(10, 10, 289, 129))
+			<< "a grandchild did not follow its parent";
 		EXPECT_EQ(child->Bounds(), BRect(0, 0, 279, 119));
 		window->Unlock();
 		EXPECT_TRUE(log.Has("all resized 299x139"));
@@ -265,7 +274,8 @@ TEST_F(InterfaceKit, FontsMeasureInPixelsAndKeepTheirFamilyForAnUnknownOne)
 		EXPECT_GT(plain.descent, 1.0f);
 		EXPECT_GE(plain.leading, 0.0f);
 		EXPECT_NEAR(large.ascent, 2 * plain.ascent, 1.5f) << "sizes are not proportional";
-		EXPECT_LT(plain.ascent + plain.descent, 18.0f) << "12 points measured as more than 12 pixels";
+		EXPECT_LT(plain.ascent + plain.descent, 18.0f)
+			<< "12 points measured as more than 12 pixels";
 
 		EXPECT_EQ(be_plain_font->StringWidth(""), 0.0f);
 		EXPECT_LT(be_plain_font->StringWidth("iii"), be_plain_font->StringWidth("WWW"));
@@ -319,7 +329,8 @@ TEST_F(InterfaceKit, MenuItemsPostToTheirTargetOrTheirWindow)
 		auto* window = new LoggingWindow(BRect(150, 100, 469, 349), "Menus", log);
 		auto* other = new LoggingWindow(BRect(0, 0, 50, 50), "Other", log);
 		other->Show();
-		auto* bar = new BMenuBar(window->Bounds(), "MenuBar", B_FOLLOW_LEFT_RIGHT | B_FOLLOW_TOP, B_ITEMS_IN_ROW, true);
+		auto* bar = new BMenuBar(
+			window->Bounds(), "MenuBar", B_FOLLOW_LEFT_RIGHT | B_FOLLOW_TOP, B_ITEMS_IN_ROW, true);
 		auto* file = new BMenu("File", B_ITEMS_IN_COLUMN);
 		bar->AddItem(file);
 		file->AddItem(new BMenuItem("New", new BMessage('FInw'), 'N'));
@@ -354,7 +365,8 @@ TEST_F(InterfaceKit, ClicksReachTheViewUnderThePointerInItsCoordinates)
 {
 	RunWithDisplay([] {
 		EventLog log;
-		auto* window = new LoggingWindow(BRect(0, 0, 199, 99), "Clicks", log, B_WILL_ACCEPT_FIRST_CLICK);
+		auto* window =
+			new LoggingWindow(BRect(0, 0, 199, 99), "Clicks", log, B_WILL_ACCEPT_FIRST_CLICK);
 		auto* left = new LoggingView(BRect(0, 0, 99, 99), "left", B_FOLLOW_NONE, log);
 		auto* right = new LoggingView(BRect(100, 0, 199, 99), "right", B_FOLLOW_NONE, log);
 		auto* nested = new LoggingView(BRect(10, 20, 49, 59), "nested", B_FOLLOW_NONE, log);
@@ -389,10 +401,13 @@ TEST_F(InterfaceKit, DropsReachTheViewUnderThePointerAndForeignPointersAreRefuse
 		ASSERT_TRUE(probe::DropMessage(Native(window), 60, 10, bytes, getpid() + 1, true));
 		BMessage plain('PLAN');
 		std::vector<uint8_t> plainBytes(size_t(plain.FlattenedSize()));
-		ASSERT_EQ(plain.Flatten(reinterpret_cast<char*>(plainBytes.data()), ssize_t(plainBytes.size())), B_OK);
+		ASSERT_EQ(
+			plain.Flatten(reinterpret_cast<char*>(plainBytes.data()), ssize_t(plainBytes.size())),
+			B_OK);
 		ASSERT_TRUE(probe::DropMessage(Native(window), 60, 10, plainBytes, getpid() + 1, false));
 		EXPECT_TRUE(log.WaitFor("target got PLAN dropped at 160,60"));
-		EXPECT_FALSE(log.Has("target got FLdg dropped at 160,60")) << "pointers crossed a process boundary";
+		EXPECT_FALSE(log.Has("target got FLdg dropped at 160,60"))
+			<< "pointers crossed a process boundary";
 
 		ASSERT_TRUE(probe::DropMessage(Native(window), 70, 30, bytes, getpid(), true));
 		EXPECT_TRUE(log.WaitFor("target got FLdg dropped at 170,80"));
@@ -438,7 +453,8 @@ TEST_F(InterfaceKit, BoxBordersAndBitmapsRefuseWhatTheyCannotHold)
 
 		EventLog log;
 		auto* window = new LoggingWindow(BRect(0, 0, 99, 59), "Boxes", log);
-		auto* plain = new BBox(BRect(0, 0, 49, 59), NULL, B_FOLLOW_NONE, B_WILL_DRAW, B_PLAIN_BORDER);
+		auto* plain =
+			new BBox(BRect(0, 0, 49, 59), NULL, B_FOLLOW_NONE, B_WILL_DRAW, B_PLAIN_BORDER);
 		auto* none = new BBox(BRect(50, 0, 99, 59), NULL, B_FOLLOW_NONE, B_WILL_DRAW, B_NO_BORDER);
 		window->AddChild(plain);
 		window->AddChild(none);
@@ -463,8 +479,8 @@ TEST_F(InterfaceKit, BoxBordersAndBitmapsRefuseWhatTheyCannotHold)
 class TwoWindowApp : public BApplication {
 public:
 	explicit TwoWindowApp(EventLog& log)
-		: BApplication("application/x-vnd.zoetra-interface-test")
-		, fLog(log)
+		: BApplication("application/x-vnd.zoetra-interface-test"),
+		  fLog(log)
 	{
 	}
 
@@ -479,7 +495,8 @@ public:
 		for (int32 i = 0; i < CountWindows(); i++)
 			listed = listed && (WindowAt(i) == fFirst || WindowAt(i) == fSecond);
 		fLog.Add(listed && WindowAt(CountWindows()) == nullptr ? "listed" : "not listed");
-		fLog.Add(zoetra::display::IsDisplayThread() ? "app on display thread" : "app off display thread");
+		fLog.Add(zoetra::display::IsDisplayThread() ? "app on display thread"
+													: "app off display thread");
 		fFirst->agreeToQuit = fSecond->agreeToQuit = true;
 		PostMessage(B_QUIT_REQUESTED);
 	}
@@ -500,7 +517,8 @@ TEST_F(InterfaceKit, ApplicationRunsTheDisplayOnTheMainThreadAndListsItsWindows)
 		Watchdog watchdog(std::chrono::seconds(30), "the application");
 		TwoWindowApp app(log);
 		app.Run();
-		EXPECT_TRUE(zoetra::display::IsDisplayThread()) << "Run() did not make this the display thread";
+		EXPECT_TRUE(zoetra::display::IsDisplayThread())
+			<< "Run() did not make this the display thread";
 		EXPECT_EQ(app.CountWindows(), 0);
 	}
 	EXPECT_TRUE(log.Has("windows 2"));

@@ -24,7 +24,8 @@ protected:
 };
 
 // Presses keys in a window until the program answers with `line`.
-bool PressUntil(ChildProcess& demo, unsigned long window, const std::string& keys, const std::string& line)
+bool PressUntil(
+	ChildProcess& demo, unsigned long window, const std::string& keys, const std::string& line)
 {
 	for (int attempt = 0; attempt < 5; attempt++) {
 		if (!FocusWindow(window) || !Key(keys))
@@ -59,12 +60,13 @@ TEST_F(KitDemo, WindowsMenusPictureAlertPanelAndDragWorkTogether)
 	// The picture under the menu bar, exactly as the demo computes it.
 	std::vector<uint32_t> picture;
 	ASSERT_TRUE(WaitFor([&] {
-		return Screenshot(60, 60 + barRows, 320, 200, picture) && picture[199 * 320 + 319] == 0xffffff06u;
+		return Screenshot(60, 60 + barRows, 320, 200, picture)
+			&& picture[199 * 320 + 319] == 0xffffff06u;
 	})) << "the picture did not reach the screen";
 	for (int y = 0; y < 200; y += 7)
 		for (int x = 0; x < 320; x += 5) {
-			const uint32_t expected = 0xff000000u | uint32_t(x * 255 / 319) << 16 | uint32_t(y * 255 / 199) << 8
-				| uint32_t((x + y) & 0xff);
+			const uint32_t expected = 0xff000000u | uint32_t(x * 255 / 319) << 16
+				| uint32_t(y * 255 / 199) << 8 | uint32_t((x + y) & 0xff);
 			ASSERT_EQ(picture[size_t(y * 320 + x)], expected) << x << "," << y;
 		}
 	SaveScreen(std::string(ZOETRA_BUILD_DIR) + "/tests/kit-demo.png");

@@ -17,8 +17,8 @@ struct Plane {
 	std::vector<uint32_t> pixels;
 	PixelPlane plane;
 	Plane(int32_t width, int32_t height, uint32_t fill = 0)
-		: pixels(size_t(width * height), fill)
-		, plane{pixels.data(), width, height, width * 4}
+		: pixels(size_t(width * height), fill),
+		  plane{pixels.data(), width, height, width * 4}
 	{
 	}
 	uint32_t At(int32_t x, int32_t y) const { return pixels[size_t(y * plane.width + x)]; }
@@ -36,17 +36,20 @@ TEST(PixelScaler, EveryDestinationPixelTakesTheSourcePixelOfTheFormula)
 {
 	const Plane source = Numbered(32, 20);
 	std::vector<int32_t> table;
-	for (const auto& [width, height] : {std::pair{32, 20}, {64, 40}, {112, 70}, {13, 9}, {45, 31}}) {
+	for (const auto& [width, height] :
+		{std::pair{32, 20}, {64, 40}, {112, 70}, {13, 9}, {45, 31}}) {
 		Plane dest(width + 10, height + 10, 0xdeadbeef);
 		const PixelRect target{5, 5, 5 + width - 1, 5 + height - 1};
 		ScaleNearest(source.plane, {0, 0, 31, 19}, dest.plane, target, {0, 0, 1000, 1000}, table);
 		for (int32_t y = 0; y < dest.plane.height; y++)
 			for (int32_t x = 0; x < dest.plane.width; x++) {
 				const bool inside = x >= 5 && y >= 5 && x < 5 + width && y < 5 + height;
-				const uint32_t expected = inside
-					? source.At(int32_t(int64_t(x - 5) * 32 / width), int32_t(int64_t(y - 5) * 20 / height)) | 0xff000000u
-					: 0xdeadbeefu;
-				ASSERT_EQ(dest.At(x, y), expected) << width << "x" << height << " at " << x << "," << y;
+				const uint32_t expected = inside ? source.At(int32_t(int64_t(x - 5) * 32 / width),
+													   int32_t(int64_t(y - 5) * 20 / height))
+						| 0xff000000u
+												 : 0xdeadbeefu;
+				ASSERT_EQ(dest.At(x, y), expected)
+					<< width << "x" << height << " at " << x << "," << y;
 			}
 	}
 }
@@ -85,7 +88,8 @@ TEST(PixelScaler, UnscaledRowsStartAtTheClippedColumn)
 	ScaleNearest(source.plane, {0, 0, 7, 3}, dest.plane, {-3, 0, 4, 3}, {0, 0, 3, 3}, table);
 	for (int32_t y = 0; y < 4; y++)
 		for (int32_t x = 0; x < 8; x++)
-			ASSERT_EQ(dest.At(x, y), x <= 3 ? source.At(x + 3, y) | 0xff000000u : 1u) << x << "," << y;
+			ASSERT_EQ(dest.At(x, y), x <= 3 ? source.At(x + 3, y) | 0xff000000u : 1u)
+				<< x << "," << y;
 }
 
 TEST(PixelScaler, SourceRectanglesOutsideThePlaneAreRefused)
@@ -122,7 +126,8 @@ TEST(DragPayload, DamagedPayloadsAreMalformed)
 {
 	std::vector<uint8_t> out;
 	auto payload = WrapDragPayload({9, 9}, 1, false);
-	EXPECT_EQ(UnwrapDragPayload(payload.data(), 12, 1, out), DragVerdict::Malformed) << "cut inside the header";
+	EXPECT_EQ(UnwrapDragPayload(payload.data(), 12, 1, out), DragVerdict::Malformed)
+		<< "cut inside the header";
 	EXPECT_EQ(UnwrapDragPayload(nullptr, 0, 1, out), DragVerdict::Malformed);
 	auto badFlag = payload;
 	badFlag[12] = 7;
@@ -139,10 +144,14 @@ TEST(ResizingModes, EachEdgeFollowsTheParentEdgeItNames)
 	EXPECT_EQ(FollowParent(frame, B_FOLLOW_ALL_SIDES, 100, 50), BRect(10, 20, 149, 89));
 	EXPECT_EQ(FollowParent(frame, B_FOLLOW_LEFT | B_FOLLOW_TOP, 100, 50), frame);
 	EXPECT_EQ(FollowParent(frame, B_FOLLOW_NONE, 100, 50), frame);
-	EXPECT_EQ(FollowParent(frame, B_FOLLOW_RIGHT | B_FOLLOW_BOTTOM, 100, 50), BRect(110, 70, 149, 89));
-	EXPECT_EQ(FollowParent(frame, B_FOLLOW_LEFT_RIGHT | B_FOLLOW_TOP, 100, 50), BRect(10, 20, 149, 39));
-	EXPECT_EQ(FollowParent(frame, B_FOLLOW_TOP_BOTTOM | B_FOLLOW_LEFT, 100, 50), BRect(10, 20, 49, 89));
-	EXPECT_EQ(FollowParent(frame, B_FOLLOW_H_CENTER | B_FOLLOW_V_CENTER, 100, 50), BRect(60, 45, 99, 64));
+	EXPECT_EQ(
+		FollowParent(frame, B_FOLLOW_RIGHT | B_FOLLOW_BOTTOM, 100, 50), BRect(110, 70, 149, 89));
+	EXPECT_EQ(
+		FollowParent(frame, B_FOLLOW_LEFT_RIGHT | B_FOLLOW_TOP, 100, 50), BRect(10, 20, 149, 39));
+	EXPECT_EQ(
+		FollowParent(frame, B_FOLLOW_TOP_BOTTOM | B_FOLLOW_LEFT, 100, 50), BRect(10, 20, 49, 89));
+	EXPECT_EQ(
+		FollowParent(frame, B_FOLLOW_H_CENTER | B_FOLLOW_V_CENTER, 100, 50), BRect(60, 45, 99, 64));
 	EXPECT_EQ(FollowParent(frame, B_FOLLOW_ALL_SIDES, -30, -10), BRect(10, 20, 19, 29));
 }
 

@@ -44,8 +44,8 @@ protected:
 class DragSource : public BView {
 public:
 	DragSource(BRect frame, EventLog& log)
-		: BView(frame, "source", B_FOLLOW_ALL_SIDES, B_WILL_DRAW)
-		, fLog(log)
+		: BView(frame, "source", B_FOLLOW_ALL_SIDES, B_WILL_DRAW),
+		  fLog(log)
 	{
 	}
 	void MouseDown(BPoint) override
@@ -100,9 +100,10 @@ TEST_F(RealDisplay, WindowAppearsWithItsTitleWhereItsFrameSays)
 		window->MoveTo(40, 60);
 		window->Unlock();
 		EXPECT_TRUE(WaitFor([&] {
-			return WindowGeometry(id, geometry) && geometry.x == 40 && geometry.y == 60 && geometry.width == 320
-				&& geometry.height == 222;
-		})) << geometry.x << "," << geometry.y << " " << geometry.width << "x" << geometry.height;
+			return WindowGeometry(id, geometry) && geometry.x == 40 && geometry.y == 60
+				&& geometry.width == 320 && geometry.height == 222;
+		})) << geometry.x
+			<< "," << geometry.y << " " << geometry.width << "x" << geometry.height;
 		EXPECT_TRUE(QuitAndWait(window, log));
 	});
 }
@@ -112,16 +113,19 @@ TEST_F(RealDisplay, TheActivatingClickReachesViewsOnlyWithFirstClickFlag)
 	RunWithDisplay([] {
 		EventLog plainLog, eagerLog;
 		LoggingWindow* plain = ShownWindow(BRect(50, 50, 249, 149), "Plain", plainLog);
-		LoggingWindow* eager = ShownWindow(BRect(300, 50, 499, 149), "Eager", eagerLog, B_WILL_ACCEPT_FIRST_CLICK);
+		LoggingWindow* eager =
+			ShownWindow(BRect(300, 50, 499, 149), "Eager", eagerLog, B_WILL_ACCEPT_FIRST_CLICK);
 		ASSERT_NE(FindWindow("Plain"), 0u);
 		ASSERT_NE(FindWindow("Eager"), 0u);
 		auto active = [](BWindow* window) {
 			zoetra::display::probe::NativeSnapshot shot;
-			return zoetra::display::probe::Snapshot(BPrivate::WindowPrivate::Display(window), shot) && shot.active;
+			return zoetra::display::probe::Snapshot(BPrivate::WindowPrivate::Display(window), shot)
+				&& shot.active;
 		};
 		ASSERT_TRUE(Click(400, 100));
 		ASSERT_TRUE(WaitFor([&] { return active(eager); }));
-		EXPECT_TRUE(eagerLog.WaitFor("view down 100,50")) << "a first click was lost despite the flag";
+		EXPECT_TRUE(eagerLog.WaitFor("view down 100,50"))
+			<< "a first click was lost despite the flag";
 
 		ASSERT_TRUE(Click(60, 70));
 		ASSERT_TRUE(WaitFor([&] { return active(plain); }));
@@ -145,9 +149,11 @@ TEST_F(RealDisplay, CommandWAndTheCloseBoxAskTheWindowToQuit)
 		log.Clear();
 		ASSERT_TRUE(CloseWindow(id));
 		EXPECT_TRUE(log.WaitFor("quit-requested"));
-		EXPECT_NE(FindWindow("Closable", std::chrono::milliseconds(100)), 0u) << "a refusing window closed";
+		EXPECT_NE(FindWindow("Closable", std::chrono::milliseconds(100)), 0u)
+			<< "a refusing window closed";
 		EXPECT_TRUE(QuitAndWait(window, log));
-		EXPECT_EQ(FindWindow("Closable", std::chrono::milliseconds(200)), 0u) << "the native window stayed";
+		EXPECT_EQ(FindWindow("Closable", std::chrono::milliseconds(200)), 0u)
+			<< "the native window stayed";
 	});
 }
 
@@ -230,8 +236,8 @@ TEST_F(RealDisplay, ScreenshotOfADrawnBitmapMatchesItPixelForPixel)
 		auto* bits = static_cast<uint32*>(bitmap.Bits());
 		for (int32 y = 0; y < 200; y++)
 			for (int32 x = 0; x < 320; x++)
-				bits[y * 320 + x] = uint32((x * 7) & 0xff) << 16 | uint32((y * 5) & 0xff) << 8 | uint32((x ^ y) & 0xff)
-					| 0x13000000u;
+				bits[y * 320 + x] = uint32((x * 7) & 0xff) << 16 | uint32((y * 5) & 0xff) << 8
+					| uint32((x ^ y) & 0xff) | 0x13000000u;
 		for (const int scale : {1, 2}) {
 			ASSERT_TRUE(window->Lock());
 			window->ResizeTo(320 * scale - 1, 200 * scale - 1);
@@ -241,12 +247,14 @@ TEST_F(RealDisplay, ScreenshotOfADrawnBitmapMatchesItPixelForPixel)
 			std::vector<uint32_t> screen;
 			ASSERT_TRUE(WaitFor([&] {
 				return Screenshot(100, 80, 320 * scale, 200 * scale, screen)
-					&& screen[size_t(200 * scale - 1) * size_t(320 * scale)] == (bits[199 * 320] | 0xff000000u);
+					&& screen[size_t(200 * scale - 1) * size_t(320 * scale)]
+					== (bits[199 * 320] | 0xff000000u);
 			}));
 			int wrong = 0;
 			for (int32 y = 0; y < 200 * scale; y++)
 				for (int32 x = 0; x < 320 * scale; x++)
-					wrong += screen[size_t(y * 320 * scale + x)] != (bits[(y / scale) * 320 + x / scale] | 0xff000000u);
+					wrong += screen[size_t(y * 320 * scale + x)]
+						!= (bits[(y / scale) * 320 + x / scale] | 0xff000000u);
 			EXPECT_EQ(wrong, 0) << "at scale " << scale;
 		}
 		EXPECT_TRUE(QuitAndWait(window, log));
@@ -257,7 +265,8 @@ TEST_F(RealDisplay, DragFromOneWindowDeliversTheMessageToAViewOfAnother)
 {
 	RunWithDisplay([] {
 		EventLog log;
-		auto* from = new LoggingWindow(BRect(50, 50, 249, 199), "Drag source", log, B_WILL_ACCEPT_FIRST_CLICK);
+		auto* from = new LoggingWindow(
+			BRect(50, 50, 249, 199), "Drag source", log, B_WILL_ACCEPT_FIRST_CLICK);
 		from->AddChild(new DragSource(from->Bounds(), log));
 		from->Show();
 		LoggingWindow* to = ShownWindow(BRect(400, 50, 599, 199), "Drop target", log);
@@ -296,7 +305,8 @@ TEST_F(RealDisplay, OpenPanelSendsTheChosenFileToItsTarget)
 		ASSERT_TRUE(TypeText("chosen.fli"));
 		ASSERT_TRUE(Key("Return"));
 		EXPECT_TRUE(log.WaitFor("window got _RRC"));
-		EXPECT_TRUE(WaitFor([&] { return !panel.IsShowing(); })) << "the panel did not hide when done";
+		EXPECT_TRUE(WaitFor([&] { return !panel.IsShowing(); }))
+			<< "the panel did not hide when done";
 		// Reusable: it shows again.
 		panel.Show();
 		EXPECT_NE(FindWindow("Open"), 0u);

@@ -35,16 +35,17 @@ BBitmap* MakePicture()
 	auto* bits = static_cast<uint32*>(picture->Bits());
 	for (int32 y = 0; y < 200; y++)
 		for (int32 x = 0; x < 320; x++)
-			bits[y * 320 + x] = uint32(x * 255 / 319) << 16 | uint32(y * 255 / 199) << 8 | uint32((x + y) & 0xff);
+			bits[y * 320 + x] =
+				uint32(x * 255 / 319) << 16 | uint32(y * 255 / 199) << 8 | uint32((x + y) & 0xff);
 	return picture;
 }
 
 class PictureView : public BView {
 public:
 	PictureView(BRect frame, bool dragSource)
-		: BView(frame, "picture", B_FOLLOW_ALL_SIDES, B_WILL_DRAW)
-		, fPicture(MakePicture())
-		, fDragSource(dragSource)
+		: BView(frame, "picture", B_FOLLOW_ALL_SIDES, B_WILL_DRAW),
+		  fPicture(MakePicture()),
+		  fDragSource(dragSource)
 	{
 		SetViewColor(B_TRANSPARENT_32_BIT);
 	}
@@ -82,8 +83,9 @@ private:
 class DemoWindow : public BWindow {
 public:
 	DemoWindow(BRect frame, const char* title, bool dragSource)
-		: BWindow(frame, title, B_TITLED_WINDOW_LOOK, B_NORMAL_WINDOW_FEEL, B_WILL_ACCEPT_FIRST_CLICK)
-		, fPanel(nullptr)
+		: BWindow(
+			frame, title, B_TITLED_WINDOW_LOOK, B_NORMAL_WINDOW_FEEL, B_WILL_ACCEPT_FIRST_CLICK),
+		  fPanel(nullptr)
 	{
 		auto* bar = new BMenuBar(Bounds(), "MenuBar");
 		auto* file = new BMenu("File");
@@ -107,15 +109,16 @@ public:
 	{
 		switch (message->what) {
 			case kShowAlert: {
-				auto* alert = new BAlert("Kit demo alert", "The kits can show alerts.", "Cancel", "OK", NULL,
-					B_WIDTH_AS_USUAL, B_WARNING_ALERT);
+				auto* alert = new BAlert("Kit demo alert", "The kits can show alerts.", "Cancel",
+					"OK", NULL, B_WIDTH_AS_USUAL, B_WARNING_ALERT);
 				Report("alert answered " + std::to_string(alert->Go()));
 				break;
 			}
 			case kShowPanel: {
 				if (!fPanel) {
 					BMessenger self(this);
-					fPanel = new BFilePanel(B_OPEN_PANEL, &self, NULL, 0, false, NULL, NULL, true, true);
+					fPanel =
+						new BFilePanel(B_OPEN_PANEL, &self, NULL, 0, false, NULL, NULL, true, true);
 				}
 				fPanel->Show();
 				break;
@@ -130,7 +133,8 @@ public:
 				}
 				break;
 			}
-			default: BWindow::MessageReceived(message);
+			default:
+				BWindow::MessageReceived(message);
 		}
 	}
 

@@ -58,7 +58,11 @@ protected:
 
 class HookApp : public BApplication {
 public:
-	explicit HookApp(EventLog* log) : BApplication(kSignature), fLog(log) {}
+	explicit HookApp(EventLog* log)
+		: BApplication(kSignature),
+		  fLog(log)
+	{
+	}
 
 	void ArgvReceived(int32 argc, char** argv) override
 	{
@@ -116,7 +120,11 @@ TEST_F(ApplicationTest, StartUpDeliversArgumentsThenEarlierMessagesThenReadyToRu
 
 class QuitFromElsewhereApp : public BApplication {
 public:
-	explicit QuitFromElsewhereApp(EventLog* log) : BApplication(kSignature), fLog(log) {}
+	explicit QuitFromElsewhereApp(EventLog* log)
+		: BApplication(kSignature),
+		  fLog(log)
+	{
+	}
 
 	// Quits the way a window's destructor does: from its own thread, holding the
 	// application's lock, which Quit() must neither wait on nor take away.
@@ -152,7 +160,9 @@ TEST_F(ApplicationTest, QuitFromAnotherThreadReturnsAtOnceAndEndsRun)
 class FakeWindow : public BLooper {
 public:
 	FakeWindow(const char* name, EventLog* log, bool agrees)
-		: BLooper(name), fLog(log), fAgrees(agrees)
+		: BLooper(name),
+		  fLog(log),
+		  fAgrees(agrees)
 	{
 		BPrivate::RegisterWindow(reinterpret_cast<BWindow*>(this), this);
 	}
@@ -181,7 +191,11 @@ private:
 
 class WindowsApp : public BApplication {
 public:
-	explicit WindowsApp(EventLog* log) : BApplication(kSignature), fLog(log) {}
+	explicit WindowsApp(EventLog* log)
+		: BApplication(kSignature),
+		  fLog(log)
+	{
+	}
 
 	void ReadyToRun() override
 	{
@@ -272,7 +286,8 @@ public:
 	{
 		std::lock_guard<std::mutex> lock(fMutex);
 		if (!fQuit)
-			sLog->Add(std::string("display quit, windows ") + std::to_string(be_app->CountWindows()));
+			sLog->Add(
+				std::string("display quit, windows ") + std::to_string(be_app->CountWindows()));
 		fQuit = true;
 		fQuitCalled.notify_all();
 	}
@@ -287,7 +302,11 @@ EventLog* RecordingDisplayLoop::sLog = nullptr;
 
 class OneWindowApp : public BApplication {
 public:
-	explicit OneWindowApp(EventLog* log) : BApplication(kSignature), fLog(log) {}
+	explicit OneWindowApp(EventLog* log)
+		: BApplication(kSignature),
+		  fLog(log)
+	{
+	}
 
 	void ReadyToRun() override
 	{

@@ -95,8 +95,8 @@ TEST(KernelThreads, BenaphoreKeepsMutualExclusionUnderFourThreads)
 
 TEST(KernelThreads, WaitForThreadReturnsExitValueOnceAndFailsForUnknownIds)
 {
-	thread_id thread = spawn_thread(ReturnData, "exit value", B_NORMAL_PRIORITY,
-		reinterpret_cast<void*>(intptr_t(-4242)));
+	thread_id thread = spawn_thread(
+		ReturnData, "exit value", B_NORMAL_PRIORITY, reinterpret_cast<void*>(intptr_t(-4242)));
 	ASSERT_GT(thread, 0);
 	EXPECT_EQ(resume_thread(thread), B_OK);
 	status_t exitValue = 0;
@@ -114,10 +114,12 @@ TEST(KernelThreads, WaitForThreadReturnsExitValueOnceAndFailsForUnknownIds)
 TEST(KernelThreads, SpawnedThreadWaitsUntilResumed)
 {
 	sem_id ran = create_sem(0, "ran");
-	thread_id thread = spawn_thread([](void* data) -> int32 {
-		release_sem(static_cast<sem_id>(reinterpret_cast<intptr_t>(data)));
-		return 7;
-	}, "suspended", B_NORMAL_PRIORITY, reinterpret_cast<void*>(intptr_t(ran)));
+	thread_id thread = spawn_thread(
+		[](void* data) -> int32 {
+			release_sem(static_cast<sem_id>(reinterpret_cast<intptr_t>(data)));
+			return 7;
+		},
+		"suspended", B_NORMAL_PRIORITY, reinterpret_cast<void*>(intptr_t(ran)));
 	ASSERT_GT(thread, 0);
 	EXPECT_EQ(acquire_sem_etc(ran, 1, B_RELATIVE_TIMEOUT, 50000), B_TIMED_OUT);
 	EXPECT_EQ(resume_thread(thread), B_OK);
@@ -130,8 +132,8 @@ TEST(KernelThreads, SpawnedThreadWaitsUntilResumed)
 
 TEST(KernelThreads, WaitingForASuspendedThreadResumesIt)
 {
-	thread_id thread = spawn_thread(ReturnData, "never resumed", B_NORMAL_PRIORITY,
-		reinterpret_cast<void*>(intptr_t(5)));
+	thread_id thread = spawn_thread(
+		ReturnData, "never resumed", B_NORMAL_PRIORITY, reinterpret_cast<void*>(intptr_t(5)));
 	ASSERT_GT(thread, 0);
 	status_t exitValue = 0;
 	EXPECT_EQ(wait_for_thread(thread, &exitValue), B_OK);
@@ -141,8 +143,8 @@ TEST(KernelThreads, WaitingForASuspendedThreadResumesIt)
 TEST(KernelThreads, ResumingTwiceIsAnErrorAndSpawnRejectsNullFunction)
 {
 	sem_id gate = create_sem(0, "gate");
-	thread_id thread = spawn_thread(AcquireAndReport, "gated", B_NORMAL_PRIORITY,
-		reinterpret_cast<void*>(intptr_t(gate)));
+	thread_id thread = spawn_thread(
+		AcquireAndReport, "gated", B_NORMAL_PRIORITY, reinterpret_cast<void*>(intptr_t(gate)));
 	ASSERT_GT(thread, 0);
 	EXPECT_EQ(resume_thread(thread), B_OK);
 	EXPECT_EQ(resume_thread(thread), B_BAD_THREAD_STATE);
@@ -234,8 +236,8 @@ TEST(KernelSemaphores, CountsAndTimeouts)
 	EXPECT_EQ(acquire_sem(semaphore), B_OK);
 	EXPECT_EQ(acquire_sem_etc(semaphore, 1, B_RELATIVE_TIMEOUT, 0), B_WOULD_BLOCK);
 	EXPECT_EQ(acquire_sem_etc(semaphore, 1, B_RELATIVE_TIMEOUT, 20000), B_TIMED_OUT);
-	EXPECT_EQ(acquire_sem_etc(semaphore, 1, B_ABSOLUTE_TIMEOUT, system_time() + 20000),
-		B_TIMED_OUT);
+	EXPECT_EQ(
+		acquire_sem_etc(semaphore, 1, B_ABSOLUTE_TIMEOUT, system_time() + 20000), B_TIMED_OUT);
 	EXPECT_EQ(release_sem_etc(semaphore, 3, 0), B_OK);
 	EXPECT_EQ(acquire_sem_etc(semaphore, 3, 0, 0), B_OK);
 	int32 count = -1;
@@ -271,10 +273,18 @@ TEST(KernelSemaphores, WaitersAreServedInArrivalOrder)
 	};
 	thread_id first = spawn_thread(take, "big", B_NORMAL_PRIORITY, &big);
 	resume_thread(first);
-	ASSERT_TRUE(WaitUntil([&] { int32 c; get_sem_count(semaphore, &c); return c == -2; }));
+	ASSERT_TRUE(WaitUntil([&] {
+		int32 c;
+		get_sem_count(semaphore, &c);
+		return c == -2;
+	}));
 	thread_id second = spawn_thread(take, "small", B_NORMAL_PRIORITY, &small);
 	resume_thread(second);
-	ASSERT_TRUE(WaitUntil([&] { int32 c; get_sem_count(semaphore, &c); return c == -3; }));
+	ASSERT_TRUE(WaitUntil([&] {
+		int32 c;
+		get_sem_count(semaphore, &c);
+		return c == -3;
+	}));
 	// One count is not enough for the first request, and the second may not take it.
 	release_sem(semaphore);
 	EXPECT_EQ(acquire_sem_etc(order, 1, B_RELATIVE_TIMEOUT, 50000), B_TIMED_OUT);

@@ -10,7 +10,10 @@ namespace {
 
 class LaunchHelper : public BApplication {
 public:
-	LaunchHelper() : BApplication("application/x-vnd.zoetra-launch-helper") {}
+	LaunchHelper()
+		: BApplication("application/x-vnd.zoetra-launch-helper")
+	{
+	}
 
 	void ReadyToRun() override
 	{

@@ -96,8 +96,8 @@ protected:
 		EXPECT_EQ(system(command.c_str()), 0);
 	}
 
-	std::unique_ptr<Launch> Start(const std::vector<std::string>& arguments,
-		const std::string& directory = "")
+	std::unique_ptr<Launch> Start(
+		const std::vector<std::string>& arguments, const std::string& directory = "")
 	{
 		int pipeEnds[2];
 		if (pipe(pipeEnds) != 0)
@@ -200,7 +200,8 @@ TEST_F(LaunchTest, SimultaneousLaunchesEndWithExactlyOneInstance)
 		size_t count = 0;
 		for (size_t i = 0; i < launches.size(); i++) {
 			int status;
-			if (launches[i]->pid > 0 && waitpid(launches[i]->pid, &status, WNOHANG) == launches[i]->pid) {
+			if (launches[i]->pid > 0
+				&& waitpid(launches[i]->pid, &status, WNOHANG) == launches[i]->pid) {
 				launches[i]->pid = -1;
 				statuses[i] = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 			}
@@ -273,8 +274,8 @@ std::string Framed(const BMessage& message, uint32 claimedSize = 0)
 {
 	std::string body(static_cast<size_t>(message.FlattenedSize()), '\0');
 	message.Flatten(body.data(), static_cast<ssize_t>(body.size()));
-	uint32 header[2] = {kWireMagic, claimedSize != 0 ? claimedSize
-		: static_cast<uint32>(body.size())};
+	uint32 header[2] = {
+		kWireMagic, claimedSize != 0 ? claimedSize : static_cast<uint32>(body.size())};
 	return std::string(reinterpret_cast<const char*>(header), sizeof(header)) + body;
 }
 

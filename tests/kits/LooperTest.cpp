@@ -24,7 +24,9 @@ constexpr uint32 kPong = 'PONG';
 class RecordingLooper : public BLooper {
 public:
 	explicit RecordingLooper(EventLog* log, EventLog* deaths = nullptr, int32 capacity = 200)
-		: BLooper("recorder", B_NORMAL_PRIORITY, capacity), fLog(log), fDeaths(deaths)
+		: BLooper("recorder", B_NORMAL_PRIORITY, capacity),
+		  fLog(log),
+		  fDeaths(deaths)
 	{
 	}
 
@@ -80,7 +82,11 @@ private:
 
 class RecordingHandler : public BHandler {
 public:
-	RecordingHandler(const char* name, EventLog* log) : BHandler(name), fLog(log) {}
+	RecordingHandler(const char* name, EventLog* log)
+		: BHandler(name),
+		  fLog(log)
+	{
+	}
 
 	void MessageReceived(BMessage* message) override
 	{

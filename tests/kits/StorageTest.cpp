@@ -42,8 +42,8 @@ protected:
 	{
 		int fd = open(name, O_WRONLY | O_CREAT | O_TRUNC, 0644);
 		ASSERT_GE(fd, 0);
-		ASSERT_EQ(write(fd, contents.data(), contents.size()),
-			static_cast<ssize_t>(contents.size()));
+		ASSERT_EQ(
+			write(fd, contents.data(), contents.size()), static_cast<ssize_t>(contents.size()));
 		close(fd);
 	}
 

@@ -60,8 +60,8 @@ public:
 	bool WaitForCount(size_t count, int seconds = 10)
 	{
 		std::unique_lock<std::mutex> lock(fMutex);
-		return fChanged.wait_for(lock, std::chrono::seconds(seconds),
-			[&] { return fEvents.size() >= count; });
+		return fChanged.wait_for(
+			lock, std::chrono::seconds(seconds), [&] { return fEvents.size() >= count; });
 	}
 
 	std::vector<std::string> Events() const
@@ -77,7 +77,7 @@ private:
 };
 
 // Polls `condition` until it holds or `timeout` microseconds pass.
-template<typename Condition>
+template <typename Condition>
 bool WaitUntil(Condition condition, bigtime_t timeout = 10000000)
 {
 	bigtime_t deadline = system_time() + timeout;

@@ -78,7 +78,8 @@ TEST(AnimationView, DrawShowsTheWholeFrameBufferScaledToTheBoundsWhateverTheUpda
 	int wrong = 0;
 	for (int y = 0; y < 400; y++)
 		for (int x = 0; x < 640; x++)
-			if (shot.pixels[size_t(y) * 640 + size_t(x)] != (pixels[(y / 2) * 320 + x / 2] | 0xff000000u))
+			if (shot.pixels[size_t(y) * 640 + size_t(x)]
+				!= (pixels[(y / 2) * 320 + x / 2] | 0xff000000u))
 				wrong++;
 	EXPECT_EQ(wrong, 0);
 	EXPECT_TRUE(Close(window));
@@ -98,7 +99,7 @@ TEST(AnimationView, DragMessageCarriesTheFourFieldsInOrderAndAGeneration)
 	BMessage drag(FLI_DRAG);
 	ASSERT_TRUE(view->MakeDragMessage(&drag));
 	EXPECT_EQ(FieldNames(drag),
-		(std::vector<std::string> {"fli_data", "size", "title", "source_window", "fli_generation"}));
+		(std::vector<std::string>{"fli_data", "size", "title", "source_window", "fli_generation"}));
 	void* pointer = nullptr;
 	int32 size = 0;
 	const char* title = nullptr;
@@ -137,14 +138,16 @@ TEST(AnimationView, ADraggedBufferIsCopiedOnlyWhileItsViewStillHoldsIt)
 
 	BMessage wrongSize(drag);
 	wrongSize.ReplaceInt32("size", int32(file.size() + 100));
-	EXPECT_EQ(CopyAnimation(&wrongSize, &copy, &size), B_ENTRY_NOT_FOUND) << "would read past the buffer";
+	EXPECT_EQ(CopyAnimation(&wrongSize, &copy, &size), B_ENTRY_NOT_FOUND)
+		<< "would read past the buffer";
 	BMessage bare(FLI_DRAG);
 	bare.AddPointer("fli_data", view->Data());
 	bare.AddInt32("size", int32(file.size()));
 	EXPECT_EQ(CopyAnimation(&bare, &copy, &size), B_BAD_VALUE) << "no generation, no copy";
 
 	view->SetData(HeapCopy(file), file.size());
-	EXPECT_EQ(CopyAnimation(&drag, &copy, &size), B_ENTRY_NOT_FOUND) << "the buffer was replaced and freed";
+	EXPECT_EQ(CopyAnimation(&drag, &copy, &size), B_ENTRY_NOT_FOUND)
+		<< "the buffer was replaced and freed";
 	BMessage fresh(FLI_DRAG);
 	ASSERT_TRUE(view->MakeDragMessage(&fresh));
 	EXPECT_TRUE(Close(window));

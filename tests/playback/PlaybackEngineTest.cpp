@@ -43,8 +43,9 @@ TEST(PlaybackEngine, GoesFromEmptyToPlayingToStoppedAndBackWithANewBuffer)
 	OpenWindow window = Open("States");
 	ProbeView* view = window->View();
 	const uint32* pixels = view->Pixels();
-	EXPECT_TRUE(std::all_of(pixels, pixels + fli::kPixelCount, [](uint32 p) { return p == 0xFFFFFFFFu; }))
-		<< "a new view shows white";
+	EXPECT_TRUE(std::all_of(pixels, pixels + fli::kPixelCount, [](uint32 p) {
+		return p == 0xFFFFFFFFu;
+	})) << "a new view shows white";
 	EXPECT_EQ(view->Data(), nullptr);
 	EXPECT_EQ(view->Thread(), 0);
 	EXPECT_EQ(view->GetState(), FliView::STOP);
@@ -119,7 +120,7 @@ TEST(PlaybackEngine, PlaysThroughTheRingFrameThenFromTheSecondFrame)
 		const auto decoded = PlayAndCollect(window, file, 7);
 		ASSERT_GE(decoded.size(), 7u);
 		EXPECT_EQ(std::vector<size_t>(decoded.begin(), decoded.begin() + 7),
-			(std::vector<size_t> {f[0], f[1], f[2], f[1], f[2], f[1], f[2]}));
+			(std::vector<size_t>{f[0], f[1], f[2], f[1], f[2], f[1], f[2]}));
 	}
 	{
 		const auto file = CountedFile(1, 1);
@@ -127,7 +128,7 @@ TEST(PlaybackEngine, PlaysThroughTheRingFrameThenFromTheSecondFrame)
 		const auto decoded = PlayAndCollect(window, file, 5);
 		ASSERT_GE(decoded.size(), 5u);
 		EXPECT_EQ(std::vector<size_t>(decoded.begin(), decoded.begin() + 5),
-			(std::vector<size_t> {f[0], f[1], f[1], f[1], f[1]}));
+			(std::vector<size_t>{f[0], f[1], f[1], f[1], f[1]}));
 	}
 	{
 		// Later passes of a frame count of 0 show nothing: frame 0 once, then sleep.
@@ -137,9 +138,9 @@ TEST(PlaybackEngine, PlaysThroughTheRingFrameThenFromTheSecondFrame)
 		view->ForgetFrames();
 		view->SetData(HeapCopy(file), file.size());
 		ASSERT_TRUE(view->WaitForFrames(1));
-		EXPECT_EQ(view->DecodedOffsets(), std::vector<size_t> {f[0]});
+		EXPECT_EQ(view->DecodedOffsets(), std::vector<size_t>{f[0]});
 		view->Stop();
-		EXPECT_EQ(view->DecodedOffsets(), std::vector<size_t> {f[0]});
+		EXPECT_EQ(view->DecodedOffsets(), std::vector<size_t>{f[0]});
 		EXPECT_EQ(view->PlayThreadDraws(), 2) << "the black frame and frame 0";
 	}
 	EXPECT_TRUE(Close(window));
@@ -162,7 +163,8 @@ TEST(PlaybackEngine, FilesThatShowNoFrameSleepInsteadOfSpinning)
 		view->Stop();
 		// A spinning play thread takes a whole core; a sleeping one next to nothing.
 		EXPECT_LT(cpu, wall * 0.5) << "frame count " << frameCount;
-		EXPECT_LE(view->DecodedFrames().size(), frameCount == 0 ? 1u : 0u) << "frame count " << frameCount;
+		EXPECT_LE(view->DecodedFrames().size(), frameCount == 0 ? 1u : 0u)
+			<< "frame count " << frameCount;
 	}
 	EXPECT_TRUE(Close(window));
 }
@@ -244,7 +246,7 @@ TEST(PlayStateGuard, ManyThreadsKeepTheStateExactAndTheGuardBalanced)
 	OpenWindow window = Open("Guard");
 	ProbeView* view = window->View();
 	constexpr int kThreads = 8, kRounds = 20000;
-	std::atomic<int> wrong {0};
+	std::atomic<int> wrong{0};
 	std::vector<std::thread> threads;
 	for (int t = 0; t < kThreads; t++)
 		threads.emplace_back([&, t] {
@@ -275,7 +277,7 @@ TEST(PlayStateGuard, AThreadInsideMakesTheNextOneWaitOnTheSemaphore)
 	ProbeView* view = window->View();
 	// Stand in for a thread inside the guard.
 	atomic_add(view->StateCounter(), 1);
-	std::atomic<bool> stored {false};
+	std::atomic<bool> stored{false};
 	std::thread setter([&] {
 		view->SetState(FliView::PLAY);
 		stored = true;

@@ -40,7 +40,10 @@ bool OnPlayThread()
 
 class HarnessApplication : public BApplication {
 public:
-	HarnessApplication() : BApplication("application/x-vnd.zoetra-playback-tests") {}
+	HarnessApplication()
+		: BApplication("application/x-vnd.zoetra-playback-tests")
+	{
+	}
 
 	void ReadyToRun() override
 	{
@@ -65,7 +68,7 @@ public:
 
 private:
 	std::thread fTests;
-	std::atomic<int> fResult {1};
+	std::atomic<int> fResult{1};
 };
 
 } // namespace
@@ -107,7 +110,8 @@ void ProbeView::Draw(BRect updateRect)
 {
 	if (OnPlayThread()) {
 		const uint32* pixels = Pixels();
-		const bool black = std::all_of(pixels, pixels + fli::kPixelCount, [](uint32 p) { return p == 0; });
+		const bool black =
+			std::all_of(pixels, pixels + fli::kPixelCount, [](uint32 p) { return p == 0; });
 		bool first;
 		{
 			std::lock_guard guard(fMutex);
@@ -157,7 +161,7 @@ std::vector<uint32> ProbeView::PictureAfter(size_t decodedIndex)
 {
 	std::lock_guard guard(fMutex);
 	auto found = fPictures.find(decodedIndex);
-	return found != fPictures.end() ? found->second : std::vector<uint32> {};
+	return found != fPictures.end() ? found->second : std::vector<uint32>{};
 }
 
 void ProbeView::ForgetFrames()

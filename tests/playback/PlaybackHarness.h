@@ -41,8 +41,8 @@ public:
 	ProbeView(BRect frame, BWindow* window);
 
 	struct Decoded {
-		size_t offset;   // of the frame in the animation buffer
-		bigtime_t when;  // system_time() when it had been decoded
+		size_t offset; // of the frame in the animation buffer
+		bigtime_t when; // system_time() when it had been decoded
 	};
 	std::vector<Decoded> DecodedFrames();
 	std::vector<size_t> DecodedOffsets();

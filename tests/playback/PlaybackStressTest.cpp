@@ -30,12 +30,13 @@ TEST(PlaybackStress, ThousandSetDataAndStopCyclesBesideResizesDrawsAndDrags)
 	std::vector<OpenWindow> windows;
 	for (int i = 0; i < kViews; i++) {
 		const float x = 40.0f + 60.0f * float(i % 4), y = 40.0f + 60.0f * float(i / 4);
-		windows.push_back(Open(("Stress " + std::to_string(i)).c_str(), BRect(x, y, x + 319, y + 199)));
+		windows.push_back(
+			Open(("Stress " + std::to_string(i)).c_str(), BRect(x, y, x + 319, y + 199)));
 	}
 
 	Watchdog watchdog(std::chrono::minutes(4), "the playback stress test");
-	std::atomic<bool> done {false};
-	std::atomic<int> cycles {0}, copies {0};
+	std::atomic<bool> done{false};
+	std::atomic<int> cycles{0}, copies{0};
 
 	auto cycler = [&](int offset) {
 		for (int i = 0; i < kCyclesPerThread; i++) {
@@ -53,7 +54,8 @@ TEST(PlaybackStress, ThousandSetDataAndStopCyclesBesideResizesDrawsAndDrags)
 			PlaybackWindow* window = windows[size_t(round % kViews)].get();
 			const float width = float(160 + random() % 500), height = float(100 + random() % 400);
 			if (round % 3 == 0) {
-				probe::UserResize(BPrivate::WindowPrivate::Display(window), int32(width), int32(height));
+				probe::UserResize(
+					BPrivate::WindowPrivate::Display(window), int32(width), int32(height));
 			} else if (window->Lock()) {
 				window->ResizeTo(width, height);
 				window->View()->Invalidate();
@@ -91,7 +93,8 @@ TEST(PlaybackStress, ThousandSetDataAndStopCyclesBesideResizesDrawsAndDrags)
 		EXPECT_EQ(window->View()->GetState(), FliView::STOP);
 	}
 	EXPECT_EQ(find_thread("fli_thread"), B_NAME_NOT_FOUND) << "a play thread outlived its Stop";
-	EXPECT_EQ(CountAnimationBuffers(), buffersBefore + kViews) << "each view holds exactly one buffer";
+	EXPECT_EQ(CountAnimationBuffers(), buffersBefore + kViews)
+		<< "each view holds exactly one buffer";
 	for (auto& window : windows)
 		EXPECT_TRUE(Close(window));
 	EXPECT_EQ(CountAnimationBuffers(), buffersBefore);

@@ -76,29 +76,39 @@ TEST_F(RealWindow, PlaysTheDemoThroughItsRingFrameAndStopsWithinAFrame)
 		ASSERT_EQ(decoded[i], offsets[i]) << "frame " << i << " of the first pass";
 	EXPECT_EQ(decoded[ring + 1], offsets[1]);
 	EXPECT_EQ(decoded[ring + 2], offsets[2]);
-	EXPECT_EQ(view->PictureAfter(ring), view->PictureAfter(0)) << "the ring frame brings back the first picture";
+	EXPECT_EQ(view->PictureAfter(ring), view->PictureAfter(0))
+		<< "the ring frame brings back the first picture";
 	EXPECT_NE(view->PictureAfter(ring + 1), view->PictureAfter(0)) << "the second pass moves on";
 
 	const size_t framesBefore = view->DecodedFrames().size();
 	const bigtime_t asked = system_time();
 	view->Stop();
 	const bigtime_t took = system_time() - asked;
-	EXPECT_LE(view->DecodedFrames().size(), framesBefore + 1) << "more than one frame after the stop";
+	EXPECT_LE(view->DecodedFrames().size(), framesBefore + 1)
+		<< "more than one frame after the stop";
 	// One frame delay plus one frame's decode and draw, with a generous margin.
 	EXPECT_LT(took, FliView::FrameDelay(2) + 1000000);
 
 	// The picture of a stopped view stays on screen, and follows the window's size.
 	const XWindowGeometry area = Where("Demo");
 	std::vector<uint32_t> screen;
-	ASSERT_TRUE(WaitFor([&] {
-		return Screenshot(area.x, area.y, 320, 200, screen) && DifferingPixels(screen, view->Pixels(), 320, 200) == 0;
-	}, std::chrono::seconds(10))) << DifferingPixels(screen, view->Pixels(), 320, 200) << " pixels differ";
+	ASSERT_TRUE(WaitFor(
+		[&] {
+			return Screenshot(area.x, area.y, 320, 200, screen)
+				&& DifferingPixels(screen, view->Pixels(), 320, 200) == 0;
+		},
+		std::chrono::seconds(10)))
+		<< DifferingPixels(screen, view->Pixels(), 320, 200) << " pixels differ";
 	ASSERT_TRUE(window->Lock());
 	window->ResizeTo(639, 399);
 	window->Unlock();
-	ASSERT_TRUE(WaitFor([&] {
-		return Screenshot(area.x, area.y, 640, 400, screen) && DifferingPixels(screen, view->Pixels(), 640, 400) == 0;
-	}, std::chrono::seconds(10))) << DifferingPixels(screen, view->Pixels(), 640, 400) << " pixels differ at 2x";
+	ASSERT_TRUE(WaitFor(
+		[&] {
+			return Screenshot(area.x, area.y, 640, 400, screen)
+				&& DifferingPixels(screen, view->Pixels(), 640, 400) == 0;
+		},
+		std::chrono::seconds(10)))
+		<< DifferingPixels(screen, view->Pixels(), 640, 400) << " pixels differ at 2x";
 	EXPECT_TRUE(Close(window));
 }
 

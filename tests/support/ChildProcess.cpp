@@ -53,7 +53,8 @@ ChildProcess::~ChildProcess()
 
 bool ChildProcess::ReadSome(std::chrono::steady_clock::time_point deadline)
 {
-	const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+	const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+		deadline - std::chrono::steady_clock::now());
 	if (fOutput < 0 || left.count() <= 0)
 		return false;
 	pollfd poller{fOutput, POLLIN, 0};

@@ -18,7 +18,8 @@ public:
 
 	bool Started() const { return fPid > 0; }
 	// Waits for a line equal to `line` (lines read meanwhile are kept); false after `bound`.
-	bool WaitForLine(const std::string& line, std::chrono::milliseconds bound = std::chrono::seconds(10));
+	bool WaitForLine(
+		const std::string& line, std::chrono::milliseconds bound = std::chrono::seconds(10));
 	// Waits for the program to end; its exit status, or -1 if it did not end in time.
 	int WaitForExit(std::chrono::milliseconds bound = std::chrono::seconds(10));
 	const std::vector<std::string>& Lines() const { return fLines; }

@@ -13,7 +13,8 @@ void UseOffscreenPlatform();
 // Starts the display if needed, runs `body` on a new thread while the display loop runs
 // on the calling (main) thread, and returns when `body` has returned. If `body` takes
 // longer than `bound`, the process fails with a message instead of hanging.
-void RunWithDisplay(const std::function<void()>& body, std::chrono::seconds bound = std::chrono::seconds(30));
+void RunWithDisplay(
+	const std::function<void()>& body, std::chrono::seconds bound = std::chrono::seconds(30));
 
 // Fails the process with `what` unless disarmed within `bound`.
 class Watchdog {
@@ -29,6 +30,7 @@ private:
 };
 
 // Polls `condition` every few milliseconds until it holds or `bound` passes.
-bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds bound = std::chrono::milliseconds(5000));
+bool WaitFor(const std::function<bool()>& condition,
+	std::chrono::milliseconds bound = std::chrono::milliseconds(5000));
 
 } // namespace zoetra::testing

@@ -22,14 +22,16 @@ public:
 	}
 
 	// Waits until an entry equal to `entry` is there; false after `bound`.
-	bool WaitFor(const std::string& entry, std::chrono::milliseconds bound = std::chrono::seconds(10))
+	bool WaitFor(
+		const std::string& entry, std::chrono::milliseconds bound = std::chrono::seconds(10))
 	{
 		std::unique_lock lock(fMutex);
 		return fChanged.wait_for(lock, bound, [&] { return Contains(entry); });
 	}
 
 	// Waits until an entry starting with `prefix` is there and returns it; "" after `bound`.
-	std::string WaitForPrefix(const std::string& prefix, std::chrono::milliseconds bound = std::chrono::seconds(10))
+	std::string WaitForPrefix(
+		const std::string& prefix, std::chrono::milliseconds bound = std::chrono::seconds(10))
 	{
 		std::unique_lock lock(fMutex);
 		std::string found;

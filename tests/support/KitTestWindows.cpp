@@ -14,8 +14,8 @@ std::string Code(uint32 what)
 }
 
 LoggingView::LoggingView(BRect frame, const char* name, uint32 mode, EventLog& log, uint32 flags)
-	: BView(frame, name, mode, flags)
-	, fLog(log)
+	: BView(frame, name, mode, flags),
+	  fLog(log)
 {
 }
 
@@ -51,8 +51,8 @@ void LoggingView::Draw(BRect)
 }
 
 LoggingWindow::LoggingWindow(BRect frame, const char* title, EventLog& log, uint32 flags)
-	: BWindow(frame, title, B_TITLED_WINDOW_LOOK, B_NORMAL_WINDOW_FEEL, flags)
-	, fLog(log)
+	: BWindow(frame, title, B_TITLED_WINDOW_LOOK, B_NORMAL_WINDOW_FEEL, flags),
+	  fLog(log)
 {
 }
 

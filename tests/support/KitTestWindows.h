@@ -15,7 +15,8 @@ std::string Code(uint32 what);
 
 class LoggingView : public BView {
 public:
-	LoggingView(BRect frame, const char* name, uint32 mode, EventLog& log, uint32 flags = B_WILL_DRAW);
+	LoggingView(
+		BRect frame, const char* name, uint32 mode, EventLog& log, uint32 flags = B_WILL_DRAW);
 	void MouseDown(BPoint where) override;
 	void FrameResized(float width, float height) override;
 	void MessageReceived(BMessage* message) override;

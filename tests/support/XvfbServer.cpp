@@ -24,11 +24,13 @@ namespace {
 constexpr const char* kXvfb = "/usr/bin/Xvfb";
 
 // Reads everything from `fd` until EOF or the deadline; false on timeout.
-bool ReadAll(int fd, std::string& out, std::chrono::steady_clock::time_point deadline, bool untilNewline)
+bool ReadAll(
+	int fd, std::string& out, std::chrono::steady_clock::time_point deadline, bool untilNewline)
 {
 	char buffer[4096];
 	for (;;) {
-		const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+		const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+			deadline - std::chrono::steady_clock::now());
 		if (left.count() <= 0)
 			return false;
 		pollfd poller{fd, POLLIN, 0};
@@ -106,15 +108,15 @@ XvfbServer::XvfbServer(int width, int height)
 		dup2(null, STDIN_FILENO);
 		dup2(null, STDOUT_FILENO);
 		dup2(null, STDERR_FILENO);
-		execl(kXvfb, kXvfb, "-displayfd", report.c_str(), "-screen", "0", screen.c_str(), "-nolisten", "tcp",
-			"-noreset", static_cast<char*>(nullptr));
+		execl(kXvfb, kXvfb, "-displayfd", report.c_str(), "-screen", "0", screen.c_str(),
+			"-nolisten", "tcp", "-noreset", static_cast<char*>(nullptr));
 		_exit(127);
 	}
 	close(reportFd);
 	close(pipeFds[1]);
 	std::string number;
-	const bool reported
-		= ReadAll(pipeFds[0], number, std::chrono::steady_clock::now() + std::chrono::seconds(15), true);
+	const bool reported = ReadAll(
+		pipeFds[0], number, std::chrono::steady_clock::now() + std::chrono::seconds(15), true);
 	close(pipeFds[0]);
 	if (fPid > 0 && reported && !number.empty())
 		fDisplay = ":" + number.substr(0, number.find('\n'));
@@ -158,7 +160,8 @@ ToolResult RunTool(const std::vector<std::string>& arguments, std::chrono::milli
 		close(pipeFds[0]);
 		return result;
 	}
-	const bool finished = ReadAll(pipeFds[0], result.output, std::chrono::steady_clock::now() + bound, false);
+	const bool finished =
+		ReadAll(pipeFds[0], result.output, std::chrono::steady_clock::now() + bound, false);
 	close(pipeFds[0]);
 	if (!finished)
 		kill(pid, SIGKILL);
@@ -172,7 +175,8 @@ unsigned long FindWindow(const std::string& title, std::chrono::milliseconds bou
 {
 	const auto deadline = std::chrono::steady_clock::now() + bound;
 	do {
-		const ToolResult found = RunTool({"xdotool", "search", "--onlyvisible", "--name", "^" + title + "$"});
+		const ToolResult found =
+			RunTool({"xdotool", "search", "--onlyvisible", "--name", "^" + title + "$"});
 		if (found.status == 0 && !found.output.empty())
 			return std::strtoul(found.output.c_str(), nullptr, 10);
 		std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -187,7 +191,8 @@ bool WindowGeometry(unsigned long window, XWindowGeometry& geometry)
 		return false;
 	auto field = [&](const char* label) {
 		const size_t at = info.output.find(label);
-		return at == std::string::npos ? -1 : std::atoi(info.output.c_str() + at + std::strlen(label));
+		return at == std::string::npos ? -1
+									   : std::atoi(info.output.c_str() + at + std::strlen(label));
 	};
 	geometry.x = field("Absolute upper-left X:");
 	geometry.y = field("Absolute upper-left Y:");
@@ -198,7 +203,8 @@ bool WindowGeometry(unsigned long window, XWindowGeometry& geometry)
 
 bool MoveMouse(int x, int y)
 {
-	return RunTool({"xdotool", "mousemove", "--sync", std::to_string(x), std::to_string(y)}).status == 0;
+	return RunTool({"xdotool", "mousemove", "--sync", std::to_string(x), std::to_string(y)}).status
+		== 0;
 }
 
 bool Click(int x, int y, int button)
@@ -243,22 +249,25 @@ bool CloseWindow(unsigned long window)
 
 bool Screenshot(int x, int y, int width, int height, std::vector<uint32_t>& pixels)
 {
-	const std::string crop = std::to_string(width) + "x" + std::to_string(height) + "+" + std::to_string(x) + "+"
-		+ std::to_string(y);
-	const ToolResult shot = RunTool({"import", "-silent", "-window", "root", "-crop", crop, "-depth", "8", "rgb:-"},
-		std::chrono::seconds(20));
+	const std::string crop = std::to_string(width) + "x" + std::to_string(height) + "+"
+		+ std::to_string(x) + "+" + std::to_string(y);
+	const ToolResult shot =
+		RunTool({"import", "-silent", "-window", "root", "-crop", crop, "-depth", "8", "rgb:-"},
+			std::chrono::seconds(20));
 	if (shot.status != 0 || shot.output.size() != size_t(width) * size_t(height) * 3)
 		return false;
 	pixels.resize(size_t(width) * size_t(height));
 	const auto* bytes = reinterpret_cast<const uint8_t*>(shot.output.data());
 	for (size_t i = 0; i < pixels.size(); i++)
-		pixels[i] = 0xff000000u | uint32_t(bytes[3 * i]) << 16 | uint32_t(bytes[3 * i + 1]) << 8 | bytes[3 * i + 2];
+		pixels[i] = 0xff000000u | uint32_t(bytes[3 * i]) << 16 | uint32_t(bytes[3 * i + 1]) << 8
+			| bytes[3 * i + 2];
 	return true;
 }
 
 bool SaveScreen(const std::string& path)
 {
-	return RunTool({"import", "-silent", "-window", "root", path}, std::chrono::seconds(20)).status == 0;
+	return RunTool({"import", "-silent", "-window", "root", path}, std::chrono::seconds(20)).status
+		== 0;
 }
 
 } // namespace zoetra::testing

@@ -44,7 +44,8 @@ struct XWindowGeometry {
 };
 
 // The visible top-level window whose title is exactly `title`, waiting up to `bound` for it; 0 if none.
-unsigned long FindWindow(const std::string& title, std::chrono::milliseconds bound = std::chrono::seconds(10));
+unsigned long FindWindow(
+	const std::string& title, std::chrono::milliseconds bound = std::chrono::seconds(10));
 bool WindowGeometry(unsigned long window, XWindowGeometry& geometry);
 // xdotool wrappers; each returns true when the tool succeeded.
 bool MoveMouse(int x, int y);

@@ -14,7 +14,7 @@ using Picture = std::vector<unsigned char>;
 
 // A palette colour as the file stores it: 6-bit components, 0 to 63.
 struct Colour6 {
-    unsigned char red, green, blue;
+	unsigned char red, green, blue;
 };
 using Palette6 = std::array<Colour6, 256>;
 
@@ -37,14 +37,17 @@ Bytes EncodeLineCompressedChunk(const Picture& before, const Picture& after);
 // 16-byte header and chunks.
 class AnimationWriter {
 public:
-    explicit AnimationWriter(int16_t speed) : speed_(speed) {}
-    void AddFrame(const std::vector<Bytes>& chunks);
-    // The file, with the given frame count in its header.
-    Bytes Finish(int16_t frameCount) const;
+	explicit AnimationWriter(int16_t speed)
+		: speed_(speed)
+	{
+	}
+	void AddFrame(const std::vector<Bytes>& chunks);
+	// The file, with the given frame count in its header.
+	Bytes Finish(int16_t frameCount) const;
 
 private:
-    int16_t speed_;
-    std::vector<Bytes> frames_;
+	int16_t speed_;
+	std::vector<Bytes> frames_;
 };
 
 } // namespace fli::encode

@@ -9,8 +9,8 @@ namespace flitool {
 enum class LoadStatus { Loaded, NotFound, Unsupported };
 
 struct LoadedAnimation {
-    LoadStatus status = LoadStatus::Unsupported;
-    std::vector<unsigned char> bytes;
+	LoadStatus status = LoadStatus::Unsupported;
+	std::vector<unsigned char> bytes;
 };
 
 // The size test runs before the file is read, the header test on the bytes read. A path

@@ -8,9 +8,9 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    if (const char* fault = fli::fuzz::FuzzOneAnimation(data, size)) {
-        std::fprintf(stderr, "fli fuzz: %s\n", fault);
-        std::abort();
-    }
-    return 0;
+	if (const char* fault = fli::fuzz::FuzzOneAnimation(data, size)) {
+		std::fprintf(stderr, "fli fuzz: %s\n", fault);
+		std::abort();
+	}
+	return 0;
 }
