@@ -8,7 +8,7 @@ PREFIX     ?= /usr/local
 JOBS       ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps check check-main check-asan check-tsan run bench install clean
+.PHONY: all deps format check check-format check-main check-asan check-tsan run bench install clean
 
 all:
 	@cmake -S . -B $(BUILD) -DCMAKE_INSTALL_PREFIX=$(PREFIX) $(CMAKE_FLAGS) >/dev/null
@@ -20,9 +20,17 @@ deps:
 # Three builds: the normal one runs every test; AddressSanitizer with UndefinedBehaviorSanitizer
 # runs the decoder, its fuzz test and the kits; ThreadSanitizer runs the thread-heavy tests.
 check: deps
+	@$(MAKE) --no-print-directory check-format
 	@$(MAKE) --no-print-directory check-main
 	@$(MAKE) --no-print-directory check-asan
 	@$(MAKE) --no-print-directory check-tsan
+
+# The house style (.clang-format): `make format` applies it, `make check` refuses code without it.
+format:
+	@scripts/check-format --fix
+
+check-format:
+	@scripts/check-format
 
 check-main: all
 	@ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS) --timeout 600
