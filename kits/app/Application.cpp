@@ -20,6 +20,14 @@ using namespace BPrivate;
 BApplication* be_app = nullptr;
 BMessenger be_app_messenger;
 
+class BPrivate::ApplicationPrivate {
+public:
+	static void ReleaseLaunchChannel(BApplication* application)
+	{
+		application->fLaunchChannel.reset();
+	}
+};
+
 namespace {
 
 // How long the application waits for its windows to end when it quits. A window whose
@@ -30,6 +38,16 @@ constexpr bigtime_t kWindowQuitTimeout = 5000000;
 std::vector<std::string> ProcessArguments()
 {
 	return ProcessCommandLine().arguments;
+}
+
+// The display layer may end the process with exit() while the application runs (its
+// display went away); the single-launch socket goes with the process then too. Registered
+// once, after the display loop exists: atexit handlers run last registered first, and the
+// display layer's own, which ends the process at once, was registered as the loop was made.
+void ReleaseLaunchChannelAtExit()
+{
+	if (be_app != nullptr)
+		ApplicationPrivate::ReleaseLaunchChannel(be_app);
 }
 
 bool IsValidSignature(const char* signature)
@@ -111,6 +129,8 @@ thread_id BApplication::Run()
 
 	// The display loop exists before the application thread can make a window.
 	fDisplayLoop = CreateDisplayLoop();
+	static const bool releaseRegistered = std::atexit(ReleaseLaunchChannelAtExit) == 0;
+	(void)releaseRegistered;
 	PostStartupMessages();
 	thread_id thread = spawn_thread(ApplicationThread, "application", B_NORMAL_PRIORITY, this);
 	if (thread < 0)
