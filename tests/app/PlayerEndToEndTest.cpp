@@ -105,15 +105,22 @@ bool ShowsOneOf(const std::string& window, const std::set<std::vector<uint32_t>>
 	return false;
 }
 
-// The horizontal centres of the runs of rows that hold dark (text) pixels, from the top,
-// leaving out the border columns.
-std::vector<double> TextLineCentres(const std::vector<uint32_t>& pixels, int width, int height)
+// A line of text as it shows: the first and last columns that hold its dark pixels.
+struct TextLine {
+	int left;
+	int right;
+	double Centre() const { return (left + right) / 2.0; }
+};
+
+// The runs of rows that hold dark (text) pixels, from the top. The box's border is lighter
+// than text and is not counted; a line cut off at the edges shows dark pixels up to them.
+std::vector<TextLine> TextLines(const std::vector<uint32_t>& pixels, int width, int height)
 {
-	std::vector<double> centres;
+	std::vector<TextLine> lines;
 	int left = width, right = -1;
 	for (int y = 0; y <= height; y++) {
 		bool dark = false;
-		for (int x = 3; y < height && x < width - 3; x++) {
+		for (int x = 0; y < height && x < width; x++) {
 			const uint32_t pixel = pixels[size_t(y) * width + x];
 			const int luminance =
 				int((pixel >> 16 & 0xff) + (pixel >> 8 & 0xff) + (pixel & 0xff)) / 3;
@@ -124,12 +131,12 @@ std::vector<double> TextLineCentres(const std::vector<uint32_t>& pixels, int wid
 			}
 		}
 		if (!dark && right >= 0) {
-			centres.push_back((left + right) / 2.0);
+			lines.push_back({left, right});
 			left = width;
 			right = -1;
 		}
 	}
-	return centres;
+	return lines;
 }
 
 class PlayerTest : public ::testing::Test {
@@ -360,13 +367,17 @@ TEST_F(PlayerTest, AboutOpensOnceAndASecondRequestRaisesIt)
 	EXPECT_EQ(geometry.x, 210);
 	EXPECT_EQ(geometry.y, 150);
 	EXPECT_EQ(geometry.width, 280);
-	// The heading, "Version 1.12", "Written by" and the author's line are centred.
-	const std::vector<double> centres =
-		TextLineCentres(desktop->Grab(geometry.x, geometry.y, geometry.width, geometry.height),
+	// The heading, "Version 1.12", "Written by", the author's line and the two contact
+	// lines: each centred, and each whole inside the border with a free column beside it.
+	const std::vector<TextLine> lines =
+		TextLines(desktop->Grab(geometry.x, geometry.y, geometry.width, geometry.height),
 			geometry.width, geometry.height);
-	ASSERT_GE(centres.size(), 4u);
-	for (size_t line = 0; line < 4; line++)
-		EXPECT_NEAR(centres[line], 139.5, 2.0) << "line " << line + 1;
+	ASSERT_EQ(lines.size(), 6u);
+	for (size_t line = 0; line < lines.size(); line++) {
+		EXPECT_NEAR(lines[line].Centre(), 139.5, 2.0) << "line " << line + 1;
+		EXPECT_GE(lines[line].left, 2) << "line " << line + 1;
+		EXPECT_LE(lines[line].right, geometry.width - 3) << "line " << line + 1;
+	}
 
 	desktop->FileMenu(window, "Up Up Return");
 	std::this_thread::sleep_for(300ms);
