@@ -303,6 +303,53 @@ TEST_F(PlayerTest, OpenPanelLoadsTheChosenFileIntoItsOwnWindowOrRefusesIt)
 	EXPECT_EQ(player.WaitForExit(5s), 0);
 }
 
+// The panel offers FLI animations first, then all files. Picking by keyboard in the list
+// shows what each offers: the first and last names listed open in the window.
+TEST_F(PlayerTest, OpenPanelListsFliAnimationsFirstAndAllFilesSecond)
+{
+	const std::string text = files.Write("aaa.txt", "not an animation");
+	files.Copy(kDemo, "bbb.fli");
+	files.Copy(kBounce, "ccc.FLI");
+	const std::string folder = fs::path(text).parent_path().string();
+	PlayerProcess player(runtime.Path(), {});
+	const std::string window = desktop->WaitForWindow("^Untitled 1$");
+	ASSERT_NE(window, "");
+	// Opens the panel, types `typed` and Return in its file name field when given (a
+	// folder: the panel goes there), then sends `keys` from the file name field (alt+n
+	// puts the focus there): Tab reaches the file types, shift+Tab the list.
+	const auto pick = [&](const std::string& typed, const std::string& keys) {
+		const XWindowGeometry geometry = desktop->Geometry(window);
+		desktop->Click(geometry.x + 200, geometry.y + 8);
+		desktop->Key(window, "ctrl+o");
+		const std::string panel = desktop->WaitForWindow("^Open$");
+		ASSERT_NE(panel, "");
+		if (!typed.empty()) {
+			RunCommand("xdotool windowfocus --sync " + panel + " type --delay 2 '" + typed + "'");
+			RunCommand("xdotool key Return");
+		}
+		RunCommand(
+			"xdotool windowfocus --sync " + panel + " sleep 0.3 key alt+n sleep 0.3 key " + keys);
+		ASSERT_TRUE(desktop->WaitUntilGone("^Open$"));
+	};
+
+	pick(folder, "shift+Tab sleep 0.3 key End Home Return");
+	EXPECT_NE(desktop->WaitForWindow("^bbb.fli$"), "") << "aaa.txt is not listed first";
+	EXPECT_TRUE(ShowsOneOf(window, ReferenceFrames(kDemo)));
+
+	pick("", "shift+Tab sleep 0.3 key Home End Return");
+	EXPECT_NE(desktop->WaitForWindow("^ccc.FLI$"), "") << "upper-case names are listed";
+
+	pick("",
+		"Tab sleep 0.3 key Down sleep 0.3 key shift+Tab shift+Tab sleep 0.3 key End Home Return");
+	AnswerAlert();
+	EXPECT_EQ(desktop->Name(window), "ccc.FLI") << "all files list aaa.txt first, which is refused";
+	EXPECT_EQ(player.Output(), "");
+	const XWindowGeometry geometry = desktop->Geometry(window);
+	desktop->Click(geometry.x + 200, geometry.y + 8);
+	desktop->Key(window, "ctrl+q");
+	EXPECT_EQ(player.WaitForExit(5s), 0);
+}
+
 TEST_F(PlayerTest, SecondLaunchOpensItsFileInTheRunningInstance)
 {
 	PlayerProcess first(runtime.Path(), {});
