@@ -1,4 +1,5 @@
 // zoetra as a user runs it: the real binary on a private X server, driven with xdotool.
+#include "ChildProcess.h"
 #include "PlayerProcess.h"
 #include "XDesktop.h"
 
@@ -9,6 +10,7 @@
 #include <fstream>
 #include <set>
 #include <thread>
+#include <unistd.h>
 
 using namespace zoetra::testing;
 namespace fs = std::filesystem;
@@ -137,6 +139,44 @@ std::vector<TextLine> TextLines(const std::vector<uint32_t>& pixels, int width, 
 		}
 	}
 	return lines;
+}
+
+// The player with its environment changed: each of `environment` sets a variable
+// ("NAME=value") or unsets one ("NAME"). It starts in `folder` when one is given. Standard
+// error is joined to standard output, so Lines() holds everything it wrote, in order.
+ChildProcess PlayerWithEnvironment(const std::vector<std::string>& environment,
+	const std::vector<std::string>& arguments, const std::string& folder = "")
+{
+	std::vector<std::string> command = {"/bin/sh", "-c", "exec /usr/bin/env \"$@\" 2>&1", "sh"};
+	for (const std::string& variable : environment)
+		if (variable.find('=') == std::string::npos)
+			command.insert(command.end(), {"-u", variable});
+	if (!folder.empty())
+		command.insert(command.end(), {"-C", folder});
+	for (const std::string& variable : environment)
+		if (variable.find('=') != std::string::npos)
+			command.push_back(variable);
+	command.push_back(PlayerPath());
+	command.insert(command.end(), arguments.begin(), arguments.end());
+	return ChildProcess(command);
+}
+
+// An X display name that no server answers.
+std::string AbsentDisplay()
+{
+	int number = 4000;
+	while (access(("/tmp/.X11-unix/X" + std::to_string(number)).c_str(), F_OK) == 0
+		|| access(("/tmp/.X" + std::to_string(number) + "-lock").c_str(), F_OK) == 0)
+		number++;
+	return ":" + std::to_string(number);
+}
+
+bool HoldsASocket(const std::string& folder)
+{
+	for (const fs::directory_entry& entry : fs::directory_iterator(folder))
+		if (entry.is_socket())
+			return true;
+	return false;
 }
 
 class PlayerTest : public ::testing::Test {
@@ -365,6 +405,84 @@ TEST_F(PlayerTest, SecondLaunchOpensItsFileInTheRunningInstance)
 	EXPECT_EQ(first.WaitForExit(5s), 0);
 }
 
+// A later launch needs no display to hand its files over; --help and --version answer
+// where they are asked and never reach the running instance.
+TEST_F(PlayerTest, LaterLaunchWithoutADisplayHandsOverAndOptionsStayWhereTheyAreAsked)
+{
+	PlayerProcess first(runtime.Path(), {});
+	ASSERT_NE(desktop->WaitForWindow("^Untitled 1$"), "");
+	for (const char* option : {"--help", "--version"}) {
+		ChildProcess asked =
+			PlayerWithEnvironment({"ZOETRA_RUNTIME_DIR=" + runtime.Path()}, {option});
+		EXPECT_EQ(asked.WaitForExit(), 0) << option;
+		EXPECT_FALSE(asked.Lines().empty()) << option;
+	}
+
+	const std::string file = files.Copy(kBounce, "later.fli");
+	ChildProcess later = PlayerWithEnvironment(
+		{"DISPLAY", "WAYLAND_DISPLAY", "ZOETRA_RUNTIME_DIR=" + runtime.Path()}, {file});
+	EXPECT_EQ(later.WaitForExit(5s), 0);
+	EXPECT_TRUE(later.Lines().empty());
+	EXPECT_TRUE(first.WaitForOutput(file + "\n")) << first.Output();
+	const std::string window = desktop->WaitForWindow("^later.fli$");
+	ASSERT_NE(window, "");
+	EXPECT_TRUE(desktop->Windows("^Error$").empty()) << "an option reached the running instance";
+	desktop->Key(window, "ctrl+q");
+	EXPECT_EQ(first.WaitForExit(5s), 0);
+}
+
+// "-x" is a file that is not there, as before; after "--", "-x.fli" opens and "--version"
+// is a file that is not there.
+TEST_F(PlayerTest, DoubleDashMakesEveryLaterArgumentAFile)
+{
+	const std::string folder = fs::path(files.Copy(kBounce, "-x.fli")).parent_path().string();
+	const std::vector<std::string> environment = {"ZOETRA_RUNTIME_DIR=" + runtime.Path()};
+	{
+		ChildProcess player = PlayerWithEnvironment(environment, {"-x"}, folder);
+		AnswerAlert();
+		const std::string window = desktop->WaitForWindow("^Untitled 1$");
+		ASSERT_NE(window, "");
+		desktop->Key(window, "ctrl+q");
+		EXPECT_EQ(player.WaitForExit(5s), 0);
+		EXPECT_TRUE(player.Lines().empty());
+	}
+	ChildProcess player = PlayerWithEnvironment(environment, {"--", "-x.fli", "--version"}, folder);
+	const std::string window = desktop->WaitForWindow("^-x\\.fli$");
+	ASSERT_NE(window, "");
+	AnswerAlert();
+	EXPECT_TRUE(ShowsOneOf(window, ReferenceFrames(kBounce)));
+	desktop->Key(window, "ctrl+q");
+	EXPECT_EQ(player.WaitForExit(5s), 0);
+	EXPECT_EQ(player.Lines(), std::vector<std::string>{"-x.fli"});
+}
+
+// Qt complains about a missing XDG_RUNTIME_DIR; the user sees only the player's own lines,
+// unless they ask for Qt's warnings.
+TEST_F(PlayerTest, StandardErrorHoldsOnlyThePlayersOwnLines)
+{
+	const std::string file = files.Copy(kBounce, "quiet.fli");
+	RuntimeFolder xdg;
+	const auto run = [&](const std::vector<std::string>& environment) {
+		std::vector<std::string> variables = environment;
+		variables.push_back("ZOETRA_RUNTIME_DIR=" + runtime.Path());
+		ChildProcess player = PlayerWithEnvironment(variables, {file});
+		const std::string window = desktop->WaitForWindow("^quiet.fli$");
+		EXPECT_NE(window, "");
+		desktop->Key(window, "ctrl+q");
+		EXPECT_EQ(player.WaitForExit(5s), 0);
+		return player.Lines();
+	};
+	const std::vector<std::string> echo = {file};
+	EXPECT_EQ(run({"XDG_RUNTIME_DIR", "ZOETRA_DEBUG"}), echo);
+	EXPECT_EQ(run({"XDG_RUNTIME_DIR=" + xdg.Path(), "ZOETRA_DEBUG"}), echo);
+
+	const std::vector<std::string> debug = run({"XDG_RUNTIME_DIR", "ZOETRA_DEBUG=1"});
+	EXPECT_NE(std::find(debug.begin(), debug.end(), file), debug.end());
+	EXPECT_TRUE(std::any_of(debug.begin(), debug.end(), [](const std::string& line) {
+		return line.starts_with("zoetra: ");
+	})) << "ZOETRA_DEBUG=1 shows Qt's warnings";
+}
+
 TEST_F(PlayerTest, DraggedAnimationPlaysAsACopyUnderTheSourcesTitle)
 {
 	const std::string source = files.Copy(kDemo, "source.fli");
@@ -438,6 +556,86 @@ TEST_F(PlayerTest, AboutOpensOnceAndASecondRequestRaisesIt)
 
 	desktop->CloseBox(window);
 	EXPECT_EQ(player.WaitForExit(5s), 0) << "the About window does not keep the player open";
+}
+
+TEST(PlayerCommandLine, HelpAndVersionAnswerWithoutADisplayOrSingleLaunch)
+{
+	RuntimeFolder runtime;
+	const auto run = [&](const std::vector<std::string>& arguments) {
+		ChildProcess player = PlayerWithEnvironment(
+			{"DISPLAY", "WAYLAND_DISPLAY", "ZOETRA_RUNTIME_DIR=" + runtime.Path()}, arguments);
+		EXPECT_EQ(player.WaitForExit(), 0);
+		return player.Lines();
+	};
+
+	EXPECT_EQ(run({"--version"}), std::vector<std::string>{"Zoetra 1.12"});
+	// Options may follow a file, as with most commands; the first one answers.
+	EXPECT_EQ(run({kDemo, "--version", "--help"}), std::vector<std::string>{"Zoetra 1.12"});
+
+	const std::vector<std::string> help = run({"--help"});
+	ASSERT_FALSE(help.empty());
+	EXPECT_EQ(help[0], "Usage: zoetra [OPTION]... [FILE]...");
+	for (const std::string start : {"  --help ", "  --version ", "  -- ", "  ZOETRA_RUNTIME_DIR ",
+			 "  ZOETRA_DEBUG ", "  DISPLAY, WAYLAND_DISPLAY ", "Exit status:", "  0 ", "  1 "}) {
+		EXPECT_TRUE(std::any_of(help.begin(), help.end(),
+			[&](const std::string& line) { return line.starts_with(start); }))
+			<< "no line starts with \"" << start << "\"";
+	}
+	EXPECT_TRUE(std::all_of(help.begin(), help.end(), [](const std::string& line) {
+		return line.size() <= 80;
+	})) << "the help fits a terminal of 80 columns";
+	EXPECT_TRUE(fs::is_empty(runtime.Path())) << "single launch never started";
+}
+
+TEST(PlayerCommandLine, WithoutADisplayOneLineNamesWhatWasTriedAndTheStatusIsOne)
+{
+	RuntimeFolder runtime;
+	const std::string absent = AbsentDisplay();
+	const std::vector<std::pair<std::string, std::string>> cases = {
+		{"DISPLAY", "cannot open display (DISPLAY and WAYLAND_DISPLAY are not set)"},
+		{"DISPLAY=" + absent, "cannot open display (DISPLAY=" + absent + ")"},
+	};
+	for (const auto& [display, line] : cases) {
+		SCOPED_TRACE(display);
+		ChildProcess player = PlayerWithEnvironment(
+			{display, "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "ZOETRA_RUNTIME_DIR=" + runtime.Path()},
+			{kDemo});
+		// Not 134 (an abort) or any other death by signal.
+		EXPECT_EQ(player.WaitForExit(), 1);
+		EXPECT_EQ(player.Lines(), std::vector<std::string>{"zoetra: " + line});
+	}
+}
+
+// The X server goes away under a playing window.
+TEST(PlayerLostDisplay, EndsWithStatusOneAndTakesItsLaunchSocketAlong)
+{
+	if (!XvfbAvailable())
+		GTEST_SKIP() << "no Xvfb";
+	auto server = std::make_unique<XvfbServer>();
+	ASSERT_NE(server->Display(), "");
+	RuntimeFolder runtime;
+	ChildProcess player =
+		PlayerWithEnvironment({"DISPLAY=" + server->Display(), "WAYLAND_DISPLAY", "QT_QPA_PLATFORM",
+								  "ZOETRA_RUNTIME_DIR=" + runtime.Path()},
+			{kDemo});
+	ASSERT_TRUE(player.WaitForLine(kDemo));
+	ASSERT_EQ(RunTool({"env", "DISPLAY=" + server->Display(), "xdotool", "search", "--sync",
+						  "--onlyvisible", "--name", "^demo.fli$"})
+				  .status,
+		0);
+	ASSERT_TRUE(HoldsASocket(runtime.Path()));
+
+	server.reset();
+	EXPECT_EQ(player.WaitForExit(), 1);
+	// Xlib, which Qt uses beside xcb, may have its own say first ("XIO: fatal IO error").
+	const std::vector<std::string>& lines = player.Lines();
+	ASSERT_GE(lines.size(), 2u);
+	EXPECT_EQ(lines.front(), kDemo);
+	EXPECT_EQ(lines.back(), "zoetra: lost the connection to the display");
+	EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+				  [](const std::string& line) { return line.starts_with("zoetra: "); }),
+		1);
+	EXPECT_FALSE(HoldsASocket(runtime.Path())) << "a later launch would be handed to nobody";
 }
 
 TEST(PlayerIdentity, ExecutableCarriesSignatureVersionAndSingleLaunch)
