@@ -131,10 +131,10 @@ void UpdateScreen(Server& server)
 // ordinary one and goes on.
 void EndOnceTheDisplayIsGone()
 {
-	const bool lost = IsRunning();
-	if (!lost && !FatalReported())
+	const bool fatal = FatalReported();
+	if (!fatal && !IsRunning())
 		return;
-	if (!FatalReported())
+	if (!fatal)
 		PrintDiagnostic("lost the connection to the display");
 	_exit(1);
 }
