@@ -7,26 +7,12 @@
 
 namespace {
 
-BFont HeadingFont()
-{
-	BFont font;
-	// Where the family is not installed the font keeps the plain family, at 24 points.
-	font.SetFamilyAndStyle("CopprplGoth Bd BT", "Bold");
-	font.SetSize(24.0f);
-	return font;
-}
-
 float LineHeight(const font_height& height)
 {
 	return height.ascent + height.descent + height.leading;
 }
 
-struct PlainLine {
-	const char* text;
-	int advance; // in plain line heights, before the line
-};
-
-constexpr PlainLine kPlainLines[] = {
+constexpr InfoView::PlainLine kPlainLines[] = {
 	{ZOETRA_ABOUT_VERSION, 1},
 	{ZOETRA_ABOUT_WRITTEN_BY, 2},
 	{ZOETRA_ABOUT_AUTHOR, 1},
@@ -35,6 +21,25 @@ constexpr PlainLine kPlainLines[] = {
 };
 
 } // namespace
+
+BFont InfoView::HeadingFont()
+{
+	BFont font;
+	// Where the family is not installed the font keeps the plain family, at 24 points.
+	font.SetFamilyAndStyle("CopprplGoth Bd BT", "Bold");
+	font.SetSize(24.0f);
+	return font;
+}
+
+const char* InfoView::Heading()
+{
+	return ZOETRA_ABOUT_NAME;
+}
+
+std::span<const InfoView::PlainLine> InfoView::PlainLines()
+{
+	return kPlainLines;
+}
 
 InfoView::InfoView(BRect frame)
 	: BBox(frame, NULL, B_FOLLOW_LEFT | B_FOLLOW_TOP,
@@ -74,7 +79,7 @@ void InfoView::Draw(BRect updateRect)
 	font_height headingHeight;
 	heading.GetHeight(&headingHeight);
 	float y = LineHeight(headingHeight) + 1;
-	DrawCentred(ZOETRA_ABOUT_NAME, y);
+	DrawCentred(Heading(), y);
 
 	SetFont(be_plain_font, B_FONT_ALL);
 	font_height plainHeight;

@@ -2,6 +2,9 @@
 #pragma once
 
 #include <Box.h>
+#include <Font.h>
+
+#include <span>
 
 class InfoView : public BBox {
 public:
@@ -10,6 +13,16 @@ public:
 	explicit InfoView(BRect frame);
 
 	void Draw(BRect updateRect) override;
+
+	struct PlainLine {
+		const char* text;
+		int advance; // in plain line heights, before the line
+	};
+
+	// The first line, in the heading font, and the five below it, in be_plain_font.
+	static const char* Heading();
+	static BFont HeadingFont();
+	static std::span<const PlainLine> PlainLines();
 
 	// The height the text needs with the current plain font.
 	static float TextHeight();

@@ -40,8 +40,10 @@ PlayerWindow::PlayerWindow(const char* title)
 {
 	// The first window is made on the application thread before any window runs, so
 	// the panel is created once without a lock.
-	if (filePanel == nullptr)
+	if (filePanel == nullptr) {
 		filePanel = new BFilePanel(B_OPEN_PANEL, NULL, NULL, 0, false, NULL, NULL, true, true);
+		filePanel->SetNameFilters({"FLI animations (*.fli *.FLI)", "All files (*)"});
+	}
 
 	if (title != nullptr)
 		Register(false);

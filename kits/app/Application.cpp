@@ -2,6 +2,7 @@
 #include <Application.h>
 #include <Message.h>
 
+#include "private/CommandLine.h"
 #include "private/DisplayLoop.h"
 #include "private/HandlerPrivate.h"
 #include "private/LaunchChannel.h"
@@ -12,8 +13,6 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <strings.h>
 
 using namespace BPrivate;
@@ -21,27 +20,34 @@ using namespace BPrivate;
 BApplication* be_app = nullptr;
 BMessenger be_app_messenger;
 
+class BPrivate::ApplicationPrivate {
+public:
+	static void ReleaseLaunchChannel(BApplication* application)
+	{
+		application->fLaunchChannel.reset();
+	}
+};
+
 namespace {
 
 // How long the application waits for its windows to end when it quits. A window whose
 // thread is stuck past this is left behind: Run() returns and the process ends with it.
 constexpr bigtime_t kWindowQuitTimeout = 5000000;
 
-// The process's own arguments: main() need not pass them on.
+// The process's own arguments without the options the kit answers itself.
 std::vector<std::string> ProcessArguments()
 {
-	std::ifstream file("/proc/self/cmdline", std::ios::binary);
-	std::string contents((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-	std::vector<std::string> arguments;
-	size_t start = 0;
-	while (start < contents.size()) {
-		size_t end = contents.find('\0', start);
-		if (end == std::string::npos)
-			end = contents.size();
-		arguments.push_back(contents.substr(start, end - start));
-		start = end + 1;
-	}
-	return arguments;
+	return ProcessCommandLine().arguments;
+}
+
+// The display layer may end the process with exit() while the application runs (its
+// display went away); the single-launch socket goes with the process then too. Registered
+// once, after the display loop exists: atexit handlers run last registered first, and the
+// display layer's own, which ends the process at once, was registered as the loop was made.
+void ReleaseLaunchChannelAtExit()
+{
+	if (be_app != nullptr)
+		ApplicationPrivate::ReleaseLaunchChannel(be_app);
 }
 
 bool IsValidSignature(const char* signature)
@@ -67,6 +73,9 @@ BApplication::BApplication(const char* signature, status_t* error)
 
 void BApplication::InitData(const char* signature, status_t* error)
 {
+	// --help and --version are answered before anything else: no display, no running
+	// instance.
+	AnswerCommandLineRequest(ProcessCommandLine());
 	fInitStatus = B_OK;
 	fReadyToRunDone = false;
 	fLaunching = true;
@@ -120,6 +129,8 @@ thread_id BApplication::Run()
 
 	// The display loop exists before the application thread can make a window.
 	fDisplayLoop = CreateDisplayLoop();
+	static const bool releaseRegistered = std::atexit(ReleaseLaunchChannelAtExit) == 0;
+	(void)releaseRegistered;
 	PostStartupMessages();
 	thread_id thread = spawn_thread(ApplicationThread, "application", B_NORMAL_PRIORITY, this);
 	if (thread < 0)

@@ -32,7 +32,8 @@ public:
 	// which delivers ArgvReceived (when there are arguments), the messages posted before
 	// Run(), then ReadyToRun; runs the display loop until the application has quit and
 	// its windows are gone (for at most a few seconds, see Application.cpp). Returns the
-	// application thread's id.
+	// application thread's id. A display that cannot be opened ends the process with
+	// status 1; one that goes away too, and the single-launch socket goes with it.
 	virtual thread_id Run();
 	// From any thread; from another than the application thread it returns at once and
 	// leaves the caller's locks as they are.

@@ -191,6 +191,13 @@ void OpenPanel::Show(
 			dialog->setLabelText(QFileDialog::Accept, ToQString(options.buttonLabel));
 		if (!options.directory.empty())
 			dialog->setDirectory(ToQString(options.directory));
+		if (!options.nameFilters.empty()) {
+			QStringList filters;
+			for (const std::string& filter : options.nameFilters)
+				filters.append(ToQString(filter));
+			// Setting the list chooses its first entry, as each showing should.
+			dialog->setNameFilters(filters);
+		}
 		dialog->setWindowModality(options.modal ? Qt::ApplicationModal : Qt::NonModal);
 		state->showing = true;
 		dialog->show();

@@ -35,6 +35,8 @@ struct OpenPanelOptions {
 	bool modal = true;
 	bool hideWhenDone = true;
 	std::string buttonLabel;
+	// "Label (patterns)"; the first is chosen when the panel shows. Empty: every file.
+	std::vector<std::string> nameFilters;
 };
 
 // An open dialog that can be shown again and again. Its callbacks run on the display

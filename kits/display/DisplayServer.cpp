@@ -10,6 +10,8 @@
 #include <sys/eventfd.h>
 #include <unistd.h>
 
+#include <cstdlib>
+
 #include <map>
 #include <mutex>
 #include <thread>
@@ -17,6 +19,7 @@
 
 #include "FontEngine.h"
 #include "QtBridge.h"
+#include "QtDiagnostics.h"
 #include "WindowState.h"
 
 namespace zoetra::display {
@@ -118,6 +121,24 @@ void UpdateScreen(Server& server)
 	server.screen = {frame.left(), frame.top(), frame.right(), frame.bottom()};
 }
 
+// Qt ends the process with exit(1) from inside its event loop when the connection to the
+// display breaks (the X server went away), and so does the handler of Qt's messages after a
+// fatal one. exit() first runs the atexit handlers of the layers above, which were
+// registered after this one (the application kit releases its single-launch socket there);
+// this one then ends the process at once with status 1: the other threads still run, and
+// the static destructors that exit() would run next would pull their data from under them.
+// An exit() at any other time (after the loop, or before it without a fatal message) is an
+// ordinary one and goes on.
+void EndOnceTheDisplayIsGone()
+{
+	const bool fatal = FatalReported();
+	if (!fatal && !IsRunning())
+		return;
+	if (!fatal)
+		PrintDiagnostic("lost the connection to the display");
+	_exit(1);
+}
+
 } // namespace
 
 bool Start()
@@ -125,6 +146,9 @@ bool Start()
 	Server& server = TheServer();
 	if (server.application)
 		return true;
+	RouteQtDiagnostics();
+	static const bool endRegistered = std::atexit(EndOnceTheDisplayIsGone) == 0;
+	(void)endRegistered;
 	// QApplication keeps references to argc and argv for its whole life.
 	static int argc = 1;
 	static char name[] = "zoetra";
@@ -132,7 +156,9 @@ bool Start()
 	server.wakeFd = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
 	if (server.wakeFd < 0)
 		return false;
+	SetOpeningDisplay(true);
 	server.application = new QApplication(argc, argv);
+	SetOpeningDisplay(false);
 	server.displayThread = std::this_thread::get_id();
 	// One style everywhere, so that menus and dialogs look and measure the same on every desktop.
 	if (QStyle* style = QStyleFactory::create("Fusion"))

@@ -9,8 +9,11 @@
 namespace zoetra::display {
 
 // Creates the Qt application object on the calling thread, which becomes the display
-// thread. Safe to call more than once; later calls do nothing. Returns false when Qt
-// could not start (no display to connect to, for instance).
+// thread, with Qt's messages routed first (QtDiagnostics.h). Safe to call more than once;
+// later calls do nothing. When no display can be opened Qt allows no way back: the
+// process ends with status 1 after one line on standard error that says so. A display that
+// goes away while the loop runs ends it the same way. Returns false when the display
+// thread's wake-up could not be made.
 bool Start();
 
 // Runs the event loop on the display thread until Quit(). Requests posted before Run()

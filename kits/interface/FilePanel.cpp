@@ -70,6 +70,7 @@ void BFilePanel::Show()
 	options.modal = fModal;
 	options.hideWhenDone = fHideWhenDone;
 	options.buttonLabel = fButtonLabel;
+	options.nameFilters = fNameFilters;
 	std::weak_ptr<BPrivate::FilePanelSink> sink = fSink;
 	fPanel->Show(
 		options,
@@ -113,6 +114,11 @@ void BFilePanel::SetPanelDirectory(const entry_ref* directory)
 void BFilePanel::SetPanelDirectory(const char* directory)
 {
 	fDirectory = directory ? directory : "";
+}
+
+void BFilePanel::SetNameFilters(const std::vector<std::string>& filters)
+{
+	fNameFilters = filters;
 }
 
 void BFilePanel::SetButtonLabel(file_panel_button button, const char* label)

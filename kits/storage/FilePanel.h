@@ -57,6 +57,10 @@ public:
 	void SetPanelDirectory(const entry_ref* directory);
 	void SetPanelDirectory(const char* directory);
 	void SetButtonLabel(file_panel_button button, const char* label);
+	// The file types the panel offers, each a label followed by its name patterns in
+	// parentheses: "FLI animations (*.fli *.FLI)". The first is chosen each time the panel
+	// shows. Without any, the panel shows every file.
+	void SetNameFilters(const std::vector<std::string>& filters);
 	void SetHideWhenDone(bool hideWhenDone);
 	bool HidesWhenDone() const;
 	file_panel_mode PanelMode() const { return fMode; }
@@ -65,6 +69,7 @@ private:
 	file_panel_mode fMode;
 	std::string fDirectory;
 	std::string fButtonLabel;
+	std::vector<std::string> fNameFilters;
 	uint32 fNodeFlavors;
 	bool fMultipleSelection;
 	bool fModal;

@@ -50,6 +50,31 @@ TEST(AboutBox, WindowIsFixedAt210By150279WideAndAsHighAsItsSixLines)
 	});
 }
 
+// A line wider than the room inside the border is cut off on both sides: a long contact
+// address set when the build is configured fails here.
+TEST(AboutBox, EveryLineFitsInsideTheBorderInItsFont)
+{
+	UseOffscreenPlatform();
+	RunWithDisplay([] {
+		auto* window = new InfoWindow;
+		// 280 pixels (right - left + 1) less the plain border's pixel on each side.
+		const float room = window->ChildAt(0)->Bounds().Width() + 1 - 2;
+		EXPECT_EQ(room, 278.0f);
+		window->Quit();
+
+		const BFont heading = InfoView::HeadingFont();
+		const float headingWidth = heading.StringWidth(InfoView::Heading());
+		EXPECT_GT(headingWidth, 0.0f);
+		EXPECT_LE(headingWidth, room) << InfoView::Heading();
+		ASSERT_EQ(InfoView::PlainLines().size(), 5u);
+		for (const InfoView::PlainLine& line : InfoView::PlainLines()) {
+			const float width = be_plain_font->StringWidth(line.text);
+			EXPECT_GT(width, 0.0f) << line.text;
+			EXPECT_LE(width, room) << line.text << " is " << width << " pixels wide";
+		}
+	});
+}
+
 TEST(AboutBox, ALineAsWideAsTheViewStartsAtItsLeftEdgeAndWiderOnesLeftOfIt)
 {
 	EXPECT_EQ(InfoView::CentredX(279.0f, 280.0f), 0.0f);

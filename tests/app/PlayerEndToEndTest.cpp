@@ -1,4 +1,5 @@
 // zoetra as a user runs it: the real binary on a private X server, driven with xdotool.
+#include "ChildProcess.h"
 #include "PlayerProcess.h"
 #include "XDesktop.h"
 
@@ -9,6 +10,7 @@
 #include <fstream>
 #include <set>
 #include <thread>
+#include <unistd.h>
 
 using namespace zoetra::testing;
 namespace fs = std::filesystem;
@@ -105,15 +107,22 @@ bool ShowsOneOf(const std::string& window, const std::set<std::vector<uint32_t>>
 	return false;
 }
 
-// The horizontal centres of the runs of rows that hold dark (text) pixels, from the top,
-// leaving out the border columns.
-std::vector<double> TextLineCentres(const std::vector<uint32_t>& pixels, int width, int height)
+// A line of text as it shows: the first and last columns that hold its dark pixels.
+struct TextLine {
+	int left;
+	int right;
+	double Centre() const { return (left + right) / 2.0; }
+};
+
+// The runs of rows that hold dark (text) pixels, from the top. The box's border is lighter
+// than text and is not counted; a line cut off at the edges shows dark pixels up to them.
+std::vector<TextLine> TextLines(const std::vector<uint32_t>& pixels, int width, int height)
 {
-	std::vector<double> centres;
+	std::vector<TextLine> lines;
 	int left = width, right = -1;
 	for (int y = 0; y <= height; y++) {
 		bool dark = false;
-		for (int x = 3; y < height && x < width - 3; x++) {
+		for (int x = 0; y < height && x < width; x++) {
 			const uint32_t pixel = pixels[size_t(y) * width + x];
 			const int luminance =
 				int((pixel >> 16 & 0xff) + (pixel >> 8 & 0xff) + (pixel & 0xff)) / 3;
@@ -124,12 +133,50 @@ std::vector<double> TextLineCentres(const std::vector<uint32_t>& pixels, int wid
 			}
 		}
 		if (!dark && right >= 0) {
-			centres.push_back((left + right) / 2.0);
+			lines.push_back({left, right});
 			left = width;
 			right = -1;
 		}
 	}
-	return centres;
+	return lines;
+}
+
+// The player with its environment changed: each of `environment` sets a variable
+// ("NAME=value") or unsets one ("NAME"). It starts in `folder` when one is given. Standard
+// error is joined to standard output, so Lines() holds everything it wrote, in order.
+ChildProcess PlayerWithEnvironment(const std::vector<std::string>& environment,
+	const std::vector<std::string>& arguments, const std::string& folder = "")
+{
+	std::vector<std::string> command = {"/bin/sh", "-c", "exec /usr/bin/env \"$@\" 2>&1", "sh"};
+	for (const std::string& variable : environment)
+		if (variable.find('=') == std::string::npos)
+			command.insert(command.end(), {"-u", variable});
+	if (!folder.empty())
+		command.insert(command.end(), {"-C", folder});
+	for (const std::string& variable : environment)
+		if (variable.find('=') != std::string::npos)
+			command.push_back(variable);
+	command.push_back(PlayerPath());
+	command.insert(command.end(), arguments.begin(), arguments.end());
+	return ChildProcess(command);
+}
+
+// An X display name that no server answers.
+std::string AbsentDisplay()
+{
+	int number = 4000;
+	while (access(("/tmp/.X11-unix/X" + std::to_string(number)).c_str(), F_OK) == 0
+		|| access(("/tmp/.X" + std::to_string(number) + "-lock").c_str(), F_OK) == 0)
+		number++;
+	return ":" + std::to_string(number);
+}
+
+bool HoldsASocket(const std::string& folder)
+{
+	for (const fs::directory_entry& entry : fs::directory_iterator(folder))
+		if (entry.is_socket())
+			return true;
+	return false;
 }
 
 class PlayerTest : public ::testing::Test {
@@ -296,6 +343,53 @@ TEST_F(PlayerTest, OpenPanelLoadsTheChosenFileIntoItsOwnWindowOrRefusesIt)
 	EXPECT_EQ(player.WaitForExit(5s), 0);
 }
 
+// The panel offers FLI animations first, then all files. Picking by keyboard in the list
+// shows what each offers: the first and last names listed open in the window.
+TEST_F(PlayerTest, OpenPanelListsFliAnimationsFirstAndAllFilesSecond)
+{
+	const std::string text = files.Write("aaa.txt", "not an animation");
+	files.Copy(kDemo, "bbb.fli");
+	files.Copy(kBounce, "ccc.FLI");
+	const std::string folder = fs::path(text).parent_path().string();
+	PlayerProcess player(runtime.Path(), {});
+	const std::string window = desktop->WaitForWindow("^Untitled 1$");
+	ASSERT_NE(window, "");
+	// Opens the panel, types `typed` and Return in its file name field when given (a
+	// folder: the panel goes there), then sends `keys` from the file name field (alt+n
+	// puts the focus there): Tab reaches the file types, shift+Tab the list.
+	const auto pick = [&](const std::string& typed, const std::string& keys) {
+		const XWindowGeometry geometry = desktop->Geometry(window);
+		desktop->Click(geometry.x + 200, geometry.y + 8);
+		desktop->Key(window, "ctrl+o");
+		const std::string panel = desktop->WaitForWindow("^Open$");
+		ASSERT_NE(panel, "");
+		if (!typed.empty()) {
+			RunCommand("xdotool windowfocus --sync " + panel + " type --delay 2 '" + typed + "'");
+			RunCommand("xdotool key Return");
+		}
+		RunCommand(
+			"xdotool windowfocus --sync " + panel + " sleep 0.3 key alt+n sleep 0.3 key " + keys);
+		ASSERT_TRUE(desktop->WaitUntilGone("^Open$"));
+	};
+
+	pick(folder, "shift+Tab sleep 0.3 key End Home Return");
+	EXPECT_NE(desktop->WaitForWindow("^bbb.fli$"), "") << "aaa.txt is not listed first";
+	EXPECT_TRUE(ShowsOneOf(window, ReferenceFrames(kDemo)));
+
+	pick("", "shift+Tab sleep 0.3 key Home End Return");
+	EXPECT_NE(desktop->WaitForWindow("^ccc.FLI$"), "") << "upper-case names are listed";
+
+	pick("",
+		"Tab sleep 0.3 key Down sleep 0.3 key shift+Tab shift+Tab sleep 0.3 key End Home Return");
+	AnswerAlert();
+	EXPECT_EQ(desktop->Name(window), "ccc.FLI") << "all files list aaa.txt first, which is refused";
+	EXPECT_EQ(player.Output(), "");
+	const XWindowGeometry geometry = desktop->Geometry(window);
+	desktop->Click(geometry.x + 200, geometry.y + 8);
+	desktop->Key(window, "ctrl+q");
+	EXPECT_EQ(player.WaitForExit(5s), 0);
+}
+
 TEST_F(PlayerTest, SecondLaunchOpensItsFileInTheRunningInstance)
 {
 	PlayerProcess first(runtime.Path(), {});
@@ -309,6 +403,84 @@ TEST_F(PlayerTest, SecondLaunchOpensItsFileInTheRunningInstance)
 	ASSERT_NE(window, "");
 	desktop->Key(window, "ctrl+q");
 	EXPECT_EQ(first.WaitForExit(5s), 0);
+}
+
+// A later launch needs no display to hand its files over; --help and --version answer
+// where they are asked and never reach the running instance.
+TEST_F(PlayerTest, LaterLaunchWithoutADisplayHandsOverAndOptionsStayWhereTheyAreAsked)
+{
+	PlayerProcess first(runtime.Path(), {});
+	ASSERT_NE(desktop->WaitForWindow("^Untitled 1$"), "");
+	for (const char* option : {"--help", "--version"}) {
+		ChildProcess asked =
+			PlayerWithEnvironment({"ZOETRA_RUNTIME_DIR=" + runtime.Path()}, {option});
+		EXPECT_EQ(asked.WaitForExit(), 0) << option;
+		EXPECT_FALSE(asked.Lines().empty()) << option;
+	}
+
+	const std::string file = files.Copy(kBounce, "later.fli");
+	ChildProcess later = PlayerWithEnvironment(
+		{"DISPLAY", "WAYLAND_DISPLAY", "ZOETRA_RUNTIME_DIR=" + runtime.Path()}, {file});
+	EXPECT_EQ(later.WaitForExit(5s), 0);
+	EXPECT_TRUE(later.Lines().empty());
+	EXPECT_TRUE(first.WaitForOutput(file + "\n")) << first.Output();
+	const std::string window = desktop->WaitForWindow("^later.fli$");
+	ASSERT_NE(window, "");
+	EXPECT_TRUE(desktop->Windows("^Error$").empty()) << "an option reached the running instance";
+	desktop->Key(window, "ctrl+q");
+	EXPECT_EQ(first.WaitForExit(5s), 0);
+}
+
+// "-x" is a file that is not there, as before; after "--", "-x.fli" opens and "--version"
+// is a file that is not there.
+TEST_F(PlayerTest, DoubleDashMakesEveryLaterArgumentAFile)
+{
+	const std::string folder = fs::path(files.Copy(kBounce, "-x.fli")).parent_path().string();
+	const std::vector<std::string> environment = {"ZOETRA_RUNTIME_DIR=" + runtime.Path()};
+	{
+		ChildProcess player = PlayerWithEnvironment(environment, {"-x"}, folder);
+		AnswerAlert();
+		const std::string window = desktop->WaitForWindow("^Untitled 1$");
+		ASSERT_NE(window, "");
+		desktop->Key(window, "ctrl+q");
+		EXPECT_EQ(player.WaitForExit(5s), 0);
+		EXPECT_TRUE(player.Lines().empty());
+	}
+	ChildProcess player = PlayerWithEnvironment(environment, {"--", "-x.fli", "--version"}, folder);
+	const std::string window = desktop->WaitForWindow("^-x\\.fli$");
+	ASSERT_NE(window, "");
+	AnswerAlert();
+	EXPECT_TRUE(ShowsOneOf(window, ReferenceFrames(kBounce)));
+	desktop->Key(window, "ctrl+q");
+	EXPECT_EQ(player.WaitForExit(5s), 0);
+	EXPECT_EQ(player.Lines(), std::vector<std::string>{"-x.fli"});
+}
+
+// Qt complains about a missing XDG_RUNTIME_DIR; the user sees only the player's own lines,
+// unless they ask for Qt's warnings.
+TEST_F(PlayerTest, StandardErrorHoldsOnlyThePlayersOwnLines)
+{
+	const std::string file = files.Copy(kBounce, "quiet.fli");
+	RuntimeFolder xdg;
+	const auto run = [&](const std::vector<std::string>& environment) {
+		std::vector<std::string> variables = environment;
+		variables.push_back("ZOETRA_RUNTIME_DIR=" + runtime.Path());
+		ChildProcess player = PlayerWithEnvironment(variables, {file});
+		const std::string window = desktop->WaitForWindow("^quiet.fli$");
+		EXPECT_NE(window, "");
+		desktop->Key(window, "ctrl+q");
+		EXPECT_EQ(player.WaitForExit(5s), 0);
+		return player.Lines();
+	};
+	const std::vector<std::string> echo = {file};
+	EXPECT_EQ(run({"XDG_RUNTIME_DIR", "ZOETRA_DEBUG"}), echo);
+	EXPECT_EQ(run({"XDG_RUNTIME_DIR=" + xdg.Path(), "ZOETRA_DEBUG"}), echo);
+
+	const std::vector<std::string> debug = run({"XDG_RUNTIME_DIR", "ZOETRA_DEBUG=1"});
+	EXPECT_NE(std::find(debug.begin(), debug.end(), file), debug.end());
+	EXPECT_TRUE(std::any_of(debug.begin(), debug.end(), [](const std::string& line) {
+		return line.starts_with("zoetra: ");
+	})) << "ZOETRA_DEBUG=1 shows Qt's warnings";
 }
 
 TEST_F(PlayerTest, DraggedAnimationPlaysAsACopyUnderTheSourcesTitle)
@@ -360,13 +532,17 @@ TEST_F(PlayerTest, AboutOpensOnceAndASecondRequestRaisesIt)
 	EXPECT_EQ(geometry.x, 210);
 	EXPECT_EQ(geometry.y, 150);
 	EXPECT_EQ(geometry.width, 280);
-	// The heading, "Version 1.12", "Written by" and the author's line are centred.
-	const std::vector<double> centres =
-		TextLineCentres(desktop->Grab(geometry.x, geometry.y, geometry.width, geometry.height),
+	// The heading, "Version 1.12", "Written by", the author's line and the two contact
+	// lines: each centred, and each whole inside the border with a free column beside it.
+	const std::vector<TextLine> lines =
+		TextLines(desktop->Grab(geometry.x, geometry.y, geometry.width, geometry.height),
 			geometry.width, geometry.height);
-	ASSERT_GE(centres.size(), 4u);
-	for (size_t line = 0; line < 4; line++)
-		EXPECT_NEAR(centres[line], 139.5, 2.0) << "line " << line + 1;
+	ASSERT_EQ(lines.size(), 6u);
+	for (size_t line = 0; line < lines.size(); line++) {
+		EXPECT_NEAR(lines[line].Centre(), 139.5, 2.0) << "line " << line + 1;
+		EXPECT_GE(lines[line].left, 2) << "line " << line + 1;
+		EXPECT_LE(lines[line].right, geometry.width - 3) << "line " << line + 1;
+	}
 
 	desktop->FileMenu(window, "Up Up Return");
 	std::this_thread::sleep_for(300ms);
@@ -380,6 +556,86 @@ TEST_F(PlayerTest, AboutOpensOnceAndASecondRequestRaisesIt)
 
 	desktop->CloseBox(window);
 	EXPECT_EQ(player.WaitForExit(5s), 0) << "the About window does not keep the player open";
+}
+
+TEST(PlayerCommandLine, HelpAndVersionAnswerWithoutADisplayOrSingleLaunch)
+{
+	RuntimeFolder runtime;
+	const auto run = [&](const std::vector<std::string>& arguments) {
+		ChildProcess player = PlayerWithEnvironment(
+			{"DISPLAY", "WAYLAND_DISPLAY", "ZOETRA_RUNTIME_DIR=" + runtime.Path()}, arguments);
+		EXPECT_EQ(player.WaitForExit(), 0);
+		return player.Lines();
+	};
+
+	EXPECT_EQ(run({"--version"}), std::vector<std::string>{"Zoetra 1.12"});
+	// Options may follow a file, as with most commands; the first one answers.
+	EXPECT_EQ(run({kDemo, "--version", "--help"}), std::vector<std::string>{"Zoetra 1.12"});
+
+	const std::vector<std::string> help = run({"--help"});
+	ASSERT_FALSE(help.empty());
+	EXPECT_EQ(help[0], "Usage: zoetra [OPTION]... [FILE]...");
+	for (const std::string start : {"  --help ", "  --version ", "  -- ", "  ZOETRA_RUNTIME_DIR ",
+			 "  ZOETRA_DEBUG ", "  DISPLAY, WAYLAND_DISPLAY ", "Exit status:", "  0 ", "  1 "}) {
+		EXPECT_TRUE(std::any_of(help.begin(), help.end(),
+			[&](const std::string& line) { return line.starts_with(start); }))
+			<< "no line starts with \"" << start << "\"";
+	}
+	EXPECT_TRUE(std::all_of(help.begin(), help.end(), [](const std::string& line) {
+		return line.size() <= 80;
+	})) << "the help fits a terminal of 80 columns";
+	EXPECT_TRUE(fs::is_empty(runtime.Path())) << "single launch never started";
+}
+
+TEST(PlayerCommandLine, WithoutADisplayOneLineNamesWhatWasTriedAndTheStatusIsOne)
+{
+	RuntimeFolder runtime;
+	const std::string absent = AbsentDisplay();
+	const std::vector<std::pair<std::string, std::string>> cases = {
+		{"DISPLAY", "cannot open display (DISPLAY and WAYLAND_DISPLAY are not set)"},
+		{"DISPLAY=" + absent, "cannot open display (DISPLAY=" + absent + ")"},
+	};
+	for (const auto& [display, line] : cases) {
+		SCOPED_TRACE(display);
+		ChildProcess player = PlayerWithEnvironment(
+			{display, "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "ZOETRA_RUNTIME_DIR=" + runtime.Path()},
+			{kDemo});
+		// Not 134 (an abort) or any other death by signal.
+		EXPECT_EQ(player.WaitForExit(), 1);
+		EXPECT_EQ(player.Lines(), std::vector<std::string>{"zoetra: " + line});
+	}
+}
+
+// The X server goes away under a playing window.
+TEST(PlayerLostDisplay, EndsWithStatusOneAndTakesItsLaunchSocketAlong)
+{
+	if (!XvfbAvailable())
+		GTEST_SKIP() << "no Xvfb";
+	auto server = std::make_unique<XvfbServer>();
+	ASSERT_NE(server->Display(), "");
+	RuntimeFolder runtime;
+	ChildProcess player =
+		PlayerWithEnvironment({"DISPLAY=" + server->Display(), "WAYLAND_DISPLAY", "QT_QPA_PLATFORM",
+								  "ZOETRA_RUNTIME_DIR=" + runtime.Path()},
+			{kDemo});
+	ASSERT_TRUE(player.WaitForLine(kDemo));
+	ASSERT_EQ(RunTool({"env", "DISPLAY=" + server->Display(), "xdotool", "search", "--sync",
+						  "--onlyvisible", "--name", "^demo.fli$"})
+				  .status,
+		0);
+	ASSERT_TRUE(HoldsASocket(runtime.Path()));
+
+	server.reset();
+	EXPECT_EQ(player.WaitForExit(), 1);
+	// Xlib, which Qt uses beside xcb, may have its own say first ("XIO: fatal IO error").
+	const std::vector<std::string>& lines = player.Lines();
+	ASSERT_GE(lines.size(), 2u);
+	EXPECT_EQ(lines.front(), kDemo);
+	EXPECT_EQ(lines.back(), "zoetra: lost the connection to the display");
+	EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+				  [](const std::string& line) { return line.starts_with("zoetra: "); }),
+		1);
+	EXPECT_FALSE(HoldsASocket(runtime.Path())) << "a later launch would be handed to nobody";
 }
 
 TEST(PlayerIdentity, ExecutableCarriesSignatureVersionAndSingleLaunch)
