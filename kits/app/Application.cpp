@@ -81,12 +81,14 @@ void BApplication::InitData(const char* signature, status_t* error)
 	if (fInitStatus == B_OK) {
 		be_app = this;
 		be_app_messenger = BMessenger(this);
-		LaunchChannel::Role role;
-		fLaunchChannel =
-			LaunchChannel::Open(signature, ProcessArguments(), HandlerPrivate::Token(this), &role);
+		// A later launch hands over here, before anything needs a display; the instance
+		// takes launches from Run() on.
+		LaunchChannel::Decision launch = LaunchChannel::Decide(signature, ProcessArguments());
 		// As on BeOS, a later launch of a single-launch application ends here.
-		if (role == LaunchChannel::kHandedOver)
+		if (launch.role == LaunchChannel::kHandedOver)
 			exit(0);
+		fLaunchChannel = std::move(launch.channel);
+		fOwnArguments = std::move(launch.ownArguments);
 	}
 	if (error != nullptr)
 		*error = fInitStatus;
@@ -94,7 +96,7 @@ void BApplication::InitData(const char* signature, status_t* error)
 
 BApplication::~BApplication()
 {
-	fLaunchChannel.reset();
+	CloseLaunchChannel();
 	if (be_app == this) {
 		be_app = nullptr;
 		be_app_messenger = BMessenger();
@@ -120,6 +122,8 @@ thread_id BApplication::Run()
 
 	// The display loop exists before the application thread can make a window.
 	fDisplayLoop = CreateDisplayLoop();
+	// Only now that the display is open does this process take later launches.
+	StartServingLaunches();
 	PostStartupMessages();
 	thread_id thread = spawn_thread(ApplicationThread, "application", B_NORMAL_PRIORITY, this);
 	if (thread < 0)
@@ -136,12 +140,30 @@ thread_id BApplication::Run()
 	return thread;
 }
 
+void BApplication::StartServingLaunches()
+{
+	std::lock_guard lock(fLaunchChannelLock);
+	if (fLaunchChannel != nullptr && fLaunchChannel->Listen(HandlerPrivate::Token(this)) != B_OK)
+		fLaunchChannel.reset();
+}
+
+// From any thread.
+void BApplication::CloseLaunchChannel()
+{
+	std::unique_ptr<LaunchChannel> channel;
+	{
+		std::lock_guard lock(fLaunchChannelLock);
+		channel = std::move(fLaunchChannel);
+	}
+	channel.reset();
+}
+
 // Arguments come first, then whatever was posted before Run() (documents the launch
 // brought), then ReadyToRun.
 void BApplication::PostStartupMessages()
 {
 	MessagePort& port = LooperPrivate::Port(this);
-	std::vector<std::string> arguments = ProcessArguments();
+	const std::vector<std::string>& arguments = fOwnArguments;
 	if (arguments.size() > 1) {
 		auto message = std::make_unique<BMessage>(B_ARGV_RECEIVED);
 		message->AddInt32("argc", static_cast<int32>(arguments.size()));
@@ -156,6 +178,8 @@ int32 BApplication::ApplicationThread(void* data)
 {
 	BApplication* application = static_cast<BApplication*>(data);
 	LooperPrivate::RunLoop(application);
+	// No message is handled from here on: later launches open their files themselves.
+	application->CloseLaunchChannel();
 	application->QuitAllWindows();
 	application->fDisplayLoop->Quit();
 	return B_OK;

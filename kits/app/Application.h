@@ -6,6 +6,7 @@
 #include <Messenger.h>
 
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -20,7 +21,9 @@ class BApplication : public BLooper {
 public:
 	// Sets be_app. When another instance with the same signature runs (single launch),
 	// this constructor hands it this process's arguments, made absolute against the
-	// working directory, and ends the process with exit status 0.
+	// working directory, and ends the process with exit status 0; arguments it could not
+	// hand over in time open in this process instead. Otherwise this process becomes the
+	// instance, and takes later launches once Run() has opened the display.
 	BApplication(const char* signature);
 	BApplication(const char* signature, status_t* error);
 	virtual ~BApplication();
@@ -28,11 +31,11 @@ public:
 	status_t InitCheck() const;
 	const char* Signature() const;
 
-	// On the main thread, which made the application: starts the application thread,
-	// which delivers ArgvReceived (when there are arguments), the messages posted before
-	// Run(), then ReadyToRun; runs the display loop until the application has quit and
-	// its windows are gone (for at most a few seconds, see Application.cpp). Returns the
-	// application thread's id.
+	// On the main thread, which made the application: opens the display, then takes later
+	// launches; starts the application thread, which delivers ArgvReceived (when there are
+	// arguments), the messages posted before Run(), then ReadyToRun; runs the display loop
+	// until the application has quit and its windows are gone (for at most a few seconds,
+	// see Application.cpp). Returns the application thread's id.
 	virtual thread_id Run();
 	// From any thread; from another than the application thread it returns at once and
 	// leaves the caller's locks as they are.
@@ -55,6 +58,8 @@ private:
 	friend class BPrivate::ApplicationPrivate;
 
 	void InitData(const char* signature, status_t* error);
+	void StartServingLaunches();
+	void CloseLaunchChannel();
 	void PostStartupMessages();
 	void DeliverArguments(BMessage* message);
 	static int32 ApplicationThread(void* application);
@@ -65,6 +70,9 @@ private:
 	bool fReadyToRunDone;
 	bool fLaunching;
 	std::shared_ptr<BPrivate::DisplayLoop> fDisplayLoop;
+	// What this process opens itself, program first.
+	std::vector<std::string> fOwnArguments;
+	std::mutex fLaunchChannelLock;
 	std::unique_ptr<BPrivate::LaunchChannel> fLaunchChannel;
 };
 
