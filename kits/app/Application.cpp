@@ -8,6 +8,7 @@
 #include "private/LooperPrivate.h"
 #include "private/MessagePort.h"
 #include "private/MessagePrivate.h"
+#include "private/QuitSignals.h"
 #include "private/WindowRegistry.h"
 
 #include <cstdlib>
@@ -137,11 +138,14 @@ thread_id BApplication::Run()
 	Quit();
 	status_t exitValue;
 	wait_for_thread(thread, &exitValue);
+	fQuitSignals.reset();
 	return thread;
 }
 
+// The signals come first, so that no signal can end the process while its socket exists.
 void BApplication::StartServingLaunches()
 {
+	fQuitSignals = std::make_unique<QuitSignals>(HandlerPrivate::Token(this));
 	std::lock_guard lock(fLaunchChannelLock);
 	if (fLaunchChannel != nullptr && fLaunchChannel->Listen(HandlerPrivate::Token(this)) != B_OK)
 		fLaunchChannel.reset();

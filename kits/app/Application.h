@@ -15,6 +15,7 @@ namespace BPrivate {
 class ApplicationPrivate;
 class DisplayLoop;
 class LaunchChannel;
+class QuitSignals;
 }
 
 class BApplication : public BLooper {
@@ -32,10 +33,11 @@ public:
 	const char* Signature() const;
 
 	// On the main thread, which made the application: opens the display, then takes later
-	// launches; starts the application thread, which delivers ArgvReceived (when there are
-	// arguments), the messages posted before Run(), then ReadyToRun; runs the display loop
-	// until the application has quit and its windows are gone (for at most a few seconds,
-	// see Application.cpp). Returns the application thread's id.
+	// launches, and quits on SIGTERM, SIGINT and SIGHUP as on B_QUIT_REQUESTED; starts the
+	// application thread, which delivers ArgvReceived (when there are arguments), the
+	// messages posted before Run(), then ReadyToRun; runs the display loop until the
+	// application has quit and its windows are gone (for at most a few seconds, see
+	// Application.cpp). Returns the application thread's id.
 	virtual thread_id Run();
 	// From any thread; from another than the application thread it returns at once and
 	// leaves the caller's locks as they are.
@@ -74,6 +76,7 @@ private:
 	std::vector<std::string> fOwnArguments;
 	std::mutex fLaunchChannelLock;
 	std::unique_ptr<BPrivate::LaunchChannel> fLaunchChannel;
+	std::unique_ptr<BPrivate::QuitSignals> fQuitSignals;
 };
 
 extern BApplication* be_app;

@@ -600,4 +600,18 @@ TEST_F(LaunchTest, NoLaunchIsHandedToAProcessWhoseDisplayIsNotOpen)
 	QuitInstance(*late);
 }
 
+// SIGTERM, SIGINT and SIGHUP end the instance as a quit request does: Run() returns, the
+// status is 0 and the socket is gone.
+TEST_F(LaunchTest, QuitSignalsEndTheInstanceCleanly)
+{
+	for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
+		SCOPED_TRACE(strsignal(signal));
+		auto instance = StartInstance();
+		kill(instance->pid, signal);
+		EXPECT_EQ(instance->ReadLine(), "exit");
+		EXPECT_EQ(instance->WaitForExit(), 0);
+		EXPECT_NE(access(SocketPath().c_str(), F_OK), 0) << "the socket outlived its instance";
+	}
+}
+
 }
