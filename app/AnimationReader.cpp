@@ -8,6 +8,7 @@
 #include <new>
 
 const char* const kUnsupportedFormatText = "Unsupported file format.";
+const char* const kFileNotFoundText = "File not found";
 
 namespace {
 
@@ -26,6 +27,9 @@ bool ReadExactly(BFile& file, unsigned char* data, uint32 size)
 
 LoadedAnimation ReadAnimation(const entry_ref& ref)
 {
+	// A ref can name nothing: a file dropped from another program that has gone since.
+	if (!BEntry(&ref).Exists())
+		throw FormatException(kFileNotFoundText);
 	BEntry entry(&ref, true);
 	if (entry.InitCheck() != B_OK)
 		Refuse();

@@ -17,10 +17,13 @@ struct LoadedAnimation {
 
 // The text of every refusal.
 extern const char* const kUnsupportedFormatText;
+// The text for a path or ref that names nothing.
+extern const char* const kFileNotFoundText;
 
-// Follows symbolic links, so the name is the target's. Every way a file can fail to give
-// a whole, accepted animation throws FormatException(kUnsupportedFormatText): an entry
-// that is gone, cannot be opened as a regular file (directory, FIFO, device, socket, no
+// Follows symbolic links, so the name is the target's. A ref that names nothing throws
+// FormatException(kFileNotFoundText). Every other way a file can fail to give a whole,
+// accepted animation throws FormatException(kUnsupportedFormatText): an entry that
+// cannot be opened as a regular file (a dangling link, directory, FIFO, device, socket, no
 // permission; the kit's BFile opens none of these and never blocks), a size below the
 // 128-byte header or of 4 GiB and more (refused before anything is allocated), a buffer
 // that cannot be allocated, a read that ends short or fails, and a header that is not

@@ -50,7 +50,7 @@ void ZoetraApp::ArgvReceived(int32 argc, char** argv)
 			refs.AddRef("refs", &ref);
 			RefsReceived(&refs);
 		} else if (status == B_ENTRY_NOT_FOUND) {
-			ShowError("File not found");
+			ShowError(kFileNotFoundText);
 		}
 	}
 }
