@@ -127,12 +127,35 @@ std::vector<std::string> ArgumentsOf(const std::vector<std::string>& arguments,
 	return own;
 }
 
+// Hands the parts over from `*next` on, until every part is taken, one is not, the time is
+// up, or the lock comes free; true in the last case. A launch keeps trying while the holder
+// has no socket yet, or has just died and the lock is about to come free (a stale socket is
+// then replaced).
+bool HandOverUntilLocked(
+	int lockFd, const sockaddr_un& address, const std::vector<LaunchPart>& parts, size_t* next)
+{
+	bigtime_t deadline = system_time() + kDecisionTimeout;
+	while (flock(lockFd, LOCK_EX | LOCK_NB) != 0) {
+		int fd = ConnectNow(address);
+		if (fd >= 0) {
+			bool taken = HandOverPart(fd, parts[*next].request, deadline);
+			close(fd);
+			if (!taken || ++*next == parts.size())
+				return false;
+			continue;
+		}
+		bigtime_t remaining = deadline - system_time();
+		if (remaining <= 0)
+			return false;
+		snooze(std::min(kRetryInterval, remaining));
+	}
+	return true;
 }
 
-// Whoever holds the lock is the instance. A launch that finds it taken hands its parts
-// over one by one; it keeps trying while the holder has no socket yet, or has just died and
-// the lock is about to come free (a stale socket is then replaced). A part that is not
-// taken is never sent again: it and the parts after it open in this process.
+}
+
+// Whoever holds the lock is the instance. A part that is not taken is never sent again: it
+// and the parts after it open in this process.
 LaunchChannel::Decision LaunchChannel::Decide(
 	const char* signature, const std::vector<std::string>& arguments)
 {
@@ -156,27 +179,12 @@ LaunchChannel::Decision LaunchChannel::Decide(
 
 	std::vector<LaunchPart> parts = LaunchParts(arguments);
 	size_t next = 0;
-	bigtime_t deadline = system_time() + kDecisionTimeout;
-	bool locked;
-	while (!(locked = flock(lockFd, LOCK_EX | LOCK_NB) == 0)) {
-		int fd = ConnectNow(address);
-		if (fd >= 0) {
-			bool taken = HandOverPart(fd, parts[next].request, deadline);
-			close(fd);
-			if (!taken)
-				break;
-			if (++next == parts.size()) {
-				close(lockFd);
-				decision.role = kHandedOver;
-				decision.ownArguments.resize(1);
-				return decision;
-			}
-			continue;
-		}
-		bigtime_t remaining = deadline - system_time();
-		if (remaining <= 0)
-			break;
-		snooze(std::min(kRetryInterval, remaining));
+	bool locked = HandOverUntilLocked(lockFd, address, parts, &next);
+	if (next == parts.size()) {
+		close(lockFd);
+		decision.role = kHandedOver;
+		decision.ownArguments.resize(1);
+		return decision;
 	}
 	decision.ownArguments = ArgumentsOf(arguments, parts, next);
 	// The instance may have quit while this launch last talked to it.

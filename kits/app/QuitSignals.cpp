@@ -29,8 +29,11 @@ void NoteSignal(int signal)
 	int savedErrno = errno;
 	char number = static_cast<char>(signal);
 	int fd = sSignalPipe.load();
-	if (fd >= 0)
-		(void)!write(fd, &number, 1);
+	if (fd >= 0) {
+		// The write end never blocks; a full pipe already holds a quit request.
+		ssize_t written = write(fd, &number, 1);
+		static_cast<void>(written);
+	}
 	errno = savedErrno;
 }
 
@@ -42,6 +45,7 @@ QuitSignals::QuitSignals(int32 applicationToken)
 {
 	if (pipe2(fPipe, O_CLOEXEC) != 0)
 		return;
+	fcntl(fPipe[1], F_SETFL, O_NONBLOCK);
 	sSignalPipe.store(fPipe[1]);
 	fWatcher = std::thread([this] { Watch(); });
 	struct sigaction action = {};
