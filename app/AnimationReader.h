@@ -6,6 +6,8 @@
 #include <StorageDefs.h>
 #include <SupportDefs.h>
 
+#include <atomic>
+
 // An accepted file: the buffer (new unsigned char[]; the caller owns it and frees it with
 // delete[], or hands it to a FliView, which takes it over), its length and the entry's
 // leaf name.
@@ -17,17 +19,23 @@ struct LoadedAnimation {
 
 // The text of every refusal.
 extern const char* const kUnsupportedFormatText;
+// The text for a path or ref that names nothing.
+extern const char* const kFileNotFoundText;
 
-// Follows symbolic links, so the name is the target's. Every way a file can fail to give
-// a whole, accepted animation throws FormatException(kUnsupportedFormatText): an entry
-// that is gone, cannot be opened as a regular file (directory, FIFO, device, socket, no
+// Follows symbolic links, so the name is the target's. A ref that names nothing throws
+// FormatException(kFileNotFoundText). Every other way a file can fail to give a whole,
+// accepted animation throws FormatException(kUnsupportedFormatText): an entry that
+// cannot be opened as a regular file (a dangling link, directory, FIFO, device, socket, no
 // permission; the kit's BFile opens none of these and never blocks), a size below the
 // 128-byte header or of 4 GiB and more (refused before anything is allocated), a buffer
 // that cannot be allocated, a read that ends short or fails, and a header that is not
-// FLI 320x200. Nothing is left allocated when it throws.
-LoadedAnimation ReadAnimation(const entry_ref& ref);
+// FLI 320x200. Nothing is left allocated when it throws. A read that sees `stop` set
+// gives up as a failed read does.
+LoadedAnimation ReadAnimation(const entry_ref& ref, const std::atomic<bool>* stop = nullptr);
 
 // Reads exactly `size` bytes from the start of the file into `data`. False when the file
-// gives fewer (it shrank since its size was taken, or reports a size it does not hold)
-// or the read fails: such a buffer has an undefined tail and is never played.
-bool ReadExactly(BFile& file, unsigned char* data, uint32 size);
+// gives fewer (it shrank since its size was taken, or reports a size it does not hold),
+// the read fails, or `stop` is set: such a buffer has an undefined tail and is never played.
+// Only the file's data is held in memory: holes and pages of zeros take none.
+bool ReadExactly(
+	BFile& file, unsigned char* data, uint32 size, const std::atomic<bool>* stop = nullptr);

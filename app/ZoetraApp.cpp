@@ -1,6 +1,7 @@
 // ZoetraApp: start-up, the command line, opening documents, the window registry and quitting.
 #include "ZoetraApp.h"
 
+#include "AnimationLoader.h"
 #include "AnimationReader.h"
 #include "FormatException.h"
 #include "InfoWindow.h"
@@ -17,9 +18,13 @@ const char* ZoetraApp::SIGNATURE = "application/x-vnd.quenvik-Zoetra";
 
 ZoetraApp::ZoetraApp()
 	: BApplication(SIGNATURE),
-	  infoWindow(nullptr)
+	  infoWindow(nullptr),
+	  loader(std::make_unique<AnimationLoader>()),
+	  emptyWindowPending(false)
 {
 }
+
+ZoetraApp::~ZoetraApp() = default;
 
 int32 ZoetraApp::RegisterWindow(PlayerWindow* window, bool untitled)
 {
@@ -32,7 +37,16 @@ void ZoetraApp::UnregisterWindow(PlayerWindow* window)
 		Quit();
 }
 
+// A large file still being read opens its own window, or shows its alert and then this one.
 void ZoetraApp::ReadyToRun()
+{
+	if (loader->Busy())
+		emptyWindowPending = true;
+	else
+		OpenEmptyWindowIfNone();
+}
+
+void ZoetraApp::OpenEmptyWindowIfNone()
 {
 	if (roster.CountWindows() == 0)
 		(new PlayerWindow(nullptr))->Show();
@@ -50,7 +64,7 @@ void ZoetraApp::ArgvReceived(int32 argc, char** argv)
 			refs.AddRef("refs", &ref);
 			RefsReceived(&refs);
 		} else if (status == B_ENTRY_NOT_FOUND) {
-			ShowError("File not found");
+			ShowError(kFileNotFoundText);
 		}
 	}
 }
@@ -58,22 +72,50 @@ void ZoetraApp::ArgvReceived(int32 argc, char** argv)
 // Every road of a file ends here. Only the first ref counts. A file aimed at a window
 // ("source_window") goes to it only while that window is registered and takes the
 // hand-over; a window that has closed meanwhile, or is closing, gets nothing and the file
-// opens in a new window instead.
+// opens in a new window instead. A large file is read off this thread, so that nothing
+// waits for it, and opens when it has been read; a later file aimed at the same window
+// replaces it.
 void ZoetraApp::RefsReceived(BMessage* message)
 {
 	entry_ref ref;
 	if (message->FindRef("refs", &ref) != B_OK)
 		return;
+	void* target = nullptr;
+	message->FindPointer("source_window", &target);
+	if (target != nullptr)
+		loader->GiveUp(target);
+	if (AnimationLoader::IsLarge(ref)) {
+		loader->Start(ref, target, BMessenger(this));
+		return;
+	}
 	try {
 		LoadedAnimation animation = ReadAnimation(ref);
-		void* target = nullptr;
-		if (message->FindPointer("source_window", &target) == B_OK
-			&& HandOverToWindow(target, animation))
-			return;
-		OpenInNewWindow(animation);
+		Open(animation, target);
 	} catch (FormatException& error) {
 		ShowError(error.GetMessage());
 	}
+}
+
+void ZoetraApp::AnimationLoaded(BMessage* message)
+{
+	int64 load = 0;
+	AnimationLoader::Result result;
+	if (message->FindInt64("load", &load) == B_OK && loader->Take(load, &result)) {
+		if (result.animation.data != nullptr)
+			Open(result.animation, result.target);
+		else
+			ShowError(result.refusal.c_str());
+	}
+	if (emptyWindowPending && !loader->Busy()) {
+		emptyWindowPending = false;
+		OpenEmptyWindowIfNone();
+	}
+}
+
+void ZoetraApp::Open(LoadedAnimation& animation, void* target)
+{
+	if (target == nullptr || !HandOverToWindow(target, animation))
+		OpenInNewWindow(animation);
 }
 
 bool ZoetraApp::HandOverToWindow(void* window, LoadedAnimation& animation)
@@ -143,6 +185,10 @@ void ZoetraApp::AboutRequested()
 
 void ZoetraApp::MessageReceived(BMessage* message)
 {
+	if (message->what == kAnimationLoaded) {
+		AnimationLoaded(message);
+		return;
+	}
 	if (message->what == kAboutClosed) {
 		void* closed = nullptr;
 		if (message->FindPointer("window", &closed) == B_OK && closed == infoWindow) {

@@ -6,6 +6,9 @@
 #include <Application.h>
 #include <Messenger.h>
 
+#include <memory>
+
+class AnimationLoader;
 class InfoWindow;
 class PlayerWindow;
 struct LoadedAnimation;
@@ -18,6 +21,7 @@ public:
 	static const char* SIGNATURE;
 
 	ZoetraApp();
+	~ZoetraApp() override;
 
 	void MessageReceived(BMessage* message) override;
 	bool QuitRequested() override;
@@ -31,6 +35,9 @@ public:
 	void UnregisterWindow(PlayerWindow* window);
 
 private:
+	void AnimationLoaded(BMessage* message);
+	void Open(LoadedAnimation& animation, void* target);
+	void OpenEmptyWindowIfNone();
 	bool HandOverToWindow(void* window, LoadedAnimation& animation);
 	void OpenInNewWindow(LoadedAnimation& animation);
 	void StopAllPlayers();
@@ -41,4 +48,7 @@ private:
 	// reached only through infoMessenger, which fails cleanly once the window is gone.
 	InfoWindow* infoWindow;
 	BMessenger infoMessenger;
+	std::unique_ptr<AnimationLoader> loader;
+	// ReadyToRun found no window while a large file was still being read.
+	bool emptyWindowPending;
 };

@@ -9,6 +9,7 @@
 #include "private/LooperPrivate.h"
 #include "private/MessagePort.h"
 #include "private/MessagePrivate.h"
+#include "private/QuitSignals.h"
 #include "private/WindowRegistry.h"
 
 #include <cstdlib>
@@ -24,7 +25,7 @@ class BPrivate::ApplicationPrivate {
 public:
 	static void ReleaseLaunchChannel(BApplication* application)
 	{
-		application->fLaunchChannel.reset();
+		application->CloseLaunchChannel();
 	}
 };
 
@@ -90,12 +91,14 @@ void BApplication::InitData(const char* signature, status_t* error)
 	if (fInitStatus == B_OK) {
 		be_app = this;
 		be_app_messenger = BMessenger(this);
-		LaunchChannel::Role role;
-		fLaunchChannel =
-			LaunchChannel::Open(signature, ProcessArguments(), HandlerPrivate::Token(this), &role);
+		// A later launch hands over here, before anything needs a display; the instance
+		// takes launches from Run() on.
+		LaunchChannel::Decision launch = LaunchChannel::Decide(signature, ProcessArguments());
 		// As on BeOS, a later launch of a single-launch application ends here.
-		if (role == LaunchChannel::kHandedOver)
+		if (launch.role == LaunchChannel::kHandedOver)
 			exit(0);
+		fLaunchChannel = std::move(launch.channel);
+		fOwnArguments = std::move(launch.ownArguments);
 	}
 	if (error != nullptr)
 		*error = fInitStatus;
@@ -103,7 +106,7 @@ void BApplication::InitData(const char* signature, status_t* error)
 
 BApplication::~BApplication()
 {
-	fLaunchChannel.reset();
+	CloseLaunchChannel();
 	if (be_app == this) {
 		be_app = nullptr;
 		be_app_messenger = BMessenger();
@@ -129,6 +132,8 @@ thread_id BApplication::Run()
 
 	// The display loop exists before the application thread can make a window.
 	fDisplayLoop = CreateDisplayLoop();
+	// Only now that the display is open does this process take later launches.
+	StartServingLaunches();
 	static const bool releaseRegistered = std::atexit(ReleaseLaunchChannelAtExit) == 0;
 	(void)releaseRegistered;
 	PostStartupMessages();
@@ -144,7 +149,28 @@ thread_id BApplication::Run()
 	Quit();
 	status_t exitValue;
 	wait_for_thread(thread, &exitValue);
+	fQuitSignals.reset();
 	return thread;
+}
+
+// The signals come first, so that no signal can end the process while its socket exists.
+void BApplication::StartServingLaunches()
+{
+	fQuitSignals = std::make_unique<QuitSignals>(HandlerPrivate::Token(this));
+	std::lock_guard lock(fLaunchChannelLock);
+	if (fLaunchChannel != nullptr && fLaunchChannel->Listen(HandlerPrivate::Token(this)) != B_OK)
+		fLaunchChannel.reset();
+}
+
+// From any thread.
+void BApplication::CloseLaunchChannel()
+{
+	std::unique_ptr<LaunchChannel> channel;
+	{
+		std::lock_guard lock(fLaunchChannelLock);
+		channel = std::move(fLaunchChannel);
+	}
+	channel.reset();
 }
 
 // Arguments come first, then whatever was posted before Run() (documents the launch
@@ -152,7 +178,7 @@ thread_id BApplication::Run()
 void BApplication::PostStartupMessages()
 {
 	MessagePort& port = LooperPrivate::Port(this);
-	std::vector<std::string> arguments = ProcessArguments();
+	const std::vector<std::string>& arguments = fOwnArguments;
 	if (arguments.size() > 1) {
 		auto message = std::make_unique<BMessage>(B_ARGV_RECEIVED);
 		message->AddInt32("argc", static_cast<int32>(arguments.size()));
@@ -167,6 +193,8 @@ int32 BApplication::ApplicationThread(void* data)
 {
 	BApplication* application = static_cast<BApplication*>(data);
 	LooperPrivate::RunLoop(application);
+	// No message is handled from here on: later launches open their files themselves.
+	application->CloseLaunchChannel();
 	application->QuitAllWindows();
 	application->fDisplayLoop->Quit();
 	return B_OK;

@@ -6,6 +6,7 @@
 #include <Messenger.h>
 
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -14,13 +15,16 @@ namespace BPrivate {
 class ApplicationPrivate;
 class DisplayLoop;
 class LaunchChannel;
+class QuitSignals;
 }
 
 class BApplication : public BLooper {
 public:
 	// Sets be_app. When another instance with the same signature runs (single launch),
 	// this constructor hands it this process's arguments, made absolute against the
-	// working directory, and ends the process with exit status 0.
+	// working directory, and ends the process with exit status 0; arguments it could not
+	// hand over in time open in this process instead. Otherwise this process becomes the
+	// instance, and takes later launches once Run() has opened the display.
 	BApplication(const char* signature);
 	BApplication(const char* signature, status_t* error);
 	virtual ~BApplication();
@@ -28,12 +32,14 @@ public:
 	status_t InitCheck() const;
 	const char* Signature() const;
 
-	// On the main thread, which made the application: starts the application thread,
-	// which delivers ArgvReceived (when there are arguments), the messages posted before
-	// Run(), then ReadyToRun; runs the display loop until the application has quit and
-	// its windows are gone (for at most a few seconds, see Application.cpp). Returns the
-	// application thread's id. A display that cannot be opened ends the process with
-	// status 1; one that goes away too, and the single-launch socket goes with it.
+	// On the main thread, which made the application: opens the display, then takes later
+	// launches, and quits on SIGTERM, SIGINT and SIGHUP as on B_QUIT_REQUESTED; starts the
+	// application thread, which delivers ArgvReceived (when there are arguments), the
+	// messages posted before Run(), then ReadyToRun; runs the display loop until the
+	// application has quit and its windows are gone (for at most a few seconds, see
+	// Application.cpp). Returns the application thread's id.
+	// A display that cannot be opened ends the process with status 1; one that goes away
+	// too, and the single-launch socket goes with it.
 	virtual thread_id Run();
 	// From any thread; from another than the application thread it returns at once and
 	// leaves the caller's locks as they are.
@@ -56,6 +62,8 @@ private:
 	friend class BPrivate::ApplicationPrivate;
 
 	void InitData(const char* signature, status_t* error);
+	void StartServingLaunches();
+	void CloseLaunchChannel();
 	void PostStartupMessages();
 	void DeliverArguments(BMessage* message);
 	static int32 ApplicationThread(void* application);
@@ -66,7 +74,11 @@ private:
 	bool fReadyToRunDone;
 	bool fLaunching;
 	std::shared_ptr<BPrivate::DisplayLoop> fDisplayLoop;
+	// What this process opens itself, program first.
+	std::vector<std::string> fOwnArguments;
+	std::mutex fLaunchChannelLock;
 	std::unique_ptr<BPrivate::LaunchChannel> fLaunchChannel;
+	std::unique_ptr<BPrivate::QuitSignals> fQuitSignals;
 };
 
 extern BApplication* be_app;

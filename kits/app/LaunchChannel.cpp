@@ -1,18 +1,14 @@
 // Single launch over a Unix socket, with a lock file deciding which launch listens.
 #include "private/LaunchChannel.h"
 
-#include <AppDefs.h>
-#include <Message.h>
+#include "private/LaunchListener.h"
+#include "private/LaunchProtocol.h"
 
-#include "private/AbsolutePath.h"
-#include "private/LooperPrivate.h"
-#include "private/MessagePort.h"
-#include "private/MessagePrivate.h"
-
+#include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
-#include <poll.h>
 #include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -25,49 +21,60 @@ const char* const kRuntimeDirectoryVariable = "ZOETRA_RUNTIME_DIR";
 
 namespace {
 
-constexpr uint32 kWireMagic = 'ZLnc';
-// Bounds what a peer can make the listener read; longer argument lists travel in parts.
-constexpr size_t kMaxWireMessage = 64 * 1024;
-// How long one exchange may take, either side, so a stuck peer cannot stall the other.
-constexpr bigtime_t kExchangeTimeout = 1000000;
-// How long a launch keeps trying to reach a running instance that holds the lock.
-constexpr bigtime_t kDecisionTimeout = 2000000;
 constexpr bigtime_t kRetryInterval = 10000;
-constexpr char kAcknowledgement = 'A';
 
-struct WireHeader {
-	uint32 magic;
-	uint32 size;
-};
+// One line, so that a user whose launches stop meeting the running instance learns why.
+void SaySingleLaunchIsOff(const std::string& reason)
+{
+	fprintf(
+		stderr, "%s: single launch is off: %s\n", program_invocation_short_name, reason.c_str());
+}
 
-bool IsPrivateDirectory(const char* path)
+// Empty when `path` is a folder of this user that nobody else may enter; else what is
+// wrong with it.
+std::string WhyNotPrivate(const std::string& path)
 {
 	struct stat info;
-	return lstat(path, &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == getuid()
-		&& (info.st_mode & 077) == 0;
+	if (lstat(path.c_str(), &info) != 0)
+		return "cannot look at the runtime folder " + path + ": " + strerror(errno);
+	if (S_ISLNK(info.st_mode))
+		return "the runtime folder " + path + " is a symbolic link";
+	if (!S_ISDIR(info.st_mode))
+		return "the runtime folder " + path + " is not a folder";
+	if (info.st_uid != getuid())
+		return "the runtime folder " + path + " belongs to another user";
+	if ((info.st_mode & 077) != 0) {
+		char mode[8];
+		snprintf(mode, sizeof(mode), "%04o", info.st_mode & 07777);
+		return "the runtime folder " + path + " has mode " + mode + ", not 0700";
+	}
+	return "";
 }
 
-status_t PreparePrivateDirectory(const std::string& path, std::string* directory)
+bool PreparePrivateDirectory(const std::string& path)
 {
-	if (mkdir(path.c_str(), 0700) != 0 && errno != EEXIST)
-		return B_ERROR;
-	if (!IsPrivateDirectory(path.c_str()))
-		return B_NOT_ALLOWED;
-	*directory = path;
-	return B_OK;
+	if (mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) {
+		SaySingleLaunchIsOff("cannot make the runtime folder " + path + ": " + strerror(errno));
+		return false;
+	}
+	std::string problem = WhyNotPrivate(path);
+	if (!problem.empty())
+		SaySingleLaunchIsOff(problem);
+	return problem.empty();
 }
 
-status_t RuntimeDirectory(std::string* directory)
+bool RuntimeDirectory(std::string* directory)
 {
 	const char* chosen = getenv(kRuntimeDirectoryVariable);
 	if (chosen != nullptr && chosen[0] != '\0')
-		return PreparePrivateDirectory(chosen, directory);
+		return PreparePrivateDirectory(*directory = chosen);
 	const char* runtime = getenv("XDG_RUNTIME_DIR");
-	if (runtime != nullptr && runtime[0] == '/' && IsPrivateDirectory(runtime)) {
+	if (runtime != nullptr && runtime[0] == '/' && WhyNotPrivate(runtime).empty()) {
 		*directory = runtime;
-		return B_OK;
+		return true;
 	}
-	return PreparePrivateDirectory("/tmp/zoetra-" + std::to_string(getuid()), directory);
+	*directory = "/tmp/zoetra-" + std::to_string(getuid());
+	return PreparePrivateDirectory(*directory);
 }
 
 // The signature as a file name: letters, digits, '.', '-' and '_' kept, others '_'.
@@ -92,272 +99,145 @@ bool FillAddress(const std::string& path, sockaddr_un* address)
 	return true;
 }
 
-bool WaitFor(int fd, short events, bigtime_t deadline)
+// A connection to the instance, or -1 while none can be made: there is no socket yet (the
+// instance is still opening its display), only a stale one, or its backlog is full. A Unix
+// socket connects at once or not at all, so this never waits.
+int ConnectNow(const sockaddr_un& address)
 {
-	while (true) {
+	int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+	if (fd < 0)
+		return -1;
+	if (connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0)
+		return fd;
+	close(fd);
+	return -1;
+}
+
+// The program, then the arguments of the parts from `firstPart` on.
+std::vector<std::string> ArgumentsOf(const std::vector<std::string>& arguments,
+	const std::vector<LaunchPart>& parts, size_t firstPart)
+{
+	if (firstPart == 0)
+		return arguments;
+	std::vector<std::string> own{arguments.empty() ? "" : arguments[0]};
+	for (size_t part = firstPart; part < parts.size(); part++) {
+		for (size_t index : parts[part].argumentIndexes)
+			own.push_back(arguments[index]);
+	}
+	return own;
+}
+
+// Hands the parts over from `*next` on, until every part is taken, one is not, the time is
+// up, or the lock comes free; true in the last case. A launch keeps trying while the holder
+// has no socket yet, or has just died and the lock is about to come free (a stale socket is
+// then replaced).
+bool HandOverUntilLocked(
+	int lockFd, const sockaddr_un& address, const std::vector<LaunchPart>& parts, size_t* next)
+{
+	bigtime_t deadline = system_time() + kDecisionTimeout;
+	while (flock(lockFd, LOCK_EX | LOCK_NB) != 0) {
+		int fd = ConnectNow(address);
+		if (fd >= 0) {
+			bool taken = HandOverPart(fd, parts[*next].request, deadline);
+			close(fd);
+			if (!taken || ++*next == parts.size())
+				return false;
+			continue;
+		}
 		bigtime_t remaining = deadline - system_time();
 		if (remaining <= 0)
 			return false;
-		pollfd entry = {fd, events, 0};
-		int result = poll(&entry, 1, static_cast<int>((remaining + 999) / 1000));
-		if (result > 0)
-			return true;
-		if (result == 0 || errno != EINTR)
-			return false;
-	}
-}
-
-bool ReadFully(int fd, void* buffer, size_t size, bigtime_t deadline)
-{
-	size_t done = 0;
-	while (done < size) {
-		if (!WaitFor(fd, POLLIN, deadline))
-			return false;
-		ssize_t count = read(fd, static_cast<char*>(buffer) + done, size - done);
-		if (count < 0 && errno == EINTR)
-			continue;
-		if (count <= 0)
-			return false;
-		done += static_cast<size_t>(count);
+		snooze(std::min(kRetryInterval, remaining));
 	}
 	return true;
 }
 
-bool WriteFully(int fd, const void* buffer, size_t size, bigtime_t deadline)
-{
-	size_t done = 0;
-	while (done < size) {
-		if (!WaitFor(fd, POLLOUT, deadline))
-			return false;
-		ssize_t count =
-			send(fd, static_cast<const char*>(buffer) + done, size - done, MSG_NOSIGNAL);
-		if (count < 0 && errno == EINTR)
-			continue;
-		if (count <= 0)
-			return false;
-		done += static_cast<size_t>(count);
-	}
-	return true;
 }
 
-// Only what a launch sends is accepted: "argc", "argv" and "cwd", consistent.
-bool IsLaunchMessage(const BMessage& message)
+// Whoever holds the lock is the instance. A part that is not taken is never sent again: it
+// and the parts after it open in this process.
+LaunchChannel::Decision LaunchChannel::Decide(
+	const char* signature, const std::vector<std::string>& arguments)
 {
-	type_code type;
-	int32 count;
-	int32 argc;
-	const char* cwd;
-	if (message.what != B_ARGV_RECEIVED || message.GetInfo("argv", &type, &count) != B_OK
-		|| type != B_STRING_TYPE || message.FindInt32("argc", &argc) != B_OK || argc != count
-		|| message.FindString("cwd", &cwd) != B_OK)
-		return false;
-	return message.CountNames(B_ANY_TYPE) == 3;
-}
-
-std::vector<BMessage> LaunchMessages(const std::vector<std::string>& arguments)
-{
-	std::string workingDirectory;
-	MakeAbsolutePath(".", &workingDirectory);
-	auto start = [&] {
-		BMessage message(B_ARGV_RECEIVED);
-		message.AddString("cwd", workingDirectory.c_str());
-		message.AddString("argv", arguments.empty() ? "" : arguments[0].c_str());
-		return message;
-	};
-	std::vector<BMessage> messages{start()};
-	for (size_t i = 1; i < arguments.size(); i++) {
-		std::string absolute;
-		if (arguments[i].empty() || MakeAbsolutePath(arguments[i].c_str(), &absolute) != B_OK)
-			absolute = arguments[i];
-		// Room for the value, its size and the "argc" field added at the end.
-		size_t needed = absolute.size() + 1 + sizeof(uint32) + 64;
-		if (static_cast<size_t>(start().FlattenedSize()) + needed > kMaxWireMessage)
-			continue;
-		if (static_cast<size_t>(messages.back().FlattenedSize()) + needed > kMaxWireMessage)
-			messages.push_back(start());
-		messages.back().AddString("argv", absolute.c_str());
-	}
-	for (BMessage& message : messages) {
-		int32 count = 0;
-		message.GetInfo("argv", nullptr, &count);
-		message.AddInt32("argc", count);
-	}
-	return messages;
-}
-
-status_t SendOne(const std::string& socketPath, const BMessage& message)
-{
-	sockaddr_un address;
-	if (!FillAddress(socketPath, &address))
-		return B_NAME_TOO_LONG;
-	int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-	if (fd < 0)
-		return B_ERROR;
-	bigtime_t deadline = system_time() + kExchangeTimeout;
-	std::vector<char> body(static_cast<size_t>(message.FlattenedSize()));
-	message.Flatten(body.data(), static_cast<ssize_t>(body.size()));
-	WireHeader header = {kWireMagic, static_cast<uint32>(body.size())};
-	char answer = 0;
-	bool delivered = connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0
-		&& WriteFully(fd, &header, sizeof(header), deadline)
-		&& WriteFully(fd, body.data(), body.size(), deadline) && ReadFully(fd, &answer, 1, deadline)
-		&& answer == kAcknowledgement;
-	close(fd);
-	return delivered ? B_OK : B_ERROR;
-}
-
-// The first part decides: once it is in, the instance has this launch.
-status_t HandOver(const std::string& socketPath, const std::vector<std::string>& arguments)
-{
-	std::vector<BMessage> messages = LaunchMessages(arguments);
-	status_t status = SendOne(socketPath, messages.front());
-	if (status != B_OK)
-		return status;
-	for (size_t i = 1; i < messages.size(); i++)
-		SendOne(socketPath, messages[i]);
-	return B_OK;
-}
-
-}
-
-std::unique_ptr<LaunchChannel> LaunchChannel::Open(const char* signature,
-	const std::vector<std::string>& arguments, int32 applicationToken, Role* role)
-{
-	*role = kStandalone;
+	Decision decision;
+	decision.ownArguments = arguments;
 	std::string directory;
-	if (signature == nullptr || RuntimeDirectory(&directory) != B_OK)
-		return nullptr;
+	if (signature == nullptr || !RuntimeDirectory(&directory))
+		return decision;
 	std::string base = directory + "/" + FileNameFor(signature);
 	std::string socketPath = base + ".socket";
 	sockaddr_un address;
-	if (!FillAddress(socketPath, &address))
-		return nullptr;
-	int lockFd = open((base + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-	if (lockFd < 0)
-		return nullptr;
-
-	// Whoever holds the lock listens. A launch that finds it taken hands over; it
-	// retries while the holder is still setting up its socket, or has just died and
-	// the lock is about to come free (a stale socket is then replaced).
-	bigtime_t deadline = system_time() + kDecisionTimeout;
-	while (true) {
-		if (flock(lockFd, LOCK_EX | LOCK_NB) == 0) {
-			std::unique_ptr<LaunchChannel> channel(
-				new LaunchChannel(lockFd, socketPath, applicationToken));
-			if (channel->Listen() != B_OK)
-				return nullptr;
-			*role = kPrimary;
-			return channel;
-		}
-		if (HandOver(socketPath, arguments) == B_OK) {
-			close(lockFd);
-			*role = kHandedOver;
-			return nullptr;
-		}
-		if (system_time() > deadline) {
-			close(lockFd);
-			return nullptr;
-		}
-		snooze(kRetryInterval);
+	if (!FillAddress(socketPath, &address)) {
+		SaySingleLaunchIsOff("the socket path " + socketPath + " is too long");
+		return decision;
 	}
+	int lockFd = open((base + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+	if (lockFd < 0) {
+		SaySingleLaunchIsOff("cannot open " + base + ".lock: " + strerror(errno));
+		return decision;
+	}
+
+	std::vector<LaunchPart> parts = LaunchParts(arguments);
+	size_t next = 0;
+	bool locked = HandOverUntilLocked(lockFd, address, parts, &next);
+	if (next == parts.size()) {
+		close(lockFd);
+		decision.role = kHandedOver;
+		decision.ownArguments.resize(1);
+		return decision;
+	}
+	decision.ownArguments = ArgumentsOf(arguments, parts, next);
+	// The instance may have quit while this launch last talked to it.
+	if (!locked && flock(lockFd, LOCK_EX | LOCK_NB) != 0) {
+		close(lockFd);
+		return decision;
+	}
+	decision.role = kPrimary;
+	decision.channel.reset(new LaunchChannel(lockFd, socketPath));
+	return decision;
 }
 
-LaunchChannel::LaunchChannel(int lockFd, std::string socketPath, int32 applicationToken)
+LaunchChannel::LaunchChannel(int lockFd, std::string socketPath)
 	: fLockFd(lockFd),
-	  fListenFd(-1),
-	  fStopPipe{-1, -1},
-	  fSocketPath(std::move(socketPath)),
-	  fApplicationToken(applicationToken)
+	  fSocketPath(std::move(socketPath))
 {
 }
 
-// The socket goes before the lock: a launch that then takes the lock finds no socket
-// of ours in its way.
+// The socket goes before the lock: a launch that then takes the lock finds no socket of
+// ours in its way, and one that comes meanwhile waits for the lock.
 LaunchChannel::~LaunchChannel()
 {
-	if (fListener.joinable()) {
-		char stop = 1;
-		while (write(fStopPipe[1], &stop, 1) < 0 && errno == EINTR) {
-		}
-		fListener.join();
-	}
-	if (fListenFd >= 0) {
-		close(fListenFd);
+	if (fListener != nullptr)
 		unlink(fSocketPath.c_str());
-	}
-	for (int fd : fStopPipe) {
-		if (fd >= 0)
-			close(fd);
-	}
+	fListener.reset();
 	close(fLockFd);
 }
 
-status_t LaunchChannel::Listen()
+status_t LaunchChannel::Listen(int32 applicationToken)
 {
 	sockaddr_un address;
-	if (!FillAddress(fSocketPath, &address) || pipe2(fStopPipe, O_CLOEXEC) != 0)
+	if (fListener != nullptr || !FillAddress(fSocketPath, &address))
 		return B_ERROR;
 	// A socket left by an instance that died; the lock says it is ours to replace.
 	unlink(fSocketPath.c_str());
-	fListenFd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-	if (fListenFd < 0)
+	int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+	if (fd < 0)
 		return B_ERROR;
-	if (bind(fListenFd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0
-		|| chmod(fSocketPath.c_str(), 0600) != 0 || listen(fListenFd, 16) != 0)
+	if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0
+		|| chmod(fSocketPath.c_str(), 0600) != 0
+		|| listen(fd, static_cast<int>(kMaxLaunchConnections)) != 0) {
+		SaySingleLaunchIsOff("cannot listen on " + fSocketPath + ": " + strerror(errno));
+		close(fd);
+		unlink(fSocketPath.c_str());
 		return B_ERROR;
-	fListener = std::thread([this] { ListenLoop(); });
-	return B_OK;
-}
-
-void LaunchChannel::ListenLoop()
-{
-	while (true) {
-		pollfd entries[2] = {{fListenFd, POLLIN, 0}, {fStopPipe[0], POLLIN, 0}};
-		if (poll(entries, 2, -1) < 0) {
-			if (errno == EINTR)
-				continue;
-			return;
-		}
-		if (entries[1].revents != 0)
-			return;
-		if ((entries[0].revents & POLLIN) == 0)
-			continue;
-		int connection = accept4(fListenFd, nullptr, nullptr, SOCK_CLOEXEC);
-		if (connection < 0)
-			continue;
-		Serve(connection);
-		close(connection);
 	}
-}
-
-// Anything that is not a well-formed launch message from this user is dropped without
-// an answer.
-void LaunchChannel::Serve(int connection)
-{
-	ucred peer;
-	socklen_t length = sizeof(peer);
-	if (getsockopt(connection, SOL_SOCKET, SO_PEERCRED, &peer, &length) != 0
-		|| peer.uid != getuid())
-		return;
-
-	bigtime_t deadline = system_time() + kExchangeTimeout;
-	WireHeader header;
-	if (!ReadFully(connection, &header, sizeof(header), deadline) || header.magic != kWireMagic
-		|| header.size == 0 || header.size > kMaxWireMessage)
-		return;
-	std::vector<uint8> body(header.size);
-	if (!ReadFully(connection, body.data(), body.size(), deadline))
-		return;
-	auto message = std::make_unique<BMessage>();
-	if (MessagePrivate(message.get()).Unflatten(body.data(), body.size()) != B_OK
-		|| !IsLaunchMessage(*message))
-		return;
-
-	std::shared_ptr<MessagePort> port = LooperPrivate::PortForToken(fApplicationToken);
-	// Past the capacity if need be: a busy application must not lose a launch.
-	if (port == nullptr || port->Post(std::move(message), true) != B_OK)
-		return;
-	WriteFully(connection, &kAcknowledgement, 1, deadline);
+	fListener = std::make_unique<LaunchListener>(fd, applicationToken);
+	if (!fListener->IsRunning()) {
+		fListener.reset();
+		unlink(fSocketPath.c_str());
+		return B_ERROR;
+	}
+	return B_OK;
 }
 
 }

@@ -117,6 +117,14 @@ QKeySequence ShortcutFor(const MenuItemModel& item)
 	return QKeySequence(combination);
 }
 
+// Every drop is a copy, whatever the source proposes: a source told "move" may delete the
+// original once it is dropped, and the user would lose the file.
+void AcceptAsCopy(QDropEvent* event)
+{
+	event->setDropAction(Qt::CopyAction);
+	event->accept();
+}
+
 } // namespace
 
 WindowWidget::WindowWidget(std::shared_ptr<WindowState> state)
@@ -351,7 +359,7 @@ bool WindowWidget::AcceptsDrop(const QMimeData* mime) const
 void WindowWidget::dragEnterEvent(QDragEnterEvent* event)
 {
 	if (AcceptsDrop(event->mimeData()))
-		event->acceptProposedAction();
+		AcceptAsCopy(event);
 	else
 		event->ignore();
 }
@@ -359,7 +367,7 @@ void WindowWidget::dragEnterEvent(QDragEnterEvent* event)
 void WindowWidget::dragMoveEvent(QDragMoveEvent* event)
 {
 	if (AcceptsDrop(event->mimeData()))
-		event->acceptProposedAction();
+		AcceptAsCopy(event);
 	else
 		event->ignore();
 }
@@ -385,7 +393,7 @@ void WindowWidget::dropEvent(QDropEvent* event)
 				paths.push_back(url.toLocalFile().toStdString());
 		fState->events->FilesDropped(x, y, paths);
 	}
-	event->acceptProposedAction();
+	AcceptAsCopy(event);
 }
 
 } // namespace zoetra::display

@@ -17,6 +17,8 @@
 #include "DisplayWindow.h"
 #include "ViewGeometry.h"
 #include "WindowEventsBridge.h"
+#include "private/AbsolutePath.h"
+#include "private/EntryRefPrivate.h"
 #include "private/MessagePrivate.h"
 #include "private/WindowRegistry.h"
 
@@ -647,12 +649,17 @@ void BWindow::HandleDrop(BMessage* message)
 		return;
 	BMessage dropped;
 	if (message->FindMessage("message", &dropped) != B_OK) {
-		// Files from a file manager.
+		// Files from a file manager. A path that names nothing still gets its ref, so that
+		// the application can say the file was not found.
 		dropped = BMessage(B_SIMPLE_DATA);
 		const char* path = nullptr;
 		for (int32 i = 0; message->FindString("path", i, &path) == B_OK; i++) {
 			entry_ref ref;
-			if (get_ref_for_path(path, &ref) == B_OK)
+			std::string absolute;
+			status_t status = get_ref_for_path(path, &ref);
+			if (status == B_ENTRY_NOT_FOUND && BPrivate::MakeAbsolutePath(path, &absolute) == B_OK)
+				status = BPrivate::EntryRefPrivate::SetPath(ref, absolute.c_str());
+			if (status == B_OK)
 				dropped.AddRef("refs", &ref);
 		}
 		if (!dropped.HasRef("refs"))

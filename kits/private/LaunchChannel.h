@@ -1,12 +1,12 @@
-// Single launch: the first instance of an application listens on a Unix socket, later
-// launches hand their arguments to it and end.
+// Single launch: the first launch of an application takes a lock file and, once its display
+// is open, listens on a Unix socket beside it; later launches hand their arguments to it and
+// end (the exchange is in LaunchProtocol.h).
 #pragma once
 
 #include <OS.h>
 
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace BPrivate {
@@ -16,42 +16,51 @@ namespace BPrivate {
 // of this user that nobody else may enter (mode 0700); otherwise single launch is off.
 extern const char* const kRuntimeDirectoryVariable;
 
+class LaunchListener;
+
 class LaunchChannel {
 public:
 	enum Role {
-		// This process is the instance; the channel listens for later launches.
+		// This process is the instance: it holds the lock, and Listen() opens the socket.
 		kPrimary,
-		// The running instance took this launch's arguments; the process should end.
+		// The running instance took every argument; the process should end.
 		kHandedOver,
-		// No channel could be set up (no private folder, a running instance that never
-		// answered); the process runs on its own.
+		// The process runs on its own: single launch is off, the running instance did not
+		// take the launch in time, or it took only some of its parts.
 		kStandalone,
 	};
 
-	// Decides the role of this launch. `arguments` are the process's own, program first;
-	// the listener posts the arguments of later launches to the looper with token
-	// `applicationToken` as B_ARGV_RECEIVED. Returns the channel for kPrimary only.
-	static std::unique_ptr<LaunchChannel> Open(const char* signature,
-		const std::vector<std::string>& arguments, int32 applicationToken, Role* role);
+	struct Decision {
+		Role role = kStandalone;
+		// What this process opens itself, program first: all its arguments, or those of
+		// the parts that the running instance did not take.
+		std::vector<std::string> ownArguments;
+		// For kPrimary only.
+		std::unique_ptr<LaunchChannel> channel;
+	};
 
+	// Decides the role of a launch with these arguments (the process's own, program first)
+	// within kDecisionTimeout; never sends a part twice. When single launch is off it says
+	// why, in one line on standard error.
+	static Decision Decide(const char* signature, const std::vector<std::string>& arguments);
+
+	// Opens the socket; the arguments of later launches are then posted to the looper with
+	// token `applicationToken` as B_ARGV_RECEIVED.
+	status_t Listen(int32 applicationToken);
+
+	// Removes the socket, settles the launches in flight (one that has confirmed is still
+	// posted, the others open their files themselves), then lets the lock go.
 	~LaunchChannel();
 
 	LaunchChannel(const LaunchChannel&) = delete;
 	LaunchChannel& operator=(const LaunchChannel&) = delete;
 
 private:
-	LaunchChannel(int lockFd, std::string socketPath, int32 applicationToken);
-
-	status_t Listen();
-	void ListenLoop();
-	void Serve(int connection);
+	LaunchChannel(int lockFd, std::string socketPath);
 
 	int fLockFd;
-	int fListenFd;
-	int fStopPipe[2];
 	std::string fSocketPath;
-	int32 fApplicationToken;
-	std::thread fListener;
+	std::unique_ptr<LaunchListener> fListener;
 };
 
 }

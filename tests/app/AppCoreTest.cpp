@@ -1,16 +1,19 @@
 // The player's parts without a display: refusal texts, reading files, the roster, live buffers.
+#include "AnimationLoader.h"
 #include "AnimationReader.h"
 #include "FormatException.h"
 #include "WindowRoster.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <future>
 #include <iterator>
+#include <sys/mman.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -158,6 +161,82 @@ std::string SparseAnimation(const fs::path& path, uint64_t size)
 	}
 	fs::resize_file(path, size);
 	return path.string();
+}
+
+// A file of 64 MiB: the animation's header, a hole, zeros written out, another hole and a
+// block of data. The buffer holds every byte, but memory only for the data.
+TEST_F(ReadAnimationTest, HoldsMemoryOnlyForTheDataOfAMostlyEmptyFile)
+{
+	const std::string header = Bounce().substr(0, 128);
+	const std::string block(1 << 20, 'd');
+	const fs::path path = folder / "mostly-empty.fli";
+	{
+		std::ofstream file(path, std::ios::binary);
+		file << header;
+		file.seekp(8 << 20);
+		file << std::string(8 << 20, '\0');
+		file.seekp(40 << 20);
+		file << block;
+	}
+	fs::resize_file(path, 64 << 20);
+	entry_ref ref;
+	ASSERT_EQ(get_ref_for_path(path.c_str(), &ref), B_OK);
+	const std::atomic<bool> stop{true};
+	EXPECT_THROW(ReadAnimation(ref, &stop), FormatException) << "a stopped read gives up";
+
+	LoadedAnimation animation = ReadAnimation(ref);
+	ASSERT_EQ(animation.size, 64u << 20);
+	const size_t page = size_t(sysconf(_SC_PAGESIZE));
+	const uintptr_t first = uintptr_t(animation.data) & ~(page - 1);
+	std::vector<unsigned char> resident(
+		(uintptr_t(animation.data) + animation.size - first + page - 1) / page);
+	ASSERT_EQ(mincore(reinterpret_cast<void*>(first),
+				  uintptr_t(animation.data) + animation.size - first, resident.data()),
+		0);
+	size_t residentPages = 0;
+	for (unsigned char entry : resident)
+		residentPages += entry & 1;
+	EXPECT_LT(residentPages * page, size_t(4) << 20) << "the buffer holds memory for zeros";
+
+	std::string expected(animation.size, '\0');
+	expected.replace(0, header.size(), header);
+	expected.replace(40 << 20, block.size(), block);
+	EXPECT_TRUE(std::memcmp(animation.data, expected.data(), expected.size()) == 0);
+	delete[] animation.data;
+}
+
+TEST_F(ReadAnimationTest, LargeFilesLoadOnThreadsAndALaterFileForAWindowReplacesAnEarlierOne)
+{
+	const std::string large = SparseAnimation(folder / "large.fli", 32 << 20);
+	std::string wrongMagic = Bounce().substr(0, 128);
+	wrongMagic[4] = 0x12;
+	const std::string refused = Write("refused.fli", wrongMagic);
+	fs::resize_file(refused, 32 << 20);
+	entry_ref largeRef, refusedRef, smallRef;
+	ASSERT_EQ(get_ref_for_path(large.c_str(), &largeRef), B_OK);
+	ASSERT_EQ(get_ref_for_path(refused.c_str(), &refusedRef), B_OK);
+	ASSERT_EQ(get_ref_for_path(Write("small.fli", Bounce()).c_str(), &smallRef), B_OK);
+	EXPECT_TRUE(AnimationLoader::IsLarge(largeRef));
+	EXPECT_FALSE(AnimationLoader::IsLarge(smallRef));
+
+	int window = 0;
+	AnimationLoader loader;
+	const int64 replaced = loader.Start(largeRef, &window, BMessenger());
+	loader.GiveUp(&window);
+	const int64 kept = loader.Start(largeRef, &window, BMessenger());
+	const int64 refusal = loader.Start(refusedRef, nullptr, BMessenger());
+	loader.Start(largeRef, nullptr, BMessenger());
+	AnimationLoader::Result result;
+	EXPECT_FALSE(loader.Take(replaced, &result));
+	ASSERT_TRUE(loader.Take(kept, &result));
+	EXPECT_EQ(result.target, &window);
+	ASSERT_EQ(result.animation.size, 32u << 20);
+	EXPECT_EQ(std::memcmp(result.animation.data, Bounce().data(), 128), 0);
+	delete[] result.animation.data;
+	ASSERT_TRUE(loader.Take(refusal, &result));
+	EXPECT_EQ(result.animation.data, nullptr);
+	EXPECT_EQ(result.refusal, "Unsupported file format.");
+	EXPECT_TRUE(loader.Busy()) << "the last load was not taken; the loader frees it";
 }
 
 TEST_F(ReadAnimationTest, RefusesFilesOfFourGibibytesAndMore)

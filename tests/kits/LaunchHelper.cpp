@@ -1,12 +1,23 @@
 // A minimal single-launch application for the launch tests: it reports what reaches it
-// on standard output and quits on an argument named "--quit".
+// on standard output and quits on an argument named "--quit". With
+// LAUNCH_HELPER_DISPLAY_FAILS set, its display takes that many milliseconds to fail to
+// open, and the process ends with status 1 as a display-less player does.
 #include <Application.h>
 
+#include "private/DisplayLoop.h"
+
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <unistd.h>
 
 namespace {
+
+std::unique_ptr<BPrivate::DisplayLoop> DisplayThatFails()
+{
+	usleep(static_cast<useconds_t>(atoi(getenv("LAUNCH_HELPER_DISPLAY_FAILS")) * 1000));
+	_exit(1);
+}
 
 class LaunchHelper : public BApplication {
 public:
@@ -40,6 +51,8 @@ int main()
 {
 	// A helper that a broken test leaves behind ends by itself.
 	alarm(60);
+	if (getenv("LAUNCH_HELPER_DISPLAY_FAILS") != nullptr)
+		BPrivate::SetDisplayLoopFactory(DisplayThatFails);
 	LaunchHelper application;
 	application.Run();
 	printf("exit\n");

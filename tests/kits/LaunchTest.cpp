@@ -3,6 +3,8 @@
 #include <Message.h>
 
 #include "Watchdog.h"
+#include "private/LaunchProtocol.h"
+#include "private/MessagePrivate.h"
 
 #include <gtest/gtest.h>
 
@@ -10,8 +12,10 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <poll.h>
 #include <set>
+#include <sys/file.h>
 #include <sys/fsuid.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -22,8 +26,6 @@
 namespace {
 
 constexpr char kSocketName[] = "application_x-vnd.zoetra-launch-helper.socket";
-// The wire format of a launch: magic and size, then the flattened message.
-constexpr uint32 kWireMagic = 'ZLnc';
 constexpr bigtime_t kTimeout = 10000000;
 
 struct Launch {
@@ -106,6 +108,8 @@ protected:
 		launch->pid = fork();
 		if (launch->pid == 0) {
 			dup2(pipeEnds[1], STDOUT_FILENO);
+			if (fCaptureErrors)
+				dup2(pipeEnds[1], STDERR_FILENO);
 			close(pipeEnds[0]);
 			close(pipeEnds[1]);
 			if (chdir(directory.empty() ? fWork.c_str() : directory.c_str()) != 0)
@@ -149,6 +153,8 @@ protected:
 
 	std::string fFolder;
 	std::string fWork;
+	// Standard error goes to the same pipe as standard output.
+	bool fCaptureErrors = false;
 };
 
 TEST_F(LaunchTest, LaterLaunchHandsOverAbsoluteArgumentsAndExits)
@@ -253,7 +259,8 @@ int Connect(const std::string& path)
 	return fd;
 }
 
-// Sends raw bytes and reports whether the listener acknowledged them.
+// Sends raw bytes and reports whether the listener acknowledged them; an acknowledged
+// request is confirmed, as a launcher does.
 bool SendRaw(const std::string& path, const std::string& bytes, bool closeEarly = false)
 {
 	int fd = Connect(path);
@@ -265,6 +272,8 @@ bool SendRaw(const std::string& path, const std::string& bytes, bool closeEarly 
 	if (!closeEarly) {
 		pollfd entry = {fd, POLLIN, 0};
 		acknowledged = poll(&entry, 1, 3000) > 0 && read(fd, &answer, 1) == 1;
+		if (acknowledged)
+			send(fd, &BPrivate::kConfirm, 1, MSG_NOSIGNAL);
 	}
 	close(fd);
 	return acknowledged;
@@ -274,8 +283,8 @@ std::string Framed(const BMessage& message, uint32 claimedSize = 0)
 {
 	std::string body(static_cast<size_t>(message.FlattenedSize()), '\0');
 	message.Flatten(body.data(), static_cast<ssize_t>(body.size()));
-	uint32 header[2] = {
-		kWireMagic, claimedSize != 0 ? claimedSize : static_cast<uint32>(body.size())};
+	uint32 header[2] = {BPrivate::kLaunchWireMagic,
+		claimedSize != 0 ? claimedSize : static_cast<uint32>(body.size())};
 	return std::string(reinterpret_cast<const char*>(header), sizeof(header)) + body;
 }
 
@@ -347,6 +356,262 @@ TEST_F(LaunchTest, PeersOfAnotherUserAreRefused)
 	HandOver({"/mine.fli"});
 	EXPECT_EQ(instance->ReadLine(), "arg /mine.fli");
 	QuitInstance(*instance);
+}
+
+// A launcher played by the test: it sends its request at once and confirms when told.
+struct HandMadeLaunch {
+	HandMadeLaunch(const std::string& socketPath, const char* argument)
+		: fd(Connect(socketPath))
+	{
+		std::string frame = Framed(LaunchMessage(argument));
+		send(fd, frame.data(), frame.size(), MSG_NOSIGNAL);
+	}
+
+	~HandMadeLaunch() { close(fd); }
+
+	char Answer()
+	{
+		pollfd entry = {fd, POLLIN, 0};
+		char answer = 0;
+		return poll(&entry, 1, 5000) > 0 && read(fd, &answer, 1) == 1 ? answer : 0;
+	}
+
+	bool Confirm() { return send(fd, &BPrivate::kConfirm, 1, MSG_NOSIGNAL) == 1; }
+
+	int fd;
+};
+
+// Whether the confirmation reaches the instance alone decides: one sent while the instance
+// is stopped is honoured when it wakes, long past its deadline; one sent after the instance
+// gave up on the connection fails on the launcher's side; one never sent opens nothing.
+TEST_F(LaunchTest, TheConfirmationAloneDecidesEvenWhenEitherSideStalls)
+{
+	auto instance = StartInstance();
+	const bigtime_t pastDeadline = BPrivate::kConnectionTimeout + 500000;
+
+	HandMadeLaunch stopped(SocketPath(), "/confirmed-while-stopped.fli");
+	ASSERT_EQ(stopped.Answer(), BPrivate::kHeld);
+	kill(instance->pid, SIGSTOP);
+	EXPECT_TRUE(stopped.Confirm());
+	snooze(pastDeadline);
+	kill(instance->pid, SIGCONT);
+	EXPECT_EQ(instance->ReadLine(), "arg /confirmed-while-stopped.fli");
+
+	HandMadeLaunch late(SocketPath(), "/confirmed-too-late.fli");
+	HandMadeLaunch unconfirmed(SocketPath(), "/never-confirmed.fli");
+	ASSERT_EQ(late.Answer(), BPrivate::kHeld);
+	ASSERT_EQ(unconfirmed.Answer(), BPrivate::kHeld);
+	shutdown(unconfirmed.fd, SHUT_RDWR);
+	snooze(pastDeadline);
+	EXPECT_FALSE(late.Confirm()) << "a confirmation after the instance gave up got through";
+
+	// Neither reached the application: the next line is the quit's.
+	QuitInstance(*instance);
+}
+
+// Connections that send half a request and then nothing, more of them than the instance
+// serves at once, neither hold up real launches nor stay open.
+TEST_F(LaunchTest, HalfSentConnectionsNeitherHoldUpLaunchesNorStayOpen)
+{
+	auto instance = StartInstance();
+	std::string half = Framed(LaunchMessage("/half.fli"));
+	half.resize(half.size() / 2);
+	std::vector<int> held;
+	for (size_t i = 0; i < 2 * BPrivate::kMaxLaunchConnections; i++) {
+		int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+		sockaddr_un address = {};
+		address.sun_family = AF_UNIX;
+		strncpy(address.sun_path, SocketPath().c_str(), sizeof(address.sun_path) - 1);
+		if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0) {
+			close(fd);
+			continue;
+		}
+		send(fd, half.data(), half.size(), MSG_NOSIGNAL);
+		held.push_back(fd);
+	}
+	ASSERT_GT(held.size(), BPrivate::kMaxLaunchConnections);
+
+	// Each hands over (a launch that waited too long would open its file itself).
+	for (const char* name : {"first.fli", "second.fli", "third.fli"}) {
+		HandOver({name});
+		EXPECT_EQ(instance->ReadLine(), "arg " + fWork + "/" + name);
+	}
+	for (int fd : held) {
+		pollfd entry = {fd, POLLIN, 0};
+		char byte;
+		EXPECT_TRUE(poll(&entry, 1, 5000) > 0 && read(fd, &byte, 1) <= 0)
+			<< "a half-sent connection outlived its deadline";
+		close(fd);
+	}
+	QuitInstance(*instance);
+}
+
+// The running instance, played by the test: it holds the lock and listens on the socket.
+class StandIn {
+public:
+	explicit StandIn(const std::string& folder)
+	{
+		std::string base = folder + "/application_x-vnd.zoetra-launch-helper";
+		fLock = open((base + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+		EXPECT_EQ(flock(fLock, LOCK_EX | LOCK_NB), 0);
+		fListen = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+		sockaddr_un address = {};
+		address.sun_family = AF_UNIX;
+		strncpy(address.sun_path, (base + ".socket").c_str(), sizeof(address.sun_path) - 1);
+		EXPECT_EQ(bind(fListen, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+		EXPECT_EQ(listen(fListen, 8), 0);
+	}
+
+	~StandIn()
+	{
+		close(fListen);
+		close(fLock);
+	}
+
+	// The next connection and the arguments of its request (leaf names, program left out).
+	int Accept(std::set<std::string>* names)
+	{
+		pollfd entry = {fListen, POLLIN, 0};
+		if (poll(&entry, 1, 5000) <= 0)
+			return -1;
+		int fd = accept(fListen, nullptr, nullptr);
+		uint32 header[2] = {};
+		std::vector<char> body;
+		if (!ReadAll(fd, header, sizeof(header)) || header[1] > BPrivate::kMaxLaunchRequest)
+			return fd;
+		body.resize(header[1]);
+		BMessage request;
+		if (!ReadAll(fd, body.data(), body.size())
+			|| BPrivate::MessagePrivate(&request).Unflatten(body.data(), body.size()) != B_OK)
+			return fd;
+		const char* argument;
+		for (int32 i = 1; request.FindString("argv", i, &argument) == B_OK; i++)
+			names->insert(strrchr(argument, '/') + 1);
+		return fd;
+	}
+
+private:
+	static bool ReadAll(int fd, void* data, size_t size)
+	{
+		for (size_t done = 0; done < size;) {
+			pollfd entry = {fd, POLLIN, 0};
+			ssize_t count = poll(&entry, 1, 5000) > 0
+				? read(fd, static_cast<char*>(data) + done, size - done)
+				: -1;
+			if (count <= 0)
+				return false;
+			done += static_cast<size_t>(count);
+		}
+		return true;
+	}
+
+	int fLock;
+	int fListen;
+};
+
+// A launch too long for one request goes in parts. When the instance takes the first and
+// not the second, the second's files open in the launching process, and only those.
+TEST_F(LaunchTest, FilesOfAPartNotTakenOpenInTheLaunchingProcess)
+{
+	StandIn standIn(fFolder);
+	std::vector<std::string> arguments;
+	std::set<std::string> all;
+	for (int i = 0; i < 300; i++) {
+		arguments.push_back(std::to_string(i) + std::string(240, 'x') + ".fli");
+		all.insert(arguments.back());
+	}
+	auto launch = Start(arguments);
+
+	std::set<std::string> taken;
+	int first = standIn.Accept(&taken);
+	char answer = 0;
+	ASSERT_EQ(send(first, &BPrivate::kHeld, 1, MSG_NOSIGNAL), 1);
+	pollfd entry = {first, POLLIN, 0};
+	ASSERT_TRUE(poll(&entry, 1, 5000) > 0 && read(first, &answer, 1) == 1);
+	EXPECT_EQ(answer, BPrivate::kConfirm);
+	close(first);
+	std::set<std::string> refused;
+	close(standIn.Accept(&refused));
+	ASSERT_FALSE(taken.empty());
+	ASSERT_FALSE(refused.empty()) << "the launch came in one part";
+
+	std::set<std::string> opened;
+	for (std::string line = launch->ReadLine(); line.rfind("arg ", 0) == 0;
+		 line = launch->ReadLine())
+		opened.insert(line.substr(4));
+	EXPECT_EQ(opened, refused);
+	std::set<std::string> both = taken;
+	both.insert(opened.begin(), opened.end());
+	EXPECT_EQ(both.size(), taken.size() + opened.size()) << "a file went both ways";
+	EXPECT_EQ(both, all);
+}
+
+TEST_F(LaunchTest, ARuntimeFolderThatIsNotPrivateTurnsSingleLaunchOffWithOneLine)
+{
+	struct Case {
+		std::string folder;
+		std::string problem;
+	};
+	std::vector<Case> cases = {{fFolder + "/open", "has mode 0755, not 0700"},
+		{fFolder + "/link", "is a symbolic link"}, {fFolder + "/file", "is not a folder"}};
+	ASSERT_EQ(mkdir(cases[0].folder.c_str(), 0700), 0);
+	ASSERT_EQ(chmod(cases[0].folder.c_str(), 0755), 0);
+	ASSERT_EQ(symlink(fFolder.c_str(), cases[1].folder.c_str()), 0);
+	close(open(cases[2].folder.c_str(), O_CREAT | O_WRONLY, 0600));
+	if (geteuid() == 0) {
+		cases.push_back({fFolder + "/nobody", "belongs to another user"});
+		ASSERT_EQ(mkdir(cases.back().folder.c_str(), 0700), 0);
+		ASSERT_EQ(chown(cases.back().folder.c_str(), 65534, 65534), 0);
+	}
+	fCaptureErrors = true;
+	for (const Case& c : cases) {
+		SCOPED_TRACE(c.folder);
+		setenv("ZOETRA_RUNTIME_DIR", c.folder.c_str(), 1);
+		auto launch = Start({});
+		EXPECT_EQ(launch->ReadLine(),
+			"kits_launch_helper: single launch is off: the runtime folder " + c.folder + " "
+				+ c.problem);
+		EXPECT_EQ(launch->ReadLine().rfind("ready ", 0), 0u) << "it runs on its own";
+	}
+	setenv("ZOETRA_RUNTIME_DIR", fFolder.c_str(), 1);
+}
+
+// A process takes launches only once its display is open. A launch that comes meanwhile
+// waits; when the display cannot be opened and that process ends, the launch becomes the
+// instance itself rather than having handed its files to a process about to fail.
+TEST_F(LaunchTest, NoLaunchIsHandedToAProcessWhoseDisplayIsNotOpen)
+{
+	setenv("LAUNCH_HELPER_DISPLAY_FAILS", "700", 1);
+	auto failing = Start({});
+	unsetenv("LAUNCH_HELPER_DISPLAY_FAILS");
+	std::string lockPath = fFolder + "/application_x-vnd.zoetra-launch-helper.lock";
+	ASSERT_TRUE(WaitUntil([&] {
+		int fd = open(lockPath.c_str(), O_RDONLY | O_CLOEXEC);
+		bool held = fd >= 0 && flock(fd, LOCK_EX | LOCK_NB) != 0;
+		if (fd >= 0)
+			close(fd);
+		return held;
+	})) << "the first launch never took the lock";
+
+	auto late = Start({"late.fli"});
+	EXPECT_EQ(failing->WaitForExit(), 1);
+	EXPECT_EQ(late->ReadLine(), "arg late.fli") << "the launch's file went nowhere";
+	EXPECT_EQ(late->ReadLine().rfind("ready ", 0), 0u);
+	QuitInstance(*late);
+}
+
+// SIGTERM, SIGINT and SIGHUP end the instance as a quit request does: Run() returns, the
+// status is 0 and the socket is gone.
+TEST_F(LaunchTest, QuitSignalsEndTheInstanceCleanly)
+{
+	for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
+		SCOPED_TRACE(strsignal(signal));
+		auto instance = StartInstance();
+		kill(instance->pid, signal);
+		EXPECT_EQ(instance->ReadLine(), "exit");
+		EXPECT_EQ(instance->WaitForExit(), 0);
+		EXPECT_NE(access(SocketPath().c_str(), F_OK), 0) << "the socket outlived its instance";
+	}
 }
 
 }
