@@ -33,7 +33,7 @@ check-format:
 	@scripts/check-format
 
 check-main: all
-	@ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS) --timeout 600
+	@ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS) --timeout 600 -LE package
 
 check-asan:
 	@cmake -S . -B $(ASAN_BUILD) -DZOETRA_SANITIZER=address -DZOETRA_WITH_QT=OFF \
