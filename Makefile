@@ -8,7 +8,7 @@ PREFIX     ?= /usr/local
 JOBS       ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps format check check-format check-main check-asan check-tsan run bench install clean
+.PHONY: all deps format check check-format check-main check-asan check-tsan run bench install deb clean
 
 all:
 	@cmake -S . -B $(BUILD) -DCMAKE_INSTALL_PREFIX=$(PREFIX) $(CMAKE_FLAGS) >/dev/null
@@ -33,7 +33,7 @@ check-format:
 	@scripts/check-format
 
 check-main: all
-	@ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS) --timeout 600
+	@ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS) --timeout 600 -LE package
 
 check-asan:
 	@cmake -S . -B $(ASAN_BUILD) -DZOETRA_SANITIZER=address -DZOETRA_WITH_QT=OFF \
@@ -58,6 +58,11 @@ bench:
 
 install: all
 	@cmake --install $(BUILD) --prefix $(PREFIX)
+
+# The Debian package, built from a copy of the tree; the .deb lands in dist/.
+deb:
+	@scripts/install-deps deb
+	@JOBS=$(JOBS) scripts/build-deb dist
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD)
