@@ -5,6 +5,8 @@
 
 #include "fli/FrameSequence.h"
 
+#include <algorithm>
+#include <bit>
 #include <cinttypes>
 #include <filesystem>
 #include <memory>
@@ -19,16 +21,18 @@ uint32_t SizeOf(const Animation& animation)
 	return static_cast<uint32_t>(animation.size());
 }
 
-// Pixel values as bytes blue, green, red, alpha, whatever the machine's byte order.
-void PixelsToBytes(const uint32_t* pixels, unsigned char* bytes)
+constexpr size_t kFrameBytes = static_cast<size_t>(fli::kPixelCount) * sizeof(uint32_t);
+
+// Writes the frame buffer as bytes blue, green, red, 0 per pixel. On a little-endian machine
+// that is the buffer itself, written as it lies; elsewhere each word is swapped first.
+bool WriteFrameBytes(const uint32_t* pixels, uint32_t* swapped, std::FILE* out)
 {
-	for (int i = 0; i < fli::kPixelCount; ++i) {
-		const uint32_t pixel = pixels[i];
-		bytes[4 * i] = static_cast<unsigned char>(pixel);
-		bytes[4 * i + 1] = static_cast<unsigned char>(pixel >> 8);
-		bytes[4 * i + 2] = static_cast<unsigned char>(pixel >> 16);
-		bytes[4 * i + 3] = static_cast<unsigned char>(pixel >> 24);
+	if constexpr (std::endian::native != std::endian::little) {
+		std::transform(pixels, pixels + fli::kPixelCount, swapped,
+			[](uint32_t pixel) { return __builtin_bswap32(pixel); });
+		pixels = swapped;
 	}
+	return std::fwrite(pixels, 1, kFrameBytes, out) == kFrameBytes;
 }
 
 } // namespace
@@ -47,11 +51,11 @@ int RunInfo(const Animation& animation, std::FILE* out)
 int RunFrames(const Animation& animation, int64_t frameLimit, std::FILE* out)
 {
 	fli::FrameSequence frames(animation.data(), SizeOf(animation), frameLimit);
-	const size_t frameBytes = static_cast<size_t>(fli::kPixelCount) * 4;
-	const auto bytes = std::make_unique<unsigned char[]>(frameBytes);
+	std::unique_ptr<uint32_t[]> swapped;
+	if constexpr (std::endian::native != std::endian::little)
+		swapped = std::make_unique<uint32_t[]>(fli::kPixelCount);
 	while (frames.Next()) {
-		PixelsToBytes(frames.Pixels(), bytes.get());
-		if (std::fwrite(bytes.get(), 1, frameBytes, out) != frameBytes) {
+		if (!WriteFrameBytes(frames.Pixels(), swapped.get(), out)) {
 			std::fprintf(stderr, "flitool: cannot write to standard output\n");
 			return 1;
 		}
