@@ -1,6 +1,8 @@
 // info, frames and export: what flitool does with an accepted animation.
 #include "Commands.h"
 
+#include "IndexedFrame.h"
+#include "OutputFile.h"
 #include "PngWriter.h"
 
 #include "fli/FrameSequence.h"
@@ -33,6 +35,17 @@ bool WriteFrameBytes(const uint32_t* pixels, uint32_t* swapped, std::FILE* out)
 		pixels = swapped;
 	}
 	return std::fwrite(pixels, 1, kFrameBytes, out) == kFrameBytes;
+}
+
+// The frame as an 8-bit indexed PNG with its palette; as a true-colour one in the rare frame
+// that shows more than 256 colours. Empty when libpng fails.
+std::vector<unsigned char> FramePng(
+	const uint32_t* pixels, const uint32_t* palette, IndexedFrame& indexed)
+{
+	if (IndexFrame(pixels, palette, indexed))
+		return EncodeIndexedPng(
+			fli::kWidth, fli::kHeight, indexed.indices.data(), indexed.table.Colours());
+	return EncodeRgbPng(fli::kWidth, fli::kHeight, pixels);
 }
 
 } // namespace
@@ -76,11 +89,13 @@ int RunExport(const Animation& animation, const std::string& directory, int64_t 
 		return 1;
 	}
 	fli::FrameSequence frames(animation.data(), SizeOf(animation), frameLimit);
+	IndexedFrame indexed;
 	while (frames.Next()) {
 		char name[32];
 		std::snprintf(name, sizeof name, "frame-%04" PRId64 ".png", frames.FramesDecoded() - 1);
 		const std::string path = (std::filesystem::path(directory) / name).string();
-		if (!WritePng(path, frames.Pixels())) {
+		const std::vector<unsigned char> png = FramePng(frames.Pixels(), frames.Palette(), indexed);
+		if (png.empty() || !WriteOutputFile(path, png)) {
 			std::fprintf(stderr, "flitool: cannot write %s\n", path.c_str());
 			return 1;
 		}

@@ -1,0 +1,249 @@
+// flitool export against flitool frames: every PNG equals the frame the player shows, on
+// real and built files.
+#include "FlitoolRun.h"
+#include "ImageReaders.h"
+#include "TestFiles.h"
+
+#include "fli/FrameSequence.h"
+
+#include "tools/encoder/FliEncoder.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <set>
+
+namespace fli::test {
+namespace {
+
+namespace fs = std::filesystem;
+using encode::Palette6;
+using encode::Picture;
+
+// 256 distinct colours, none black; `shade` (0 to 2) gives three palettes with no colour
+// in common.
+Palette6 DistinctPalette(int shade)
+{
+	Palette6 palette{};
+	for (int i = 0; i < 256; ++i)
+		palette[static_cast<size_t>(i)] = {static_cast<unsigned char>(i % 64),
+			static_cast<unsigned char>((i / 64) * 16 + 5 + 5 * shade),
+			static_cast<unsigned char>(63 - i % 64)};
+	return palette;
+}
+
+// Four horizontal stripes of entries 1 to 4 with a 40 × 30 block of `entry` at (x, y).
+Picture StripesWithBlock(int x, int y, unsigned char entry)
+{
+	Picture picture(kPixelCount);
+	for (int row = 0; row < kHeight; ++row) {
+		for (int column = 0; column < kWidth; ++column) {
+			const bool inBlock = column >= x && column < x + 40 && row >= y && row < y + 30;
+			picture[static_cast<size_t>(row * kWidth + column)] =
+				inBlock ? entry : static_cast<unsigned char>(1 + (row / 20) % 4);
+		}
+	}
+	return picture;
+}
+
+Picture Diagonals(int offset, int firstRow, int endRow, const Picture& under)
+{
+	Picture picture = under;
+	for (int row = firstRow; row < endRow; ++row) {
+		for (int column = 0; column < kWidth; ++column)
+			picture[static_cast<size_t>(row * kWidth + column)] =
+				static_cast<unsigned char>((column + row + offset) % 256);
+	}
+	return picture;
+}
+
+// A block moving across stripes for `pictures` frames, and a ring frame back to the first.
+Bytes RingAnimation(int16_t speed, int pictures = 6)
+{
+	encode::AnimationWriter writer(speed);
+	Picture before = StripesWithBlock(10, 20, 5);
+	writer.AddFrame(
+		{encode::EncodeColorChunk(DistinctPalette(0)), encode::EncodeByteRunChunk(before)});
+	for (int i = 1; i < pictures; ++i) {
+		const Picture after = StripesWithBlock(10 + 45 * i, 20 + 20 * i, 5);
+		writer.AddFrame({encode::EncodeLineCompressedChunk(before, after)});
+		before = after;
+	}
+	writer.AddFrame({encode::EncodeLineCompressedChunk(before, StripesWithBlock(10, 20, 5))});
+	return writer.Finish(static_cast<int16_t>(pictures));
+}
+
+// A ring animation whose third frame changes a palette entry. When `repaints`, it is the
+// entry the block is drawn with: the ring frame still brings back the first picture, but the
+// second pass draws the block in the new colour, so passes differ. Otherwise the entry is
+// never drawn and every pass shows the same pictures, though the palette differs.
+Bytes RingAnimationWithPaletteChange(bool repaints)
+{
+	encode::AnimationWriter writer(2);
+	Palette6 palette = DistinctPalette(0);
+	const Picture first = StripesWithBlock(0, 0, 1);
+	const Picture second = StripesWithBlock(100, 50, 5);
+	const Picture third = StripesWithBlock(200, 100, 5);
+	writer.AddFrame({encode::EncodeColorChunk(palette), encode::EncodeByteRunChunk(first)});
+	writer.AddFrame({encode::EncodeLineCompressedChunk(first, second)});
+	palette[repaints ? 5 : 200] = {63, 63, 0};
+	writer.AddFrame(
+		{encode::EncodeColorChunk(palette), encode::EncodeLineCompressedChunk(second, third)});
+	writer.AddFrame({encode::EncodeLineCompressedChunk(third, first)});
+	return writer.Finish(3);
+}
+
+// No ring frame, speed 3: a palette change that leaves stripes in their old colours, then a
+// black chunk (black is in no palette here) and drawing over it.
+Bytes PaletteChangesMidFile()
+{
+	encode::AnimationWriter writer(3);
+	Palette6 palette = DistinctPalette(0);
+	const Picture stripes = StripesWithBlock(0, 0, 1);
+	const Picture block = StripesWithBlock(60, 60, 5);
+	const Picture moved = StripesWithBlock(160, 110, 2);
+	writer.AddFrame({encode::EncodeColorChunk(palette), encode::EncodeByteRunChunk(stripes)});
+	writer.AddFrame({encode::EncodeLineCompressedChunk(stripes, block)});
+	for (size_t entry = 1; entry <= 4; ++entry)
+		palette[entry] = DistinctPalette(1)[entry];
+	writer.AddFrame(
+		{encode::EncodeColorChunk(palette), encode::EncodeLineCompressedChunk(block, moved)});
+	const Picture blank(kPixelCount, 0);
+	writer.AddFrame({ChunkBytes(BlackChunk()),
+		encode::EncodeLineCompressedChunk(blank, StripesWithBlock(30, 30, 0))});
+	writer.AddFrame({encode::EncodeLineCompressedChunk(blank, Diagonals(7, 0, 90, blank))});
+	return writer.Finish(5);
+}
+
+// A second frame of 512 colours: the top half drawn in one palette, the bottom half in
+// another, more than one GIF image or one PNG palette can hold.
+Bytes FiveHundredColours()
+{
+	encode::AnimationWriter writer(2);
+	const Picture first = Diagonals(0, 0, kHeight, Picture(kPixelCount));
+	const Picture top = Diagonals(1, 0, kHeight / 2, first);
+	const Picture both = Diagonals(1, kHeight / 2, kHeight, top);
+	writer.AddFrame(
+		{encode::EncodeColorChunk(DistinctPalette(0)), encode::EncodeByteRunChunk(first)});
+	writer.AddFrame({encode::EncodeColorChunk(DistinctPalette(1)),
+		encode::EncodeLineCompressedChunk(first, top), encode::EncodeColorChunk(DistinctPalette(2)),
+		encode::EncodeLineCompressedChunk(top, both)});
+	return writer.Finish(2);
+}
+
+Bytes Truncated(const std::string& path, size_t size)
+{
+	Bytes bytes = ReadTestFile(path);
+	bytes.resize(std::min(bytes.size(), size));
+	return bytes;
+}
+
+::testing::AssertionResult SamePicture(const Pixels& shown, const Pixels& expected)
+{
+	if (shown.size() != expected.size())
+		return ::testing::AssertionFailure()
+			<< shown.size() << " pixels instead of " << expected.size();
+	const auto [at, _] = std::mismatch(shown.begin(), shown.end(), expected.begin());
+	if (at == shown.end())
+		return ::testing::AssertionSuccess();
+	return ::testing::AssertionFailure() << "pixel " << (at - shown.begin()) << " is " << std::hex
+										 << *at << " instead of " << expected[at - shown.begin()];
+}
+
+struct Example {
+	std::string path;
+	bool passesRepeat; // later passes show the first pass's pictures again
+	bool hasFrameBeyondOneImage = false; // a frame changes more than 255 colours
+};
+
+class ExportCommand : public FlitoolCommand {
+protected:
+	std::vector<Example> Examples()
+	{
+		return {{TestDataPath("bounce.fli"), false}, {TestDataPath("sparse.fli"), false},
+			{std::string(ZOETRA_SOURCE_DIR) + "/data/demo.fli", true},
+			{WriteFile("ring-speed-0.fli", RingAnimation(0)), true},
+			{WriteFile("ring-unused-entry.fli", RingAnimationWithPaletteChange(false)), true},
+			{WriteFile("ring-repainted.fli", RingAnimationWithPaletteChange(true)), false},
+			{WriteFile("palette-changes.fli", PaletteChangesMidFile()), false},
+			{WriteFile("512-colours.fli", FiveHundredColours()), false, true},
+			{WriteFile("demo-cut.fli",
+				 Truncated(std::string(ZOETRA_SOURCE_DIR) + "/data/demo.fli", 60000)),
+				false}};
+	}
+
+	// Exports the file and checks every PNG against the player's frame, and its palette
+	// against the player's palette after that frame.
+	void ExpectPngsEqualFrames(const std::string& path)
+	{
+		const std::vector<Pixels> frames = PlayerFrames(path, kPngFrames);
+		ASSERT_FALSE(frames.empty());
+		const fs::path directory = scratch_ / (fs::path(path).stem().string() + "-png");
+		const ToolRun run =
+			RunFlitool({"export", path, directory.string(), "--count", std::to_string(kPngFrames)});
+		ASSERT_EQ(run.exitCode, 0) << run.err;
+		EXPECT_FALSE(fs::exists(directory / PngName(frames.size())));
+
+		const Bytes file = ReadTestFile(path);
+		FrameSequence sequence(file.data(), static_cast<uint32_t>(file.size()), kPngFrames);
+		for (size_t i = 0; i < frames.size(); ++i) {
+			SCOPED_TRACE(PngName(i));
+			ASSERT_TRUE(sequence.Next());
+			const PngPicture png = ReadPng((directory / PngName(i)).string());
+			ASSERT_TRUE(png.read);
+			ASSERT_EQ(png.width, kWidth);
+			ASSERT_EQ(png.height, kHeight);
+			ASSERT_TRUE(SamePicture(png.pixels, frames[i]));
+			const std::set<uint32_t> shown(frames[i].begin(), frames[i].end());
+			if (shown.size() > 256) {
+				EXPECT_FALSE(png.indexed);
+				++trueColourFrames_;
+				continue;
+			}
+			ASSERT_TRUE(png.indexed);
+			const Pixels players(sequence.Palette(), sequence.Palette() + kPaletteSize);
+			const std::set<uint32_t> inPalette(players.begin(), players.end());
+			if (std::includes(inPalette.begin(), inPalette.end(), shown.begin(), shown.end())) {
+				EXPECT_EQ(png.palette, players);
+				continue;
+			}
+			// Colours the palette lacks (pixels drawn before a palette change, a black
+			// chunk) take entries in place of the player's colours.
+			++framesBeyondPalette_;
+			ASSERT_EQ(png.palette.size(), players.size());
+			for (size_t entry = 0; entry < players.size(); ++entry) {
+				if (png.palette[entry] != players[entry]) {
+					EXPECT_FALSE(inPalette.contains(png.palette[entry])) << "entry " << entry;
+				}
+			}
+		}
+	}
+
+	// Enough frames for the later passes of the built files.
+	static constexpr int kPngFrames = 24;
+	int framesBeyondPalette_ = 0;
+	int trueColourFrames_ = 0;
+
+	static std::string PngName(size_t frame)
+	{
+		char name[32];
+		std::snprintf(name, sizeof name, "frame-%04zu.png", frame);
+		return name;
+	}
+};
+
+TEST_F(ExportCommand, EveryPngEqualsTheFrameAndUsesThePlayersPalette)
+{
+	for (const Example& example : Examples()) {
+		SCOPED_TRACE(example.path);
+		ExpectPngsEqualFrames(example.path);
+	}
+	// The examples reach both of the rarer cases.
+	EXPECT_GT(framesBeyondPalette_, 0);
+	EXPECT_GT(trueColourFrames_, 0);
+}
+
+} // namespace
+} // namespace fli::test
