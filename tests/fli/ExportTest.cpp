@@ -1,5 +1,5 @@
-// flitool export against flitool frames: every PNG equals the frame the player shows, on
-// real and built files.
+// flitool export and gif against flitool frames: every PNG, and every GIF picture at the end
+// of each frame's time, equals the frame the player shows, on real and built files.
 #include "FlitoolRun.h"
 #include "ImageReaders.h"
 #include "TestFiles.h"
@@ -21,6 +21,8 @@ namespace {
 namespace fs = std::filesystem;
 using encode::Palette6;
 using encode::Picture;
+
+constexpr int32_t kMicrosecondsPerSixtieth = 16666;
 
 // 256 distinct colours, none black; `shade` (0 to 2) gives three palettes with no colour
 // in common.
@@ -152,6 +154,29 @@ Bytes Truncated(const std::string& path, size_t size)
 										 << *at << " instead of " << expected[at - shown.begin()];
 }
 
+Pixels ScaledUp(const Pixels& frame, int scale)
+{
+	Pixels scaled;
+	for (int y = 0; y < kHeight * scale; ++y) {
+		for (int x = 0; x < kWidth * scale; ++x)
+			scaled.push_back(frame[static_cast<size_t>((y / scale) * kWidth + x / scale)]);
+	}
+	return scaled;
+}
+
+// The player waits speed × 16666 microseconds after each frame; 0 and negative speeds
+// wait as 2 do.
+int32_t PlayerDelay(int16_t speed)
+{
+	return (speed <= 0 ? 2 : speed) * kMicrosecondsPerSixtieth;
+}
+
+int16_t SpeedOf(const std::string& path)
+{
+	const Bytes bytes = ReadTestFile(path);
+	return static_cast<int16_t>(bytes[16] | bytes[17] << 8);
+}
+
 struct Example {
 	std::string path;
 	bool passesRepeat; // later passes show the first pass's pictures again
@@ -221,6 +246,20 @@ protected:
 		}
 	}
 
+	int FirstPassFrames(const std::string& path)
+	{
+		const ToolRun info = RunFlitool({"info", path});
+		const size_t at = info.out.find("first_pass: ");
+		return at == std::string::npos ? -1 : std::atoi(info.out.c_str() + at + 12);
+	}
+
+	GifAnimation MakeGif(const std::vector<std::string>& arguments, ToolRun& run)
+	{
+		run = RunFlitool(arguments);
+		EXPECT_EQ(run.exitCode, 0) << run.err;
+		return ReadGif(arguments[2]);
+	}
+
 	// Enough frames for the later passes of the built files.
 	static constexpr int kPngFrames = 24;
 	int framesBeyondPalette_ = 0;
@@ -243,6 +282,180 @@ TEST_F(ExportCommand, EveryPngEqualsTheFrameAndUsesThePlayersPalette)
 	// The examples reach both of the rarer cases.
 	EXPECT_GT(framesBeyondPalette_, 0);
 	EXPECT_GT(trueColourFrames_, 0);
+}
+
+// The GIF is looked at as a browser shows it: at the last hundredth of each of the
+// player's frames, the picture shown must be that frame.
+TEST_F(ExportCommand, EveryGifPictureEqualsTheFrameThePlayerShowsAtThatTime)
+{
+	for (const Example& example : Examples()) {
+		SCOPED_TRACE(example.path);
+		const std::vector<Pixels> frames = PlayerFrames(example.path);
+		const int firstPass = FirstPassFrames(example.path);
+		const std::string path =
+			(scratch_ / (fs::path(example.path).stem().string() + ".gif")).string();
+		ToolRun run;
+		const GifAnimation gif = MakeGif({"gif", example.path, path}, run);
+		ASSERT_TRUE(gif.read);
+		EXPECT_EQ(gif.width, kWidth);
+		EXPECT_EQ(gif.height, kHeight);
+		EXPECT_TRUE(gif.loopsForEver);
+
+		// One pass without its ring frame when the passes repeat; otherwise the first pass
+		// and one later pass, as flitool frames shows them, and a note says so.
+		size_t looped = frames.size();
+		if (example.passesRepeat) {
+			ASSERT_EQ(frames.size(), size_t(2 * firstPass - 1));
+			looped = size_t(firstPass - 1);
+			EXPECT_EQ(run.err, "");
+		} else {
+			EXPECT_NE(run.err.find("later passes differ"), std::string::npos) << run.err;
+		}
+		if (example.hasFrameBeyondOneImage)
+			EXPECT_GT(gif.pictures.size(), looped);
+		else
+			EXPECT_EQ(gif.pictures.size(), looped);
+
+		const int32_t delay = PlayerDelay(SpeedOf(example.path));
+		for (size_t k = 0; k < looped; ++k) {
+			const int end = static_cast<int>((int64_t(k + 1) * delay + 5000) / 10000);
+			ASSERT_TRUE(SamePicture(gif.ShownAt(end - 1).canvas, frames[k])) << "frame " << k;
+		}
+		EXPECT_LE(std::abs(int64_t{gif.TotalDelay()} * 10000 - int64_t(looped) * delay), 10000);
+
+		// The seam: after the GIF's last picture comes its first, which must be what the
+		// player shows after its ring frame, and so on through the second pass.
+		if (example.passesRepeat) {
+			for (size_t k = looped; k < frames.size(); ++k)
+				ASSERT_TRUE(SamePicture(gif.pictures[(k - looped) % looped].canvas, frames[k]))
+					<< "frame " << k;
+		}
+	}
+}
+
+// A second opinion on the compositing: ImageMagick's own GIF reader.
+TEST_F(ExportCommand, ImageMagickCompositesTheGifAlike)
+{
+	if (std::system("command -v convert > /dev/null 2>&1") != 0)
+		GTEST_SKIP() << "ImageMagick's convert is not installed";
+	for (const std::string& file : {std::string(ZOETRA_SOURCE_DIR) + "/data/demo.fli",
+			 WriteFile("palette-changes.fli", PaletteChangesMidFile()),
+			 WriteFile("512-colours.fli", FiveHundredColours())}) {
+		SCOPED_TRACE(file);
+		const std::string path = (scratch_ / "a.gif").string(), rgb = (scratch_ / "a.rgb").string();
+		ToolRun run;
+		const GifAnimation gif = MakeGif({"gif", file, path}, run);
+		ASSERT_TRUE(gif.read);
+		const std::string command = "convert '" + path + "' -coalesce -depth 8 'rgb:" + rgb + "'";
+		ASSERT_EQ(std::system(command.c_str()), 0) << command;
+		const std::string bytes = ReadText(rgb);
+		ASSERT_EQ(bytes.size(), gif.pictures.size() * kPixelCount * 3);
+		for (size_t i = 0; i < gif.pictures.size(); ++i) {
+			Pixels pixels(kPixelCount);
+			for (size_t p = 0; p < pixels.size(); ++p) {
+				const auto* rgbAt = reinterpret_cast<const unsigned char*>(bytes.data())
+					+ (i * kPixelCount + p) * 3;
+				pixels[p] = uint32_t{rgbAt[0]} << 16 | uint32_t{rgbAt[1]} << 8 | rgbAt[2];
+			}
+			ASSERT_TRUE(SamePicture(pixels, gif.pictures[i].canvas)) << "picture " << i;
+		}
+	}
+}
+
+// Delays are whole hundredths; rounding on the running total keeps each frame's end, and
+// the loop's total, within a hundredth of the player's time. A speed of 1 is faster than
+// browsers play: each frame gets their shortest delay.
+TEST_F(ExportCommand, GifDelaysKeepThePlayersTimeWithinAHundredth)
+{
+	for (const int16_t speed : {0, 2, 5, 7, -3, 1}) {
+		SCOPED_TRACE(speed);
+		constexpr int kPictures = 7;
+		const std::string file = WriteFile("ring.fli", RingAnimation(speed, kPictures));
+		const std::string path = (scratch_ / "ring.gif").string();
+		ToolRun run;
+		const GifAnimation gif = MakeGif({"gif", file, path}, run);
+		ASSERT_TRUE(gif.read);
+		ASSERT_EQ(gif.pictures.size(), size_t{kPictures});
+		const int64_t delay = PlayerDelay(speed);
+		int64_t end = 0;
+		for (size_t k = 0; k < gif.pictures.size(); ++k) {
+			end += gif.pictures[k].delay;
+			if (speed == 1)
+				EXPECT_EQ(gif.pictures[k].delay, 2);
+			else
+				EXPECT_LE(std::abs(end * 10000 - int64_t(k + 1) * delay), 10000) << "frame " << k;
+		}
+	}
+}
+
+TEST_F(ExportCommand, ScaledGifShowsEachFrameEnlargedByWholePixels)
+{
+	for (const auto& [file, scale] : {std::pair{TestDataPath("sparse.fli"), 3},
+			 std::pair{WriteFile("ring.fli", RingAnimation(2, 2)), 8}}) {
+		SCOPED_TRACE(file);
+		const std::vector<Pixels> frames = PlayerFrames(file);
+		const std::string path = (scratch_ / "scaled.gif").string();
+		ToolRun run;
+		const GifAnimation gif =
+			MakeGif({"gif", file, path, "--scale", std::to_string(scale)}, run);
+		ASSERT_TRUE(gif.read);
+		EXPECT_EQ(gif.width, kWidth * scale);
+		EXPECT_EQ(gif.height, kHeight * scale);
+		ASSERT_LE(gif.pictures.size(), frames.size());
+		for (size_t k = 0; k < gif.pictures.size(); ++k)
+			ASSERT_TRUE(SamePicture(gif.pictures[k].canvas, ScaledUp(frames[k], scale)))
+				<< "frame " << k;
+	}
+}
+
+// Files the player refuses, and files that show no frame, get the other commands' messages
+// and leave nothing behind; so does a write that fails.
+TEST_F(ExportCommand, RefusedFilesAndFailedWritesLeaveNothingBehind)
+{
+	const fs::path out = scratch_ / "out";
+	fs::create_directories(out);
+	const Bytes header = FileBytes(File{});
+	Bytes wrongMagic = header;
+	wrongMagic[4] = 0x12;
+	const std::vector<std::pair<std::string, std::string>> refused{
+		{(scratch_ / "nothing.fli").string(), "File not found\n"},
+		{WriteFile("short.fli", Bytes(header.begin(), header.end() - 1)),
+			"Unsupported file format.\n"},
+		{WriteFile("magic.fli", wrongMagic), "Unsupported file format.\n"},
+		{out.string(), "Unsupported file format.\n"}};
+	for (const auto& [file, message] : refused) {
+		for (const auto& arguments :
+			std::vector<std::vector<std::string>>{{"gif", file, (out / "a.gif").string()},
+				{"thumbnail", file, (out / "a.png").string()},
+				{"export", file, (out / "frames").string()}}) {
+			const ToolRun run = RunFlitool(arguments);
+			EXPECT_EQ(run.exitCode, 1) << ::testing::PrintToString(arguments);
+			EXPECT_EQ(run.err, message) << ::testing::PrintToString(arguments);
+			EXPECT_TRUE(fs::is_empty(out)) << ::testing::PrintToString(arguments);
+		}
+	}
+
+	// A file that plays but shows no frame has no picture to write.
+	const std::string bare = WriteFile("bare.fli", header);
+	for (const char* command : {"gif", "thumbnail"}) {
+		const ToolRun run = RunFlitool({command, bare, (out / "a").string()});
+		EXPECT_EQ(run.exitCode, 1) << command;
+		EXPECT_NE(run.err.find("shows no frame"), std::string::npos) << run.err;
+		EXPECT_TRUE(fs::is_empty(out)) << command;
+	}
+
+	// Writing over a folder fails at the last step, the rename: the folder stays as it was
+	// and the temporary file is gone.
+	const std::string demo = std::string(ZOETRA_SOURCE_DIR) + "/data/demo.fli";
+	fs::create_directories(out / "taken.gif");
+	for (const std::string& target :
+		{(out / "taken.gif").string(), (out / "missing" / "a.gif").string()}) {
+		const ToolRun run = RunFlitool({"gif", demo, target});
+		EXPECT_EQ(run.exitCode, 1) << target;
+		EXPECT_EQ(run.err, "flitool: cannot write " + target + "\n");
+	}
+	EXPECT_TRUE(fs::is_empty(out / "taken.gif"));
+	EXPECT_EQ(std::distance(fs::directory_iterator(out), fs::directory_iterator()), 1);
 }
 
 } // namespace
