@@ -169,7 +169,10 @@ TEST_F(FlitoolCommand, HelpAndWrongUsage)
 		{"info", file, "extra"}, {"info", file, "--count", "2"}, {"frames", file, "--count"},
 		{"frames", file, "--count", "-1"}, {"frames", file, "--count", "x"},
 		{"frames", file, "--count", "1", "--count", "2"}, {"export", file},
-		{"info", file, "--verbose"}};
+		{"info", file, "--verbose"}, {"gif", file}, {"gif", file, "a.gif", "--scale", "0"},
+		{"gif", file, "a.gif", "--scale", "9"}, {"gif", file, "a.gif", "--count", "3"},
+		{"thumbnail", "-s", "x", file, "a.png"}, {"thumbnail", "-s", "4097", file, "a.png"},
+		{"thumbnail", file}, {"export", file, "d", "--scale", "2"}};
 	for (const std::vector<std::string>& arguments : wrong) {
 		const ToolRun run = RunFlitool(arguments);
 		EXPECT_EQ(run.exitCode, 2) << ::testing::PrintToString(arguments);
