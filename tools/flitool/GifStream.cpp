@@ -87,6 +87,8 @@ bool GifStream::Put(const GifImage& image, int delay)
 	ColourMap local;
 	if (!image.localColours.empty())
 		local = MakeColourMap(image.localColours);
+	else
+		ForgetLocalTable();
 	const Area& area = image.area;
 	failed_ = EGifPutExtension(gif_, GRAPHICS_EXT_FUNC_CODE, sizeof extension, extension) != GIF_OK
 		|| (!image.localColours.empty() && !local)
@@ -95,6 +97,16 @@ bool GifStream::Put(const GifImage& image, int delay)
 			!= GIF_OK
 		|| !PutPixels(image);
 	return !failed_;
+}
+
+// giflib (5.2) keeps a copy of the last image's local table and drops it without freeing it
+// when the next image has none: it is freed here first.
+void GifStream::ForgetLocalTable()
+{
+	if (gif_ != nullptr && gif_->Image.ColorMap != nullptr) {
+		GifFreeMapObject(gif_->Image.ColorMap);
+		gif_->Image.ColorMap = nullptr;
+	}
 }
 
 bool GifStream::PutPixels(const GifImage& image)

@@ -38,6 +38,7 @@ private:
 	bool Start(int width, int height, const std::vector<uint32_t>& globalColours, bool loops);
 	bool PutLoopExtension();
 	bool PutPixels(const GifImage& image);
+	void ForgetLocalTable();
 
 	GifFileType* gif_ = nullptr;
 	int scale_;
