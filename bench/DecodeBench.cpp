@@ -1,8 +1,10 @@
 // Decode benchmark: frames per second and nanoseconds per pixel written, looping through
-// real files in play order as the player does, beside ffmpeg's true-colour decode of the
-// same files where ffmpeg is installed.
+// real files and a file of short packets in play order as the player does, beside ffmpeg's
+// true-colour decode of the same files where ffmpeg is installed.
 #include "fli/Decoder.h"
 #include "fli/FrameWalk.h"
+
+#include "ShortRunsAnimation.h"
 
 #include <algorithm>
 #include <chrono>
@@ -149,7 +151,8 @@ int main(int argc, char** argv)
 	std::vector<std::string> files(argv + 1, argv + argc);
 	if (files.empty())
 		files = {std::string(ZOETRA_TEST_DATA) + "/bounce.fli",
-			std::string(ZOETRA_SOURCE_DIR) + "/data/demo.fli"};
+			std::string(ZOETRA_TEST_DATA) + "/sparse.fli",
+			std::string(ZOETRA_SOURCE_DIR) + "/data/demo.fli", bench::WriteShortRunsAnimation()};
 	const bool withFfmpeg = std::system("command -v ffmpeg > /dev/null 2>&1") == 0;
 	if (!withFfmpeg)
 		std::printf("ffmpeg is not installed: no comparison\n");

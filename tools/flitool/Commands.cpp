@@ -1,10 +1,14 @@
 // info, frames and export: what flitool does with an accepted animation.
 #include "Commands.h"
 
+#include "IndexedFrame.h"
+#include "OutputFile.h"
 #include "PngWriter.h"
 
 #include "fli/FrameSequence.h"
 
+#include <algorithm>
+#include <bit>
 #include <cinttypes>
 #include <filesystem>
 #include <memory>
@@ -19,16 +23,29 @@ uint32_t SizeOf(const Animation& animation)
 	return static_cast<uint32_t>(animation.size());
 }
 
-// Pixel values as bytes blue, green, red, alpha, whatever the machine's byte order.
-void PixelsToBytes(const uint32_t* pixels, unsigned char* bytes)
+constexpr size_t kFrameBytes = static_cast<size_t>(fli::kPixelCount) * sizeof(uint32_t);
+
+// Writes the frame buffer as bytes blue, green, red, 0 per pixel. On a little-endian machine
+// that is the buffer itself, written as it lies; elsewhere each word is swapped first.
+bool WriteFrameBytes(const uint32_t* pixels, uint32_t* swapped, std::FILE* out)
 {
-	for (int i = 0; i < fli::kPixelCount; ++i) {
-		const uint32_t pixel = pixels[i];
-		bytes[4 * i] = static_cast<unsigned char>(pixel);
-		bytes[4 * i + 1] = static_cast<unsigned char>(pixel >> 8);
-		bytes[4 * i + 2] = static_cast<unsigned char>(pixel >> 16);
-		bytes[4 * i + 3] = static_cast<unsigned char>(pixel >> 24);
+	if constexpr (std::endian::native != std::endian::little) {
+		std::transform(pixels, pixels + fli::kPixelCount, swapped,
+			[](uint32_t pixel) { return __builtin_bswap32(pixel); });
+		pixels = swapped;
 	}
+	return std::fwrite(pixels, 1, kFrameBytes, out) == kFrameBytes;
+}
+
+// The frame as an 8-bit indexed PNG with its palette; as a true-colour one in the rare frame
+// that shows more than 256 colours. Empty when libpng fails.
+std::vector<unsigned char> FramePng(
+	const uint32_t* pixels, const uint32_t* palette, IndexedFrame& indexed)
+{
+	if (IndexFrame(pixels, palette, indexed))
+		return EncodeIndexedPng(
+			fli::kWidth, fli::kHeight, indexed.indices.data(), indexed.table.Colours());
+	return EncodeRgbPng(fli::kWidth, fli::kHeight, pixels);
 }
 
 } // namespace
@@ -47,11 +64,11 @@ int RunInfo(const Animation& animation, std::FILE* out)
 int RunFrames(const Animation& animation, int64_t frameLimit, std::FILE* out)
 {
 	fli::FrameSequence frames(animation.data(), SizeOf(animation), frameLimit);
-	const size_t frameBytes = static_cast<size_t>(fli::kPixelCount) * 4;
-	const auto bytes = std::make_unique<unsigned char[]>(frameBytes);
+	std::unique_ptr<uint32_t[]> swapped;
+	if constexpr (std::endian::native != std::endian::little)
+		swapped = std::make_unique<uint32_t[]>(fli::kPixelCount);
 	while (frames.Next()) {
-		PixelsToBytes(frames.Pixels(), bytes.get());
-		if (std::fwrite(bytes.get(), 1, frameBytes, out) != frameBytes) {
+		if (!WriteFrameBytes(frames.Pixels(), swapped.get(), out)) {
 			std::fprintf(stderr, "flitool: cannot write to standard output\n");
 			return 1;
 		}
@@ -72,11 +89,13 @@ int RunExport(const Animation& animation, const std::string& directory, int64_t 
 		return 1;
 	}
 	fli::FrameSequence frames(animation.data(), SizeOf(animation), frameLimit);
+	IndexedFrame indexed;
 	while (frames.Next()) {
 		char name[32];
 		std::snprintf(name, sizeof name, "frame-%04" PRId64 ".png", frames.FramesDecoded() - 1);
 		const std::string path = (std::filesystem::path(directory) / name).string();
-		if (!WritePng(path, frames.Pixels())) {
+		const std::vector<unsigned char> png = FramePng(frames.Pixels(), frames.Palette(), indexed);
+		if (png.empty() || !WriteOutputFile(path, png)) {
 			std::fprintf(stderr, "flitool: cannot write %s\n", path.c_str());
 			return 1;
 		}

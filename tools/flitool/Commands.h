@@ -1,4 +1,5 @@
-// The flitool commands over a loaded animation.
+// The flitool commands over a loaded animation. Each writes its messages to standard error
+// and returns the exit status.
 #pragma once
 
 #include <cstdint>
@@ -17,5 +18,16 @@ int RunInfo(const Animation& animation, std::FILE* out);
 int RunFrames(const Animation& animation, int64_t frameLimit, std::FILE* out);
 // The same frames as DIR/frame-0000.png and on; DIR is made when it does not exist.
 int RunExport(const Animation& animation, const std::string& directory, int64_t frameLimit);
+// The frames the player shows as an animated GIF at `scale` times the size, looping as the
+// player loops (see PlayerLoop.h and GifEncoder.h); notes on standard error what it could
+// not show as the player does.
+int RunGif(const Animation& animation, const std::string& path, int scale);
+// The first frame as a true-colour PNG whose longer side is `size` pixels.
+int RunThumbnail(const Animation& animation, const std::string& path, int size);
+
+// Frames of the thumbnail and GIF pictures: 1 to kLargestGifScale times the frame's size, a
+// longer side of 1 to kLargestThumbnailSize pixels.
+inline constexpr int kLargestGifScale = 8;
+inline constexpr int kLargestThumbnailSize = 4096;
 
 } // namespace flitool

@@ -1,11 +1,11 @@
-// PNG output for flitool export: signature, IHDR, stored-deflate IDAT, IEND.
+// libpng with its output gathered into a byte vector.
 #include "PngWriter.h"
 
-#include "fli/Format.h"
+#include <png.h>
 
 #include <algorithm>
-#include <array>
-#include <cstdio>
+#include <csetjmp>
+#include <utility>
 
 namespace flitool {
 
@@ -13,117 +13,121 @@ namespace {
 
 using Bytes = std::vector<unsigned char>;
 
-constexpr std::array<uint32_t, 256> MakeCrcTable()
+// Chosen by measurement on real files (bench_flitool prints the sizes beside ffmpeg's). The
+// best deflate level gains 1 to 5 % over the default. On palette indices no filter at all
+// is best for flat cartoon frames (4 to 9 % smaller than libpng's choice per row), while
+// libpng's choice wins on shaded ones (10 % smaller on the demo): both are tried and the
+// smaller file kept. Scaled true-colour pictures (thumbnails) are smooth: libpng's choice.
+constexpr int kCompressionLevel = 9;
+constexpr int kIndexedRowFilters[] = {PNG_FILTER_NONE, PNG_ALL_FILTERS};
+constexpr int kTrueColourRowFilters = PNG_ALL_FILTERS;
+
+void AppendToBytes(png_structp png, png_bytep data, png_size_t size)
 {
-	std::array<uint32_t, 256> table{};
-	for (uint32_t n = 0; n < 256; ++n) {
-		uint32_t c = n;
-		for (int k = 0; k < 8; ++k)
-			c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-		table[n] = c;
+	auto* out = static_cast<Bytes*>(png_get_io_ptr(png));
+	out->insert(out->end(), data, data + size);
+}
+
+void NoFlush(png_structp)
+{
+}
+
+struct PngPicture {
+	int width;
+	int height;
+	int colourType;
+	int rowFilters;
+	const std::vector<png_color>* palette; // for PNG_COLOR_TYPE_PALETTE
+	// Writes row `y` into `row` (png_get_rowbytes long).
+	void (*fillRow)(const void* source, int width, int y, png_bytep row);
+	const void* source;
+};
+
+// libpng reports errors by longjmp, so nothing with a destructor lives in this frame
+// between setjmp and the end: the row buffer is the caller's.
+bool WritePicture(const PngPicture& picture, png_bytep row, Bytes& out)
+{
+	png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+	if (png == nullptr)
+		return false;
+	png_infop info = png_create_info_struct(png);
+	if (info == nullptr) {
+		png_destroy_write_struct(&png, nullptr);
+		return false;
 	}
-	return table;
-}
-
-constexpr std::array<uint32_t, 256> kCrcTable = MakeCrcTable();
-
-void PutBigEndian32(Bytes& out, uint32_t value)
-{
-	for (int shift = 24; shift >= 0; shift -= 8)
-		out.push_back(static_cast<unsigned char>(value >> shift));
-}
-
-void AppendChunk(Bytes& png, const char type[4], const Bytes& data)
-{
-	PutBigEndian32(png, static_cast<uint32_t>(data.size()));
-	const size_t typeStart = png.size();
-	png.insert(png.end(), type, type + 4);
-	png.insert(png.end(), data.begin(), data.end());
-	PutBigEndian32(png, Crc32(png.data() + typeStart, png.size() - typeStart));
-}
-
-// The scanlines, each a filter byte (0, none) and red, green, blue per pixel.
-Bytes Scanlines(const uint32_t* pixels)
-{
-	Bytes raw;
-	raw.reserve(static_cast<size_t>(fli::kHeight) * (1 + 3 * fli::kWidth));
-	for (int y = 0; y < fli::kHeight; ++y) {
-		raw.push_back(0);
-		for (int x = 0; x < fli::kWidth; ++x) {
-			const uint32_t pixel = pixels[y * fli::kWidth + x];
-			raw.push_back(static_cast<unsigned char>(pixel >> 16));
-			raw.push_back(static_cast<unsigned char>(pixel >> 8));
-			raw.push_back(static_cast<unsigned char>(pixel));
-		}
+	if (setjmp(png_jmpbuf(png))) {
+		png_destroy_write_struct(&png, &info);
+		return false;
 	}
-	return raw;
+	png_set_write_fn(png, &out, AppendToBytes, NoFlush);
+	png_set_compression_level(png, kCompressionLevel);
+	png_set_filter(png, PNG_FILTER_TYPE_BASE, picture.rowFilters);
+	png_set_IHDR(png, info, static_cast<png_uint_32>(picture.width),
+		static_cast<png_uint_32>(picture.height), 8, picture.colourType, PNG_INTERLACE_NONE,
+		PNG_COMPRESSION_TYPE_BASE, PNG_FILTER_TYPE_BASE);
+	if (picture.palette != nullptr)
+		png_set_PLTE(png, info, picture.palette->data(), static_cast<int>(picture.palette->size()));
+	png_write_info(png, info);
+	for (int y = 0; y < picture.height; ++y) {
+		picture.fillRow(picture.source, picture.width, y, row);
+		png_write_row(png, row);
+	}
+	png_write_end(png, info);
+	png_destroy_write_struct(&png, &info);
+	return true;
 }
 
-// A zlib stream of stored deflate blocks: no compression, so no library is needed.
-Bytes StoredZlib(const Bytes& raw)
+Bytes Encode(const PngPicture& picture, int bytesPerPixel)
 {
-	constexpr size_t kLargestStoredBlock = 65535;
-	Bytes out{0x78, 0x01};
-	size_t done = 0;
-	do {
-		const size_t length = std::min(kLargestStoredBlock, raw.size() - done);
-		const bool last = done + length == raw.size();
-		out.push_back(last ? 1 : 0);
-		out.push_back(static_cast<unsigned char>(length));
-		out.push_back(static_cast<unsigned char>(length >> 8));
-		out.push_back(static_cast<unsigned char>(~length));
-		out.push_back(static_cast<unsigned char>(~length >> 8));
-		out.insert(out.end(), raw.begin() + static_cast<std::ptrdiff_t>(done),
-			raw.begin() + static_cast<std::ptrdiff_t>(done + length));
-		done += length;
-	} while (done < raw.size());
-	PutBigEndian32(out, Adler32(raw.data(), raw.size()));
+	Bytes out;
+	Bytes row(static_cast<size_t>(picture.width) * static_cast<size_t>(bytesPerPixel));
+	if (!WritePicture(picture, row.data(), out))
+		out.clear();
 	return out;
+}
+
+void CopyIndexRow(const void* source, int width, int y, png_bytep row)
+{
+	const auto* indices = static_cast<const unsigned char*>(source);
+	const size_t start = static_cast<size_t>(y) * static_cast<size_t>(width);
+	std::copy(indices + start, indices + start + static_cast<size_t>(width), row);
+}
+
+void SplitRgbRow(const void* source, int width, int y, png_bytep row)
+{
+	const uint32_t* pixels =
+		static_cast<const uint32_t*>(source) + static_cast<size_t>(y) * static_cast<size_t>(width);
+	for (int x = 0; x < width; ++x) {
+		row[3 * x] = static_cast<png_byte>(pixels[x] >> 16);
+		row[3 * x + 1] = static_cast<png_byte>(pixels[x] >> 8);
+		row[3 * x + 2] = static_cast<png_byte>(pixels[x]);
+	}
 }
 
 } // namespace
 
-uint32_t Crc32(const unsigned char* data, size_t size, uint32_t crc)
+Bytes EncodeIndexedPng(
+	int width, int height, const unsigned char* indices, const std::vector<uint32_t>& palette)
 {
-	crc = ~crc;
-	for (size_t i = 0; i < size; ++i)
-		crc = kCrcTable[(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
-	return ~crc;
-}
-
-uint32_t Adler32(const unsigned char* data, size_t size)
-{
-	constexpr uint32_t kModulus = 65521;
-	uint32_t a = 1, b = 0;
-	for (size_t i = 0; i < size; ++i) {
-		a = (a + data[i]) % kModulus;
-		b = (b + a) % kModulus;
+	std::vector<png_color> entries;
+	for (const uint32_t colour : palette)
+		entries.push_back({static_cast<png_byte>(colour >> 16), static_cast<png_byte>(colour >> 8),
+			static_cast<png_byte>(colour)});
+	Bytes smallest;
+	for (const int filters : kIndexedRowFilters) {
+		Bytes png = Encode(
+			{width, height, PNG_COLOR_TYPE_PALETTE, filters, &entries, CopyIndexRow, indices}, 1);
+		if (smallest.empty() || (!png.empty() && png.size() < smallest.size()))
+			smallest = std::move(png);
 	}
-	return (b << 16) | a;
+	return smallest;
 }
 
-std::vector<unsigned char> EncodePng(const uint32_t* pixels)
+Bytes EncodeRgbPng(int width, int height, const uint32_t* pixels)
 {
-	Bytes png{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-	Bytes header;
-	PutBigEndian32(header, fli::kWidth);
-	PutBigEndian32(header, fli::kHeight);
-	header.insert(
-		header.end(), {8, 2, 0, 0, 0}); // 8 bits, RGB, deflate, no filter choice, no interlace
-	AppendChunk(png, "IHDR", header);
-	AppendChunk(png, "IDAT", StoredZlib(Scanlines(pixels)));
-	AppendChunk(png, "IEND", {});
-	return png;
-}
-
-bool WritePng(const std::string& path, const uint32_t* pixels)
-{
-	const Bytes png = EncodePng(pixels);
-	std::FILE* file = std::fopen(path.c_str(), "wb");
-	if (!file)
-		return false;
-	const bool written = std::fwrite(png.data(), 1, png.size(), file) == png.size();
-	return std::fclose(file) == 0 && written;
+	return Encode(
+		{width, height, PNG_COLOR_TYPE_RGB, kTrueColourRowFilters, nullptr, SplitRgbRow, pixels},
+		3);
 }
 
 } // namespace flitool

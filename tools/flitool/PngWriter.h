@@ -1,21 +1,17 @@
-// Writes a 320x200 frame buffer as an 8-bit RGB PNG file without any library: the image
-// data goes into stored (uncompressed) deflate blocks.
+// PNG files through libpng, built in memory (write them with WriteOutputFile).
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
-#include <string>
 #include <vector>
 
 namespace flitool {
 
-// The PNG file's bytes for a frame buffer of fli::kPixelCount pixel values.
-std::vector<unsigned char> EncodePng(const uint32_t* pixels);
+// An 8-bit indexed picture: `indices` in rows of `width`, the palette's entries as pixel
+// values (red << 16 | green << 8 | blue), at most 256 of them.
+std::vector<unsigned char> EncodeIndexedPng(
+	int width, int height, const unsigned char* indices, const std::vector<uint32_t>& palette);
 
-// Writes the PNG to `path`; false when the file cannot be written.
-bool WritePng(const std::string& path, const uint32_t* pixels);
-
-uint32_t Crc32(const unsigned char* data, size_t size, uint32_t crc = 0);
-uint32_t Adler32(const unsigned char* data, size_t size);
+// An 8-bit true-colour picture: pixel values in rows of `width`.
+std::vector<unsigned char> EncodeRgbPng(int width, int height, const uint32_t* pixels);
 
 } // namespace flitool

@@ -1,10 +1,12 @@
-// flitool: looks into FLI animations the way Zoetra plays them (info, frames, export).
+// flitool: looks into FLI animations the way Zoetra plays them, and exports them.
 #include "AnimationFile.h"
 #include "Commands.h"
+#include "FileUri.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstdint>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -17,16 +19,22 @@ constexpr const char kUsage[] =
 	"usage: flitool info FILE\n"
 	"       flitool frames FILE [--count N]\n"
 	"       flitool export FILE DIR [--count N]\n"
+	"       flitool gif FILE OUT.gif [--scale N]\n"
+	"       flitool thumbnail [-s SIZE] FILE OUT.png\n"
 	"\n"
 	"Reads an FLI animation (320x200, 256 colours, magic 0xAF11) as the Zoetra player does.\n"
 	"\n"
-	"  info     print frames, speed, delay_us, size and first_pass, one per line\n"
-	"  frames   write the frame buffer after each frame in play order to standard output,\n"
-	"           256000 bytes a frame (blue, green, red, 0 for each pixel)\n"
-	"  export   write the same frames as DIR/frame-0000.png, DIR/frame-0001.png, ...\n"
+	"  info       print frames, speed, delay_us, size and first_pass, one per line\n"
+	"  frames     write the frame buffer after each frame in play order to standard output,\n"
+	"             256000 bytes a frame (blue, green, red, 0 for each pixel)\n"
+	"  export     write the same frames as DIR/frame-0000.png, DIR/frame-0001.png, ...\n"
+	"  gif        write the animation as an animated GIF that loops as the player loops\n"
+	"  thumbnail  write the first frame as a PNG for a file manager; FILE may be a file:// URI\n"
 	"\n"
 	"  --count N  stop after N frames (default: the first pass and one later pass);\n"
 	"             output also stops when a pass after the first shows no frame\n"
+	"  --scale N  make the GIF N times larger, 1 to 8 (default 1)\n"
+	"  -s SIZE    the thumbnail's longer side in pixels, 1 to 4096 (default 256)\n"
 	"  --help     show this text\n";
 
 constexpr int kExitFailure = 1;
@@ -43,9 +51,27 @@ struct Arguments {
 	std::string command;
 	std::vector<std::string> operands;
 	int64_t frameLimit = -1;
+	int scale = 1;
+	int thumbnailSize = 256;
 };
 
-std::optional<int64_t> ParseCount(const std::string& text)
+// An option that takes a whole number from `smallest` to `largest`.
+struct NumberOption {
+	const char* name;
+	const char* alias; // another spelling, or nullptr
+	int64_t smallest;
+	int64_t largest;
+	const char* meaning; // for messages: "--count needs <meaning>"
+};
+
+constexpr NumberOption kCount{"--count", nullptr, 0, INT64_MAX, "a whole number of 0 or more"};
+constexpr NumberOption kScale{
+	"--scale", nullptr, 1, flitool::kLargestGifScale, "a whole number from 1 to 8"};
+constexpr NumberOption kSize{
+	"-s", "--size", 1, flitool::kLargestThumbnailSize, "a size in pixels from 1 to 4096"};
+constexpr const NumberOption* kOptions[] = {&kCount, &kScale, &kSize};
+
+std::optional<int64_t> ParseNumber(const std::string& text)
 {
 	if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos)
 		return std::nullopt;
@@ -57,54 +83,90 @@ std::optional<int64_t> ParseCount(const std::string& text)
 	return value;
 }
 
+// The option `argument` names (as "NAME" or "NAME=VALUE"), or nullptr.
+const NumberOption* FindOption(const std::string& argument, std::optional<std::string>& value)
+{
+	for (const NumberOption* option : kOptions) {
+		for (const char* name : {option->name, option->alias}) {
+			if (name == nullptr)
+				continue;
+			const std::string spelled = name;
+			if (argument == spelled)
+				return option;
+			if (argument.rfind(spelled + "=", 0) == 0) {
+				value = argument.substr(spelled.size() + 1);
+				return option;
+			}
+		}
+	}
+	return nullptr;
+}
+
+void Store(const NumberOption* option, int64_t value, Arguments& arguments)
+{
+	if (option == &kCount)
+		arguments.frameLimit = value;
+	else if (option == &kScale)
+		arguments.scale = static_cast<int>(value);
+	else
+		arguments.thumbnailSize = static_cast<int>(value);
+}
+
+struct Shape {
+	const char* command;
+	size_t operands;
+	const char* operandNames;
+	const NumberOption* option; // the one option it takes, or nullptr
+};
+
+constexpr Shape kShapes[] = {{"info", 1, "FILE", nullptr}, {"frames", 1, "FILE", &kCount},
+	{"export", 2, "FILE DIR", &kCount}, {"gif", 2, "FILE OUT.gif", &kScale},
+	{"thumbnail", 2, "FILE OUT.png", &kSize}};
+
 // Fills `arguments`, or returns the exit code of a usage error.
 std::optional<int> Parse(int argc, char** argv, Arguments& arguments)
 {
-	bool countSeen = false;
+	std::vector<const NumberOption*> seen;
 	for (int i = 1; i < argc; ++i) {
 		const std::string argument = argv[i];
-		std::optional<std::string> count;
-		if (argument == "--count") {
+		std::optional<std::string> value;
+		const NumberOption* option = FindOption(argument, value);
+		if (option == nullptr) {
+			if (argument.size() > 1 && argument[0] == '-')
+				return UsageError("unknown option '" + argument + "'");
+			if (arguments.command.empty())
+				arguments.command = argument;
+			else
+				arguments.operands.push_back(argument);
+			continue;
+		}
+		if (!value) {
 			if (i + 1 >= argc)
-				return UsageError("--count needs a number");
-			count = argv[++i];
-		} else if (argument.rfind("--count=", 0) == 0) {
-			count = argument.substr(8);
-		} else if (argument.size() > 1 && argument[0] == '-') {
-			return UsageError("unknown option '" + argument + "'");
-		} else if (arguments.command.empty()) {
-			arguments.command = argument;
-		} else {
-			arguments.operands.push_back(argument);
+				return UsageError(std::string(option->name) + " needs a number");
+			value = argv[++i];
 		}
-		if (count) {
-			const std::optional<int64_t> value = ParseCount(*count);
-			if (!value)
-				return UsageError(
-					"--count needs a whole number of 0 or more, not '" + *count + "'");
-			if (countSeen)
-				return UsageError("--count given twice");
-			countSeen = true;
-			arguments.frameLimit = *value;
+		const std::optional<int64_t> number = ParseNumber(*value);
+		if (!number || *number < option->smallest || *number > option->largest)
+			return UsageError(
+				std::string(option->name) + " needs " + option->meaning + ", not '" + *value + "'");
+		for (const NumberOption* earlier : seen) {
+			if (earlier == option)
+				return UsageError(std::string(option->name) + " given twice");
 		}
+		seen.push_back(option);
+		Store(option, *number, arguments);
 	}
-	struct Shape {
-		const char* command;
-		size_t operands;
-		bool takesCount;
-	};
-	static constexpr Shape shapes[] = {
-		{"info", 1, false}, {"frames", 1, true}, {"export", 2, true}};
 	if (arguments.command.empty())
 		return UsageError("no command given");
-	for (const Shape& shape : shapes) {
+	for (const Shape& shape : kShapes) {
 		if (arguments.command != shape.command)
 			continue;
 		if (arguments.operands.size() != shape.operands)
-			return UsageError(
-				arguments.command + " takes " + (shape.operands == 1 ? "FILE" : "FILE DIR"));
-		if (countSeen && !shape.takesCount)
-			return UsageError(arguments.command + " takes no --count");
+			return UsageError(arguments.command + " takes " + shape.operandNames);
+		for (const NumberOption* option : seen) {
+			if (option != shape.option)
+				return UsageError(arguments.command + " takes no " + option->name);
+		}
 		return std::nullopt;
 	}
 	return UsageError("unknown command '" + arguments.command + "'");
@@ -119,6 +181,26 @@ bool WantsHelp(int argc, char** argv)
 	return false;
 }
 
+int Run(const Arguments& arguments, const flitool::Animation& animation)
+{
+	const std::string& command = arguments.command;
+	if (command == "info")
+		return flitool::RunInfo(animation, stdout);
+	if (command == "frames") {
+		if (isatty(STDOUT_FILENO)) {
+			std::fputs("flitool: frames are binary; redirect standard output to a file or a pipe\n",
+				stderr);
+			return kExitFailure;
+		}
+		return flitool::RunFrames(animation, arguments.frameLimit, stdout);
+	}
+	if (command == "export")
+		return flitool::RunExport(animation, arguments.operands[1], arguments.frameLimit);
+	if (command == "gif")
+		return flitool::RunGif(animation, arguments.operands[1], arguments.scale);
+	return flitool::RunThumbnail(animation, arguments.operands[1], arguments.thumbnailSize);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -131,7 +213,8 @@ int main(int argc, char** argv)
 	if (const std::optional<int> usageError = Parse(argc, argv, arguments))
 		return *usageError;
 
-	const flitool::LoadedAnimation loaded = flitool::LoadAnimation(arguments.operands[0]);
+	const flitool::LoadedAnimation loaded =
+		flitool::LoadAnimation(flitool::PathFromArgument(arguments.operands[0]));
 	if (loaded.status == flitool::LoadStatus::NotFound) {
 		std::fputs("File not found\n", stderr);
 		return kExitFailure;
@@ -140,16 +223,5 @@ int main(int argc, char** argv)
 		std::fputs("Unsupported file format.\n", stderr);
 		return kExitFailure;
 	}
-
-	if (arguments.command == "info")
-		return flitool::RunInfo(loaded.bytes, stdout);
-	if (arguments.command == "frames") {
-		if (isatty(STDOUT_FILENO)) {
-			std::fputs("flitool: frames are binary; redirect standard output to a file or a pipe\n",
-				stderr);
-			return kExitFailure;
-		}
-		return flitool::RunFrames(loaded.bytes, arguments.frameLimit, stdout);
-	}
-	return flitool::RunExport(loaded.bytes, arguments.operands[1], arguments.frameLimit);
+	return Run(arguments, loaded.bytes);
 }

@@ -1,0 +1,232 @@
+// flitool beside ffmpeg, end to end as processes: true-colour frames per second written to
+// /dev/null, and the sizes of the PNG and animated GIF files each writes for the same file.
+#include "ShortRunsAnimation.h"
+
+#include <gif_lib.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+const std::string kFlitool = std::string(ZOETRA_BUILD_DIR) + "/flitool";
+const fs::path kWork = fs::path(ZOETRA_BUILD_DIR) / "bench" / "flitool-work";
+constexpr double kSecondsPerRun = 1.0;
+constexpr int kRounds = 3;
+
+std::string Quoted(const std::string& text)
+{
+	return "'" + text + "'";
+}
+
+struct Timed {
+	double wall = 0;
+	double cpu = 0; // user and system time of the command and its children
+	bool ok = false;
+};
+
+// Runs a shell command and times it: wall clock, and the processor time wait4 reports.
+Timed RunTimed(const std::string& command)
+{
+	Timed timed;
+	const Clock::time_point start = Clock::now();
+	const pid_t pid = fork();
+	if (pid == 0) {
+		execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+		_exit(127);
+	}
+	int status = 0;
+	rusage usage{};
+	if (pid < 0 || wait4(pid, &status, 0, &usage) != pid)
+		return timed;
+	timed.wall = std::chrono::duration<double>(Clock::now() - start).count();
+	timed.cpu = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
+		+ static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+	timed.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+	return timed;
+}
+
+std::string Output(const std::string& command)
+{
+	std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
+	std::string output;
+	char buffer[4096];
+	while (pipe && std::fgets(buffer, sizeof buffer, pipe.get()))
+		output += buffer;
+	return output;
+}
+
+std::string FfmpegFrames(const std::string& path, int loops)
+{
+	return "ffmpeg -hide_banner -nostdin -threads 1 -stream_loop " + std::to_string(loops) + " -i "
+		+ Quoted(path) + " -pix_fmt bgr0 -f null -";
+}
+
+int64_t FramesFfmpegDecodes(const std::string& path, int loops)
+{
+	const std::string output = Output(FfmpegFrames(path, loops) + " 2>&1");
+	const size_t at = output.rfind("frame=");
+	return at == std::string::npos ? 0 : std::stoll(output.substr(at + 6));
+}
+
+double Median(std::vector<double> values)
+{
+	std::sort(values.begin(), values.end());
+	return values[values.size() / 2];
+}
+
+// Both write the same number of true-colour frames: ffmpeg decodes the file looped, and
+// flitool writes as many frames in play order. Medians of alternating runs.
+void CompareFrameRates(const std::string& path)
+{
+	const Timed estimate = RunTimed(FfmpegFrames(path, 20) + " > /dev/null 2>&1");
+	if (!estimate.ok) {
+		std::printf("  frames: ffmpeg could not decode the file\n");
+		return;
+	}
+	const int loops = std::max(20, static_cast<int>(20 * kSecondsPerRun / estimate.wall));
+	const int64_t frames = FramesFfmpegDecodes(path, loops);
+	const std::string ffmpeg = FfmpegFrames(path, loops) + " > /dev/null 2>&1";
+	const std::string ours = Quoted(kFlitool) + " frames " + Quoted(path) + " --count "
+		+ std::to_string(frames) + " > /dev/null";
+	std::vector<double> ourCpu, ourWall, theirCpu, theirWall;
+	for (int round = 0; round < kRounds; ++round) {
+		const Timed a = RunTimed(ours), b = RunTimed(ffmpeg);
+		if (!a.ok || !b.ok) {
+			std::printf("  frames: a run failed\n");
+			return;
+		}
+		ourCpu.push_back(a.cpu);
+		ourWall.push_back(a.wall);
+		theirCpu.push_back(b.cpu);
+		theirWall.push_back(b.wall);
+	}
+	const double n = static_cast<double>(frames);
+	std::printf("  frames (%lld true-colour frames to /dev/null, medians of %d runs):\n",
+		static_cast<long long>(frames), kRounds);
+	std::printf("    flitool frames --count %lld:  %8.0f frames/s of CPU, %8.0f of wall\n",
+		static_cast<long long>(frames), n / Median(ourCpu), n / Median(ourWall));
+	std::printf("    ffmpeg -threads 1 -stream_loop %d -i FILE -pix_fmt bgr0 -f null -:\n", loops);
+	std::printf("                                  %8.0f frames/s of CPU, %8.0f of wall\n",
+		n / Median(theirCpu), n / Median(theirWall));
+	std::printf("    ratio: %.1fx ffmpeg by CPU, %.1fx by wall\n",
+		Median(theirCpu) / Median(ourCpu), Median(theirWall) / Median(ourWall));
+}
+
+struct Files {
+	int64_t count = 0;
+	uintmax_t bytes = 0;
+};
+
+Files FilesIn(const fs::path& directory)
+{
+	Files files;
+	for (const fs::directory_entry& entry : fs::directory_iterator(directory)) {
+		++files.count;
+		files.bytes += entry.file_size();
+	}
+	return files;
+}
+
+int FirstPassFrames(const std::string& path)
+{
+	const std::string info = Output(Quoted(kFlitool) + " info " + Quoted(path));
+	const size_t at = info.find("first_pass: ");
+	return at == std::string::npos ? 0 : std::stoi(info.substr(at + 12));
+}
+
+void ComparePngSizes(const std::string& path)
+{
+	const int frames = FirstPassFrames(path);
+	const fs::path ours = kWork / "png-ours", theirs = kWork / "png-ffmpeg";
+	fs::remove_all(ours);
+	fs::remove_all(theirs);
+	fs::create_directories(theirs);
+	const Timed a = RunTimed(Quoted(kFlitool) + " export " + Quoted(path) + " " + Quoted(ours)
+		+ " --count " + std::to_string(frames));
+	const Timed b = RunTimed("ffmpeg -v quiet -nostdin -i " + Quoted(path) + " -frames:v "
+		+ std::to_string(frames) + " " + Quoted((theirs / "%04d.png").string()));
+	const Files our = FilesIn(ours), their = FilesIn(theirs);
+	if (!a.ok || our.count == 0 || their.count == 0) {
+		std::printf("  png: a run failed\n");
+		return;
+	}
+	const double ourAverage = static_cast<double>(our.bytes) / static_cast<double>(our.count);
+	const double theirAverage = static_cast<double>(their.bytes) / static_cast<double>(their.count);
+	std::printf("  png (the first pass): flitool export %8.0f bytes a frame (%lld frames)\n",
+		ourAverage, static_cast<long long>(our.count));
+	std::printf("                        ffmpeg -i FILE %%04d.png %8.0f bytes a frame (%lld "
+				"frames%s)\n",
+		theirAverage, static_cast<long long>(their.count),
+		b.ok ? "" : ", ffmpeg reported an error");
+	std::printf("    ratio: %.2f of ffmpeg's size\n", ourAverage / theirAverage);
+}
+
+int GifImages(const std::string& path)
+{
+	GifFileType* gif = DGifOpenFileName(path.c_str(), nullptr);
+	if (gif == nullptr)
+		return 0;
+	const int images = DGifSlurp(gif) == GIF_OK ? gif->ImageCount : 0;
+	DGifCloseFile(gif, nullptr);
+	return images;
+}
+
+void CompareGifSizes(const std::string& path)
+{
+	const std::string ours = (kWork / "ours.gif").string(),
+					  theirs = (kWork / "ffmpeg.gif").string();
+	fs::remove(ours);
+	fs::remove(theirs);
+	const Timed a =
+		RunTimed(Quoted(kFlitool) + " gif " + Quoted(path) + " " + Quoted(ours) + " 2> /dev/null");
+	RunTimed("ffmpeg -v quiet -nostdin -i " + Quoted(path) + " " + Quoted(theirs));
+	if (!a.ok || !fs::exists(theirs)) {
+		std::printf("  gif: a run failed\n");
+		return;
+	}
+	const auto ourBytes = fs::file_size(ours), theirBytes = fs::file_size(theirs);
+	const int ourImages = GifImages(ours), theirImages = GifImages(theirs);
+	std::printf("  gif: flitool gif       %8ju bytes, %4d images, %6.0f bytes an image, %.2f s\n",
+		ourBytes, ourImages, static_cast<double>(ourBytes) / std::max(1, ourImages), a.wall);
+	std::printf("       ffmpeg -i FILE    %8ju bytes, %4d images, %6.0f bytes an image\n",
+		theirBytes, theirImages, static_cast<double>(theirBytes) / std::max(1, theirImages));
+	std::printf("    ratio: %.2f of ffmpeg's size (%.2f an image)\n",
+		static_cast<double>(ourBytes) / static_cast<double>(theirBytes),
+		(static_cast<double>(ourBytes) / std::max(1, ourImages))
+			/ (static_cast<double>(theirBytes) / std::max(1, theirImages)));
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+	if (std::system("command -v ffmpeg > /dev/null 2>&1") != 0) {
+		std::printf("ffmpeg is not installed: nothing to compare with\n");
+		return 0;
+	}
+	fs::create_directories(kWork);
+	std::vector<std::string> files(argv + 1, argv + argc);
+	if (files.empty())
+		files = {std::string(ZOETRA_TEST_DATA) + "/bounce.fli",
+			std::string(ZOETRA_TEST_DATA) + "/sparse.fli",
+			std::string(ZOETRA_SOURCE_DIR) + "/data/demo.fli", bench::WriteShortRunsAnimation()};
+	for (const std::string& path : files) {
+		std::printf("%s\n", path.c_str());
+		CompareFrameRates(path);
+		ComparePngSizes(path);
+		CompareGifSizes(path);
+	}
+	return 0;
+}

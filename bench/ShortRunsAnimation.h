@@ -1,0 +1,17 @@
+// An animation made of short packets, as real files from other programs are: a noisy
+// picture whose every frame changes runs of one to three pixels all over it.
+#pragma once
+
+#include "tools/encoder/FliEncoder.h"
+
+#include <string>
+
+namespace bench {
+
+// `frames` frames and a ring frame back to the first picture.
+fli::encode::Bytes MakeShortRunsAnimation(int frames);
+
+// Writes 64 frames of it to short-runs.fli in the build's bench folder; the file's path.
+std::string WriteShortRunsAnimation();
+
+} // namespace bench

@@ -1,0 +1,73 @@
+// flitool through the shell, its standard output and error kept in files.
+#include "FlitoolRun.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <sys/wait.h>
+
+namespace fli::test {
+
+namespace fs = std::filesystem;
+
+std::string ReadText(const fs::path& path)
+{
+	std::ifstream in(path, std::ios::binary);
+	return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::vector<std::vector<uint32_t>> FramesAsPixels(const std::string& frames)
+{
+	constexpr size_t kFrameBytes = size_t{kPixelCount} * 4;
+	std::vector<std::vector<uint32_t>> pictures;
+	for (size_t at = 0; at + kFrameBytes <= frames.size(); at += kFrameBytes) {
+		std::vector<uint32_t> pixels(kPixelCount);
+		for (size_t p = 0; p < pixels.size(); ++p) {
+			const auto* bgr0 = reinterpret_cast<const unsigned char*>(frames.data() + at + 4 * p);
+			pixels[p] = uint32_t{bgr0[2]} << 16 | uint32_t{bgr0[1]} << 8 | bgr0[0];
+		}
+		pictures.push_back(std::move(pixels));
+	}
+	return pictures;
+}
+
+void FlitoolCommand::SetUp()
+{
+	const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+	scratch_ = fs::path(ZOETRA_BUILD_DIR) / "tests" / "flitool-scratch" / info->name();
+	fs::remove_all(scratch_);
+	fs::create_directories(scratch_);
+}
+
+ToolRun FlitoolCommand::RunFlitool(const std::vector<std::string>& arguments)
+{
+	std::string command = "'" + std::string(ZOETRA_BUILD_DIR) + "/flitool'";
+	for (const std::string& argument : arguments)
+		command += " '" + argument + "'";
+	const fs::path out = scratch_ / "stdout", err = scratch_ / "stderr";
+	command += " > '" + out.string() + "' 2> '" + err.string() + "' < /dev/null";
+	const int status = std::system(command.c_str());
+	return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadText(out), ReadText(err)};
+}
+
+std::string FlitoolCommand::WriteFile(const std::string& name, const Bytes& bytes)
+{
+	const fs::path path = scratch_ / name;
+	std::ofstream(path, std::ios::binary)
+		.write(reinterpret_cast<const char*>(bytes.data()),
+			static_cast<std::streamsize>(bytes.size()));
+	return path.string();
+}
+
+std::vector<std::vector<uint32_t>> FlitoolCommand::PlayerFrames(
+	const std::string& path, int64_t count)
+{
+	std::vector<std::string> arguments{"frames", path};
+	if (count >= 0)
+		arguments.insert(arguments.end(), {"--count", std::to_string(count)});
+	const ToolRun run = RunFlitool(arguments);
+	EXPECT_EQ(run.exitCode, 0) << run.err;
+	return FramesAsPixels(run.out);
+}
+
+} // namespace fli::test

@@ -1,0 +1,56 @@
+// gif: the player's loop as an animated GIF.
+#include "Commands.h"
+#include "GifEncoder.h"
+#include "OutputFile.h"
+#include "PlayerLoop.h"
+
+#include "fli/FrameSequence.h"
+
+#include <cinttypes>
+
+namespace flitool {
+
+namespace {
+
+void NoteWhatDiffers(const PlayerLoop& loop, const GifEncoder& encoder)
+{
+	if (!loop.repeats)
+		std::fputs("flitool: nothing plays after the first pass; the GIF plays once\n", stderr);
+	else if (!loop.passesRepeat)
+		std::fputs("flitool: later passes differ from the first; the GIF holds the first pass "
+				   "and one later pass, then starts again\n",
+			stderr);
+	if (encoder.SplitFrames() > 0)
+		std::fprintf(stderr,
+			"flitool: %" PRId64 " frames hold more colours than a GIF image; each shows as "
+			"several images in turn\n",
+			encoder.SplitFrames());
+}
+
+} // namespace
+
+int RunGif(const Animation& animation, const std::string& path, int scale)
+{
+	const uint32_t size = static_cast<uint32_t>(animation.size());
+	const PlayerLoop loop = FindPlayerLoop(animation.data(), size);
+	if (loop.frames == 0) {
+		std::fputs("flitool: the animation shows no frame; nothing written\n", stderr);
+		return 1;
+	}
+	fli::FrameSequence frames(animation.data(), size, loop.frames);
+	GifClock clock(PlayerFrameDelay(frames.Walk()));
+	GifEncoder encoder(scale, loop.repeats);
+	bool encoded = true;
+	while (encoded && frames.Next())
+		encoded = encoder.AddFrame(frames.Pixels(), frames.Palette(), clock);
+	const std::vector<unsigned char> gif =
+		encoded ? encoder.Finish() : std::vector<unsigned char>{};
+	if (gif.empty() || !WriteOutputFile(path, gif)) {
+		std::fprintf(stderr, "flitool: cannot write %s\n", path.c_str());
+		return 1;
+	}
+	NoteWhatDiffers(loop, encoder);
+	return 0;
+}
+
+} // namespace flitool

@@ -1,0 +1,33 @@
+// thumbnail: the first frame, shrunk for a file manager.
+#include "AreaScaler.h"
+#include "Commands.h"
+#include "OutputFile.h"
+#include "PngWriter.h"
+
+#include "fli/FrameSequence.h"
+
+#include <algorithm>
+
+namespace flitool {
+
+int RunThumbnail(const Animation& animation, const std::string& path, int size)
+{
+	fli::FrameSequence frames(animation.data(), static_cast<uint32_t>(animation.size()), 1);
+	if (!frames.Next()) {
+		std::fputs("flitool: the animation shows no frame; nothing written\n", stderr);
+		return 1;
+	}
+	// The frame is wider than high: the width is the longer side.
+	const int width = size;
+	const int height = std::max(1, (size * fli::kHeight + fli::kWidth / 2) / fli::kWidth);
+	const std::vector<uint32_t> scaled =
+		ScaleByAreaAverage(frames.Pixels(), fli::kWidth, fli::kHeight, width, height);
+	const std::vector<unsigned char> png = EncodeRgbPng(width, height, scaled.data());
+	if (png.empty() || !WriteOutputFile(path, png)) {
+		std::fprintf(stderr, "flitool: cannot write %s\n", path.c_str());
+		return 1;
+	}
+	return 0;
+}
+
+} // namespace flitool
