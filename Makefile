@@ -8,7 +8,7 @@ PREFIX     ?= /usr/local
 JOBS       ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps format check check-format check-main check-asan check-tsan run bench install clean
+.PHONY: all deps format check check-format check-layers check-main check-asan check-tsan run bench install clean
 
 all:
 	@cmake -S . -B $(BUILD) -DCMAKE_INSTALL_PREFIX=$(PREFIX) $(CMAKE_FLAGS) >/dev/null
@@ -21,6 +21,7 @@ deps:
 # runs the decoder, its fuzz test and the kits; ThreadSanitizer runs the thread-heavy tests.
 check: deps
 	@$(MAKE) --no-print-directory check-format
+	@$(MAKE) --no-print-directory check-layers
 	@$(MAKE) --no-print-directory check-main
 	@$(MAKE) --no-print-directory check-asan
 	@$(MAKE) --no-print-directory check-tsan
@@ -31,6 +32,10 @@ format:
 
 check-format:
 	@scripts/check-format
+
+# Includes across a layer line that the include directories cannot refuse by themselves.
+check-layers:
+	@scripts/check-layers
 
 check-main: all
 	@ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS) --timeout 600
