@@ -4,15 +4,21 @@
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 TSAN_BUILD ?= build-tsan
+DEBUG_BUILD ?= build-debug
 PREFIX     ?= /usr/local
 JOBS       ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps format check check-format check-layers check-main check-asan check-tsan run bench install clean
+.PHONY: all debug deps format check check-format check-layers check-main check-asan check-tsan run bench install clean
 
 all:
 	@cmake -S . -B $(BUILD) -DCMAKE_INSTALL_PREFIX=$(PREFIX) $(CMAKE_FLAGS) >/dev/null
 	@cmake --build $(BUILD) -j $(JOBS)
+
+# A debug build with assertions on (the sanitizer builds of `make check` have them too).
+debug:
+	@cmake -S . -B $(DEBUG_BUILD) -DCMAKE_BUILD_TYPE=Debug $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(DEBUG_BUILD) -j $(JOBS)
 
 deps:
 	@scripts/install-deps
@@ -65,4 +71,4 @@ install: all
 	@cmake --install $(BUILD) --prefix $(PREFIX)
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(DEBUG_BUILD)

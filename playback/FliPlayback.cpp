@@ -7,6 +7,7 @@
 #include "fli/Format.h"
 #include "fli/FrameWalk.h"
 
+#include <cassert>
 #include <limits>
 
 bigtime_t FliView::FrameDelay(int16 speed)
@@ -68,9 +69,11 @@ void FliView::ReleaseBuffer()
 	delete[] data;
 }
 
-// The caller holds controlLock.
+// The caller holds controlLock and not the window's lock, which the play thread needs for
+// every frame: waiting for the thread with it held would never end.
 void FliView::StopPlayThread()
 {
+	assert(!CallerHoldsWindowLock());
 	if (playThread == 0)
 		return;
 	SetState(STOP);

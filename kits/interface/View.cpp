@@ -137,8 +137,11 @@ bool BView::IsFocus() const
 	return fWindow && fWindow->fFocus == this;
 }
 
+// The view tree of a window belongs to the thread that holds the window's lock.
 void BView::AddChild(BView* child, BView* before)
 {
+	if (fWindow)
+		fWindow->AssertLocked();
 	if (!child || child->fParent || child->fWindow || child == this)
 		return;
 	auto position = std::find(fChildren.begin(), fChildren.end(), before);
@@ -153,6 +156,8 @@ void BView::AddChild(BView* child, BView* before)
 
 bool BView::RemoveChild(BView* child)
 {
+	if (fWindow)
+		fWindow->AssertLocked();
 	auto found = std::find(fChildren.begin(), fChildren.end(), child);
 	if (found == fChildren.end())
 		return false;
@@ -550,6 +555,8 @@ struct BView::DrawTarget {
 
 BView::DrawTarget BView::DrawingTarget() const
 {
+	// The canvas belongs to the thread that holds the window's lock.
+	fWindow->AssertLocked();
 	BRect clipRect = VisibleInWindow();
 	if (fWindow->fInUpdate)
 		clipRect = clipRect & fWindow->fUpdateClip;

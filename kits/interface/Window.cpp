@@ -197,6 +197,7 @@ bool BWindow::IsActive() const
 
 void BWindow::Quit()
 {
+	AssertLocked();
 	if (fShowLevel <= 0)
 		fDisplay->Hide();
 	fShowLevel = 1;
@@ -498,11 +499,13 @@ void BWindow::UpdateIfNeeded()
 
 void BWindow::Flush() const
 {
+	AssertLocked();
 	fDisplay->Flush();
 }
 
 void BWindow::Sync() const
 {
+	AssertLocked();
 	fDisplay->Sync();
 }
 
