@@ -5,6 +5,7 @@
 #include "FormatException.h"
 #include "InfoWindow.h"
 #include "KillLooper.h"
+#include "PlayerMessages.h"
 #include "PlayerWindow.h"
 
 #include <Alert.h>
@@ -56,7 +57,7 @@ void ZoetraApp::ArgvReceived(int32 argc, char** argv)
 }
 
 // Every road of a file ends here. Only the first ref counts. A file aimed at a window
-// ("source_window") goes to it only while that window is registered and takes the
+// (kSourceWindowField) goes to it only while that window is registered and takes the
 // hand-over; a window that has closed meanwhile, or is closing, gets nothing and the file
 // opens in a new window instead.
 void ZoetraApp::RefsReceived(BMessage* message)
@@ -67,7 +68,7 @@ void ZoetraApp::RefsReceived(BMessage* message)
 	try {
 		LoadedAnimation animation = ReadAnimation(ref);
 		void* target = nullptr;
-		if (message->FindPointer("source_window", &target) == B_OK
+		if (message->FindPointer(kSourceWindowField, &target) == B_OK
 			&& HandOverToWindow(target, animation))
 			return;
 		OpenInNewWindow(animation);
@@ -102,7 +103,7 @@ void ZoetraApp::StopAllPlayers()
 	int32 posted = 0;
 	roster.ForEachNewestFirst([&](PlayerWindow* window) {
 		BMessage stop(kStopForQuit);
-		stop.AddInt32("done", done);
+		stop.AddInt32(kStopDoneField, done);
 		KillLooper* looper = window->GetKillLooper();
 		if (looper == nullptr)
 			return;
