@@ -34,7 +34,6 @@ struct OpenPanelOptions {
 	bool directoriesAllowed = false;
 	bool modal = true;
 	bool hideWhenDone = true;
-	std::string buttonLabel;
 };
 
 // An open dialog that can be shown again and again. Its callbacks run on the display

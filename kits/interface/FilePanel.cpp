@@ -69,7 +69,6 @@ void BFilePanel::Show()
 	options.directoriesAllowed = (fNodeFlavors & B_DIRECTORY_NODE) != 0;
 	options.modal = fModal;
 	options.hideWhenDone = fHideWhenDone;
-	options.buttonLabel = fButtonLabel;
 	std::weak_ptr<BPrivate::FilePanelSink> sink = fSink;
 	fPanel->Show(
 		options,
@@ -96,12 +95,6 @@ void BFilePanel::SetTarget(BMessenger target)
 	fSink->target = target;
 }
 
-void BFilePanel::SetMessage(BMessage* message)
-{
-	std::lock_guard lock(fSink->mutex);
-	fSink->message = message ? std::make_unique<BMessage>(*message) : nullptr;
-}
-
 void BFilePanel::SetPanelDirectory(const entry_ref* directory)
 {
 	fDirectory = directory
@@ -113,20 +106,4 @@ void BFilePanel::SetPanelDirectory(const entry_ref* directory)
 void BFilePanel::SetPanelDirectory(const char* directory)
 {
 	fDirectory = directory ? directory : "";
-}
-
-void BFilePanel::SetButtonLabel(file_panel_button button, const char* label)
-{
-	if (button == B_DEFAULT_BUTTON)
-		fButtonLabel = label ? label : "";
-}
-
-void BFilePanel::SetHideWhenDone(bool hideWhenDone)
-{
-	fHideWhenDone = hideWhenDone;
-}
-
-bool BFilePanel::HidesWhenDone() const
-{
-	return fHideWhenDone;
 }
