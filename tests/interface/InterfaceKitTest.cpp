@@ -265,6 +265,14 @@ TEST_F(InterfaceKit, ViewTreeAndCoordinatesAgreeAcrossParentWindowAndScreen)
 		EXPECT_EQ(window->Frame(), BRect(110, 40, 329, 149));
 		window->ResizeBy(1000, 1000);
 		EXPECT_EQ(window->Bounds(), BRect(0, 0, 400, 300)) << "ResizeBy keeps to the limits";
+		window->Activate(true);
+		window->Unlock();
+		EXPECT_TRUE(WaitFor([&] {
+			const bool active = window->Lock() && window->IsActive();
+			window->Unlock();
+			return active;
+		})) << "the display's activation reaches the window";
+		ASSERT_TRUE(window->Lock());
 		EXPECT_FALSE(window->IsMinimized());
 		window->Minimize(true);
 		EXPECT_TRUE(window->IsMinimized());
@@ -452,6 +460,23 @@ TEST_F(InterfaceKit, DrawStringPaintsTheHighColourAtThePenAndAdvancesIt)
 		EXPECT_EQ(darkOutside, 0) << "text drawn away from the pen";
 		EXPECT_TRUE(QuitAndWait(window, log));
 	});
+}
+
+TEST_F(InterfaceKit, MenuItemsAreFoundAndRemovedByIndex)
+{
+	BMenu menu("File");
+	auto* first = new BMenuItem("New", new BMessage('NEW '));
+	auto* second = new BMenuItem("Open", new BMessage('OPEN'));
+	menu.AddItem(first);
+	menu.AddItem(second);
+	EXPECT_EQ(menu.IndexOf(second), 1);
+	EXPECT_EQ(menu.RemoveItem(0), first);
+	EXPECT_EQ(menu.IndexOf(first), -1);
+	EXPECT_EQ(menu.IndexOf(second), 0);
+	EXPECT_EQ(first->Menu(), nullptr) << "a removed item belongs to no menu";
+	EXPECT_EQ(menu.RemoveItem(1), nullptr);
+	EXPECT_EQ(menu.CountItems(), 1);
+	delete first;
 }
 
 TEST_F(InterfaceKit, MenuItemsPostToTheirTargetOrTheirWindow)
