@@ -4,15 +4,21 @@
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 TSAN_BUILD ?= build-tsan
+DEBUG_BUILD ?= build-debug
 PREFIX     ?= /usr/local
 JOBS       ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps format check check-format check-main check-asan check-tsan run bench install deb clean
+.PHONY: all debug deps format check check-format check-layers check-main check-asan check-tsan run bench install deb clean
 
 all:
 	@cmake -S . -B $(BUILD) -DCMAKE_INSTALL_PREFIX=$(PREFIX) $(CMAKE_FLAGS) >/dev/null
 	@cmake --build $(BUILD) -j $(JOBS)
+
+# A debug build with assertions on (the sanitizer builds of `make check` have them too).
+debug:
+	@cmake -S . -B $(DEBUG_BUILD) -DCMAKE_BUILD_TYPE=Debug $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(DEBUG_BUILD) -j $(JOBS)
 
 deps:
 	@scripts/install-deps
@@ -21,6 +27,7 @@ deps:
 # runs the decoder, its fuzz test and the kits; ThreadSanitizer runs the thread-heavy tests.
 check: deps
 	@$(MAKE) --no-print-directory check-format
+	@$(MAKE) --no-print-directory check-layers
 	@$(MAKE) --no-print-directory check-main
 	@$(MAKE) --no-print-directory check-asan
 	@$(MAKE) --no-print-directory check-tsan
@@ -31,6 +38,10 @@ format:
 
 check-format:
 	@scripts/check-format
+
+# Includes across a layer line that the include directories cannot refuse by themselves.
+check-layers:
+	@scripts/check-layers
 
 check-main: all
 	@ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS) --timeout 600 -LE package
@@ -65,4 +76,4 @@ deb:
 	@JOBS=$(JOBS) scripts/build-deb dist
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(DEBUG_BUILD)

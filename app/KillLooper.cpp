@@ -22,7 +22,7 @@ KillLooper::~KillLooper()
 void KillLooper::MessageReceived(BMessage* message)
 {
 	switch (message->what) {
-		case kDraggedAnimation:
+		case FLI_DRAG:
 			LoadDraggedAnimation(message);
 			break;
 		case kKillThread:
@@ -67,7 +67,7 @@ void KillLooper::StopForQuit(BMessage* message)
 {
 	StopForGood();
 	int32 done = -1;
-	if (message->FindInt32("done", &done) == B_OK)
+	if (message->FindInt32(kStopDoneField, &done) == B_OK)
 		release_sem(done);
 }
 
@@ -95,10 +95,10 @@ void KillLooper::LoadAnimation(BMessage* message)
 	void* data = nullptr;
 	int64 size = 0;
 	const char* title = nullptr;
-	if (message->FindPointer("fli_data", &data) != B_OK)
+	if (message->FindPointer(kLoadDataField, &data) != B_OK)
 		return;
-	if (message->FindInt64("size", &size) != B_OK || size <= 0 || size > int64(UINT32_MAX)
-		|| message->FindString("title", &title) != B_OK) {
+	if (message->FindInt64(kLoadSizeField, &size) != B_OK || size <= 0 || size > int64(UINT32_MAX)
+		|| message->FindString(kLoadTitleField, &title) != B_OK) {
 		delete[] static_cast<unsigned char*>(data);
 		return;
 	}

@@ -3,6 +3,7 @@
 
 #include "FliView.h"
 #include "KillLooper.h"
+#include "PlayerMessages.h"
 #include "ZoetraApp.h"
 
 #include <FilePanel.h>
@@ -118,9 +119,9 @@ bool PlayerWindow::SetData(unsigned char* data, unsigned long size, const char* 
 	if (looper == nullptr)
 		return false;
 	BMessage load(kLoadAnimation);
-	load.AddPointer("fli_data", data);
-	load.AddInt64("size", int64(size));
-	load.AddString("title", title);
+	load.AddPointer(kLoadDataField, data);
+	load.AddInt64(kLoadSizeField, int64(size));
+	load.AddString(kLoadTitleField, title);
 	return looper->PostMessage(&load) == B_OK;
 }
 
@@ -182,7 +183,7 @@ void PlayerWindow::Open()
 void PlayerWindow::Refs(BMessage* message)
 {
 	BMessage copy(*message);
-	copy.AddPointer("source_window", this);
+	copy.AddPointer(kSourceWindowField, this);
 	be_app->PostMessage(&copy);
 }
 

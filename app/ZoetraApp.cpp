@@ -6,6 +6,7 @@
 #include "FormatException.h"
 #include "InfoWindow.h"
 #include "KillLooper.h"
+#include "PlayerMessages.h"
 #include "PlayerWindow.h"
 
 #include <Alert.h>
@@ -70,7 +71,7 @@ void ZoetraApp::ArgvReceived(int32 argc, char** argv)
 }
 
 // Every road of a file ends here. Only the first ref counts. A file aimed at a window
-// ("source_window") goes to it only while that window is registered and takes the
+// (kSourceWindowField) goes to it only while that window is registered and takes the
 // hand-over; a window that has closed meanwhile, or is closing, gets nothing and the file
 // opens in a new window instead. A large file is read off this thread, so that nothing
 // waits for it, and opens when it has been read; a later file aimed at the same window
@@ -81,7 +82,7 @@ void ZoetraApp::RefsReceived(BMessage* message)
 	if (message->FindRef("refs", &ref) != B_OK)
 		return;
 	void* target = nullptr;
-	message->FindPointer("source_window", &target);
+	message->FindPointer(kSourceWindowField, &target);
 	if (target != nullptr)
 		loader->GiveUp(target);
 	if (AnimationLoader::IsLarge(ref)) {
@@ -144,7 +145,7 @@ void ZoetraApp::StopAllPlayers()
 	int32 posted = 0;
 	roster.ForEachNewestFirst([&](PlayerWindow* window) {
 		BMessage stop(kStopForQuit);
-		stop.AddInt32("done", done);
+		stop.AddInt32(kStopDoneField, done);
 		KillLooper* looper = window->GetKillLooper();
 		if (looper == nullptr)
 			return;

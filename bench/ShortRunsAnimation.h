@@ -2,7 +2,7 @@
 // picture whose every frame changes runs of one to three pixels all over it.
 #pragma once
 
-#include "tools/encoder/FliEncoder.h"
+#include "FliEncoder.h"
 
 #include <string>
 

@@ -1,5 +1,5 @@
 // FLI_BRUN: a whole picture, 200 lines of byte runs.
-#include "fli/ChunkReader.h"
+#include "ChunkReader.h"
 
 namespace fli {
 

@@ -1,5 +1,5 @@
 // FLI_COLOR: palette packets of 6-bit red, green and blue.
-#include "fli/ChunkReader.h"
+#include "ChunkReader.h"
 
 namespace fli {
 

@@ -1,5 +1,5 @@
 // FLI_LC: changes to a band of consecutive lines, as skips, literal runs and repeats.
-#include "fli/ChunkReader.h"
+#include "ChunkReader.h"
 
 namespace fli {
 

@@ -1,5 +1,5 @@
 // Chunks and operations that set the whole picture at once: FLI_BLACK, FLI_COPY and Clear.
-#include "fli/ChunkReader.h"
+#include "ChunkReader.h"
 
 namespace fli {
 

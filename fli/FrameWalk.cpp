@@ -19,10 +19,10 @@ FrameWalk::FrameWalk(const unsigned char* data, uint32_t size)
 	}
 }
 
-int32_t FrameWalk::DelayMicroseconds() const
+int32_t FrameDelayMicroseconds(int16_t speed)
 {
-	const int32_t speed = speed_ == 0 ? 2 : speed_;
-	return speed * kMicrosecondsPerSpeedUnit;
+	const int32_t units = speed <= 0 ? 2 : speed;
+	return units * kMicrosecondsPerSpeedUnit;
 }
 
 bool FrameWalk::FrameHeaderFitsAt(uint64_t offset) const

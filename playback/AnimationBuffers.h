@@ -4,8 +4,8 @@
 // How it is used
 //   view, when SetData takes a buffer:   generation = RegisterAnimationBuffer(data, size);
 //   view, before it frees that buffer:   UnregisterAnimationBuffer(generation);
-//   view, building its 'FLdg' drag:      the four fields, then int64 "fli_generation"
-//   receiving looper ('FLdg' handler):   CopyAnimation(message, &copy, &size) -> SetData
+//   view, building its FLI_DRAG drag:    the fields of PlayerMessages.h
+//   receiving looper (FLI_DRAG handler):  CopyAnimation(message, &copy, &size) -> SetData
 //
 // A generation is unique for the life of the process; a buffer is copied only while that
 // generation is still registered with the very pointer and size that the message names,
@@ -19,13 +19,7 @@
 
 #include <cstddef>
 
-// The drag of a playing animation from one player window to another.
-inline constexpr uint32 FLI_DRAG = 'FLdg';
-inline constexpr const char* kDragDataField = "fli_data";
-inline constexpr const char* kDragSizeField = "size";
-inline constexpr const char* kDragTitleField = "title";
-inline constexpr const char* kDragSourceField = "source_window";
-inline constexpr const char* kDragGenerationField = "fli_generation";
+#include "PlayerMessages.h"
 
 // Records a buffer that a view now owns; returns its generation (never 0).
 uint64 RegisterAnimationBuffer(const uint8* data, uint32 size);
@@ -35,7 +29,7 @@ void UnregisterAnimationBuffer(uint64 generation);
 // How many buffers are registered: every view that holds a buffer has exactly one.
 size_t CountAnimationBuffers();
 
-// Copies the animation an 'FLdg' message names into a new buffer (new uint8[], the kind
+// Copies the animation a FLI_DRAG message names into a new buffer (new uint8[], the kind
 // that FliView::SetData takes over). B_OK with *copy and *size set; B_BAD_VALUE for a
 // message without the fields or with a zero size; B_ENTRY_NOT_FOUND when the buffer has
 // been freed or replaced since the drag began; B_NO_MEMORY.

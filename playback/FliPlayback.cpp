@@ -7,14 +7,12 @@
 #include "fli/Format.h"
 #include "fli/FrameWalk.h"
 
+#include <cassert>
 #include <limits>
 
 bigtime_t FliView::FrameDelay(int16 speed)
 {
-	// A speed of 0 counts as 2. A negative speed (a field of 0x8000 or more) would be a
-	// negative sleep, that is none: it plays like 0, so such a file never spins.
-	const int32 units = speed <= 0 ? 2 : speed;
-	return static_cast<bigtime_t>(units * fli::kMicrosecondsPerSpeedUnit);
+	return fli::FrameDelayMicroseconds(speed);
 }
 
 void FliView::SetData(unsigned char* data, unsigned long size)
@@ -68,9 +66,11 @@ void FliView::ReleaseBuffer()
 	delete[] data;
 }
 
-// The caller holds controlLock.
+// The caller holds controlLock and not the window's lock, which the play thread needs for
+// every frame: waiting for the thread with it held would never end.
 void FliView::StopPlayThread()
 {
+	assert(!CallerHoldsWindowLock());
 	if (playThread == 0)
 		return;
 	SetState(STOP);
@@ -125,7 +125,7 @@ void FliView::FrameDecoded(const unsigned char*)
 void FliView::Play()
 {
 	fli::FrameWalk walk(fliData, fliSize);
-	const bigtime_t delay = FrameDelay(walk.Speed());
+	const bigtime_t delay = walk.DelayMicroseconds();
 
 	if (window->Lock()) {
 		Clear(0);

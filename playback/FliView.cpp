@@ -78,7 +78,7 @@ bool FliView::MakeDragMessage(BMessage* message) const
 	message->AddPointer(kDragDataField, data);
 	message->AddInt32(kDragSizeField, static_cast<int32>(size));
 	message->AddString(kDragTitleField, source != nullptr ? source->Title() : "");
-	message->AddPointer(kDragSourceField, source);
+	message->AddPointer(kSourceWindowField, source);
 	// The receiver copies only while this generation still names this very buffer.
 	message->AddInt64(kDragGenerationField, static_cast<int64>(generation));
 	return true;
@@ -100,14 +100,14 @@ void FliView::MessageReceived(BMessage* message)
 	}
 }
 
-// The application loads the first file of "refs" into the window "source_window" names.
+// The application loads the first file of "refs" into the window kSourceWindowField names.
 void FliView::ForwardDroppedFiles(BMessage* message)
 {
 	if (!message->WasDropped() || !message->HasRef("refs", 0) || be_app == nullptr)
 		return;
 	BMessage copy(*message);
 	copy.what = B_REFS_RECEIVED;
-	copy.AddPointer(kDragSourceField, Window());
+	copy.AddPointer(kSourceWindowField, Window());
 	be_app->PostMessage(&copy);
 }
 
@@ -117,7 +117,7 @@ void FliView::ForwardDroppedFiles(BMessage* message)
 void FliView::ForwardDraggedAnimation(BMessage* message)
 {
 	void* source = nullptr;
-	if (message->FindPointer(kDragSourceField, &source) != B_OK || source == Window())
+	if (message->FindPointer(kSourceWindowField, &source) != B_OK || source == Window())
 		return;
 	auto* owner = dynamic_cast<KillLooperOwner*>(Window());
 	BLooper* killLooper = owner != nullptr ? owner->GetKillLooper() : nullptr;

@@ -21,7 +21,7 @@
 //   Nesting that occurs: controlLock -> fieldLock, controlLock -> registry lock, window
 //   lock -> fieldLock (MouseDown). Nothing is ever taken in the other direction.
 //
-// Drags: the 'FLdg' message names this view's buffer; the receiving looper copies it with
+// Drags: the FLI_DRAG message names this view's buffer; the receiving looper copies it with
 // CopyAnimation (AnimationBuffers.h), which refuses a buffer freed or replaced meanwhile.
 // Drops of dragged animations reach the window's kill looper when the window is a
 // KillLooperOwner (KillLooperOwner.h).
@@ -49,7 +49,7 @@ public:
 	virtual ~FliView();
 
 	// Drops: files ('DATA', '_RRC' with "refs") go to the application, animations dragged
-	// from another window ('FLdg') to the window's kill looper.
+	// from another window (FLI_DRAG) to the window's kill looper.
 	virtual void MessageReceived(BMessage* message);
 	// The whole frame buffer, scaled into the bounds; the update rectangle is not used.
 	virtual void Draw(BRect updateRect);
@@ -66,7 +66,7 @@ public:
 	int16 GetState();
 	void SetState(int16 state);
 
-	// The 'FLdg' message of a drag out of this view; false (nothing added) when no
+	// The FLI_DRAG message of a drag out of this view; false (nothing added) when no
 	// animation plays.
 	bool MakeDragMessage(BMessage* message) const;
 
@@ -81,7 +81,8 @@ public:
 	void DecodeFLI_COPY(const unsigned char* data);
 	void Clear(unsigned long value);
 
-	// The pause after each frame for a header speed field, in microseconds.
+	// The pause after each frame for a header speed field, in microseconds: the decoder's
+	// rule, fli::FrameDelayMicroseconds (a speed of 0 or below counts as 2).
 	static bigtime_t FrameDelay(int16 speed);
 
 protected:

@@ -4,7 +4,7 @@
 class BLooper;
 
 // A player window derives from this beside BWindow and hands out the looper that copies
-// dropped animations into its view ('FLdg') off the window thread; it may narrow the
+// dropped animations into its view (FLI_DRAG) off the window thread; it may narrow the
 // return type to its own looper class. FliView finds it with a dynamic_cast, so a view in
 // any other window ignores such drops instead of posting to a looper that is not there.
 class KillLooperOwner {

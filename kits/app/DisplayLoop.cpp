@@ -1,4 +1,5 @@
-// The main-thread loop: the installed display loop, or a headless wait for Quit().
+// The main-thread loop: a stand-in set by a test, the interface kit's display loop, or a
+// headless wait for Quit().
 #include "private/DisplayLoop.h"
 
 #include <atomic>
@@ -36,6 +37,12 @@ std::atomic<DisplayLoopFactory> sFactory{nullptr};
 
 }
 
+// Weak: a program that links the interface kit gets its display loop instead.
+[[gnu::weak]] std::unique_ptr<DisplayLoop> CreateProgramDisplayLoop()
+{
+	return std::make_unique<HeadlessLoop>();
+}
+
 void SetDisplayLoopFactory(DisplayLoopFactory factory)
 {
 	sFactory.store(factory);
@@ -49,7 +56,7 @@ std::unique_ptr<DisplayLoop> CreateDisplayLoop()
 		if (loop != nullptr)
 			return loop;
 	}
-	return std::make_unique<HeadlessLoop>();
+	return CreateProgramDisplayLoop();
 }
 
 }

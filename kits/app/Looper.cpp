@@ -80,6 +80,7 @@ status_t BLooper::PostMessage(BMessage* message, BHandler* handler, BHandler* re
 
 void BLooper::DispatchMessage(BMessage* message, BHandler* handler)
 {
+	AssertLocked();
 	if (message == nullptr || handler == nullptr)
 		return;
 	if (message->what == B_QUIT_REQUESTED && handler == this) {
@@ -109,6 +110,7 @@ BMessage* BLooper::DetachCurrentMessage()
 
 void BLooper::AddHandler(BHandler* handler)
 {
+	AssertLocked();
 	if (handler == nullptr || handler->Looper() != nullptr)
 		return;
 	fHandlers.push_back(handler);
@@ -117,6 +119,7 @@ void BLooper::AddHandler(BHandler* handler)
 
 bool BLooper::RemoveHandler(BHandler* handler)
 {
+	AssertLocked();
 	if (handler == nullptr || handler == this || handler->Looper() != this)
 		return false;
 	fHandlers.erase(std::remove(fHandlers.begin(), fHandlers.end(), handler), fHandlers.end());
@@ -151,6 +154,7 @@ BHandler* BLooper::PreferredHandler() const
 
 void BLooper::SetPreferredHandler(BHandler* handler)
 {
+	AssertLocked();
 	if (handler == nullptr || handler->Looper() == this)
 		fPreferred = handler;
 }

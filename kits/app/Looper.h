@@ -6,6 +6,7 @@
 #include <OS.h>
 
 #include <atomic>
+#include <cassert>
 #include <memory>
 #include <vector>
 
@@ -71,6 +72,9 @@ public:
 	bool IsLocked() const;
 	thread_id LockingThread() const;
 	int32 CountLocks() const;
+	// Stops a build with assertions (debug and sanitizer builds) when the calling thread
+	// does not hold the lock; compiles to nothing in a release build.
+	void AssertLocked() const { assert(IsLocked()); }
 
 	thread_id Thread() const;
 	static BLooper* LooperForThread(thread_id thread);

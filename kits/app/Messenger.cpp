@@ -54,11 +54,6 @@ bool BMessenger::IsValid() const
 	return LooperPrivate::IsAlive(fLooperToken);
 }
 
-bool BMessenger::IsTargetLocal() const
-{
-	return true;
-}
-
 BHandler* BMessenger::Target(BLooper** looper) const
 {
 	BLooper* targetLooper = LooperOfToken(fLooperToken);

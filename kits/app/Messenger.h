@@ -27,7 +27,6 @@ public:
 	bool operator!=(const BMessenger& other) const { return !(*this == other); }
 
 	bool IsValid() const;
-	bool IsTargetLocal() const;
 	// The target as pointers: they are only safe to use while the target is locked.
 	BHandler* Target(BLooper** looper) const;
 	bool LockTarget() const;

@@ -177,9 +177,9 @@ void Canvas::MarkDirty(const PixelRect& rect)
 		fImpl->dirty = fImpl->dirty.Union(rect);
 }
 
-void* Canvas::NativeImage()
+const QImage& Canvas::Image() const
 {
-	return &fImpl->image;
+	return fImpl->image;
 }
 
 } // namespace zoetra::display

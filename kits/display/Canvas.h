@@ -8,6 +8,8 @@
 #include "FontEngine.h"
 #include "PixelScaler.h"
 
+class QImage;
+
 namespace zoetra::display {
 
 // Pixels are 0xAARRGGBB words (bytes blue, green, red, alpha in memory), always opaque.
@@ -41,8 +43,9 @@ public:
 	PixelRect TakeDirty();
 	void MarkDirty(const PixelRect& rect);
 
-	// Gives the Qt side the image without exposing its type here.
-	void* NativeImage();
+	// The pixels as the display's Qt side copies them to the screen; only named here, so
+	// this header stays free of Qt.
+	const QImage& Image() const;
 
 private:
 	struct Impl;

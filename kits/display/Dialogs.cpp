@@ -187,8 +187,6 @@ void OpenPanel::Show(
 		dialog->setFileMode(options.directoriesAllowed ? QFileDialog::AnyFile
 				: options.multipleSelection            ? QFileDialog::ExistingFiles
 													   : QFileDialog::ExistingFile);
-		if (!options.buttonLabel.empty())
-			dialog->setLabelText(QFileDialog::Accept, ToQString(options.buttonLabel));
 		if (!options.directory.empty())
 			dialog->setDirectory(ToQString(options.directory));
 		if (!options.nameFilters.empty()) {

@@ -34,7 +34,6 @@ struct OpenPanelOptions {
 	bool directoriesAllowed = false;
 	bool modal = true;
 	bool hideWhenDone = true;
-	std::string buttonLabel;
 	// "Label (patterns)"; the first is chosen when the panel shows. Empty: every file.
 	std::vector<std::string> nameFilters;
 };

@@ -4,7 +4,7 @@
 #include <functional>
 #include <memory>
 
-#include "PixelScaler.h"
+#include "PixelRect.h"
 
 namespace zoetra::display {
 

@@ -48,36 +48,6 @@ QPixmap DragPicture(const QSize& size)
 
 } // namespace
 
-void WindowState::SetExposed(bool value)
-{
-	{
-		std::lock_guard lock(syncMutex);
-		exposed = value;
-	}
-	synced.notify_all();
-}
-
-void WindowState::Present()
-{
-	uint64_t serial;
-	QRect dirty;
-	{
-		std::lock_guard lock(frontMutex);
-		serial = flushSerial;
-		dirty = frontDirty;
-		frontDirty = QRect();
-		presentQueued = false;
-	}
-	// repaint() paints now, so the picture has reached the native window when Sync returns.
-	if (widget && widget->isVisible() && !widget->isMinimized() && !dirty.isEmpty())
-		widget->repaint(dirty);
-	{
-		std::lock_guard lock(syncMutex);
-		presentedSerial = std::max(presentedSerial, serial);
-	}
-	synced.notify_all();
-}
-
 DisplayWindow::DisplayWindow(const WindowOptions& options, std::unique_ptr<WindowEvents> events)
 	: fState(std::make_shared<WindowState>())
 {
@@ -243,7 +213,7 @@ uint64_t DisplayWindow::Flush()
 	{
 		std::lock_guard lock(state.frontMutex);
 		if (!dirty.IsEmpty()) {
-			const QImage& back = *static_cast<QImage*>(state.back.NativeImage());
+			const QImage& back = state.back.Image();
 			if (state.front.size() != back.size()) {
 				state.front = back.copy();
 				state.frontDirty = state.front.rect();

@@ -4,21 +4,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "PixelRect.h"
+
 namespace zoetra::display {
-
-// A rectangle of whole pixels, both edges inclusive (a right of left - 1 is empty).
-struct PixelRect {
-	int32_t left = 0;
-	int32_t top = 0;
-	int32_t right = -1;
-	int32_t bottom = -1;
-
-	int32_t Width() const { return right - left + 1; }
-	int32_t Height() const { return bottom - top + 1; }
-	bool IsEmpty() const { return right < left || bottom < top; }
-	PixelRect Intersect(const PixelRect& other) const;
-	PixelRect Union(const PixelRect& other) const;
-};
 
 // 32-bit pixels in rows; `stride` counts bytes between the starts of rows.
 struct PixelPlane {

@@ -7,7 +7,7 @@
 #include <QString>
 
 #include "FontEngine.h"
-#include "PixelScaler.h"
+#include "PixelRect.h"
 
 namespace zoetra::display {
 

@@ -57,12 +57,6 @@ BAlert::BAlert(const char* title, const char* text, const char* button0, const c
 
 BAlert::~BAlert() = default;
 
-void BAlert::SetShortcut(int32, char)
-{
-	// The desktop's message box has its own keyboard handling: Return presses the last
-	// button, Escape closes the box (which also counts as the last button).
-}
-
 int32 BAlert::Go()
 {
 	zoetra::display::AlertOptions options;
@@ -73,18 +67,4 @@ int32 BAlert::Go()
 	options.icon = IconFor(fType);
 	delete this;
 	return zoetra::display::RunAlert(options);
-}
-
-status_t BAlert::Go(BInvoker* invoker)
-{
-	if (!invoker)
-		return Go() >= 0 ? B_OK : B_ERROR;
-	// A thread of its own waits for the box, so the caller goes on at once.
-	std::thread([this, invoker] {
-		const int32 which = Go();
-		BMessage message(invoker->Message() ? *invoker->Message() : BMessage(uint32(0)));
-		message.AddInt32("which", which);
-		invoker->Invoke(&message);
-	}).detach();
-	return B_OK;
 }

@@ -24,11 +24,6 @@ public:
 	// the last button), then deletes the alert. The calling thread waits; other windows
 	// go on drawing. -1 when there is no display to show it on.
 	int32 Go();
-	// Returns at once; the index arrives in the invoker's message as the int32 "which".
-	// The alert deletes itself when the box closes; the invoker must outlive it.
-	status_t Go(BInvoker* invoker);
-
-	void SetShortcut(int32 index, char key);
 	const char* Title() const { return fTitle.c_str(); }
 	const char* Text() const { return fText.c_str(); }
 	int32 CountButtons() const { return int32(fButtons.size()); }

@@ -35,17 +35,6 @@ BBitmap::BBitmap(BRect bounds, color_space space, bool acceptsViews, bool)
 	Allocate(bounds, space, -1);
 }
 
-BBitmap::BBitmap(BRect bounds, uint32, color_space space, int32 bytesPerRow)
-	: fBits(nullptr),
-	  fBytesPerRow(0),
-	  fBitsLength(0),
-	  fSpace(space),
-	  fBounds(bounds),
-	  fInitStatus(B_NO_INIT)
-{
-	Allocate(bounds, space, bytesPerRow);
-}
-
 BBitmap::~BBitmap()
 {
 	std::free(fBits);
@@ -101,11 +90,6 @@ int32 BBitmap::BitsLength() const
 int32 BBitmap::BytesPerRow() const
 {
 	return fBytesPerRow;
-}
-
-color_space BBitmap::ColorSpace() const
-{
-	return fSpace;
 }
 
 BRect BBitmap::Bounds() const

@@ -12,7 +12,6 @@ public:
 	// why. Accepting views is not supported (InitCheck() is B_BAD_VALUE for it).
 	BBitmap(
 		BRect bounds, color_space space, bool acceptsViews = false, bool needsContiguous = false);
-	BBitmap(BRect bounds, uint32 flags, color_space space, int32 bytesPerRow = -1);
 	virtual ~BBitmap();
 	BBitmap(const BBitmap&) = delete;
 	BBitmap& operator=(const BBitmap&) = delete;
@@ -23,7 +22,6 @@ public:
 	void* Bits() const;
 	int32 BitsLength() const;
 	int32 BytesPerRow() const;
-	color_space ColorSpace() const;
 	BRect Bounds() const;
 
 private:

@@ -44,25 +44,3 @@ void BBox::FrameResized(float, float)
 	// The border runs along the edges: a new size moves all of it.
 	Invalidate();
 }
-
-void BBox::SetBorder(border_style border)
-{
-	fBorder = border;
-	Invalidate();
-}
-
-border_style BBox::Border() const
-{
-	return fBorder;
-}
-
-void BBox::SetLabel(const char* label)
-{
-	fLabel = label ? label : "";
-	Invalidate();
-}
-
-const char* BBox::Label() const
-{
-	return fLabel.empty() ? nullptr : fLabel.c_str();
-}

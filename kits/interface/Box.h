@@ -15,11 +15,6 @@ public:
 	virtual void Draw(BRect updateRect);
 	virtual void FrameResized(float newWidth, float newHeight);
 
-	void SetBorder(border_style border);
-	border_style Border() const;
-	void SetLabel(const char* label);
-	const char* Label() const;
-
 private:
 	border_style fBorder;
 	std::string fLabel;

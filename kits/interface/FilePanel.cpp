@@ -69,7 +69,6 @@ void BFilePanel::Show()
 	options.directoriesAllowed = (fNodeFlavors & B_DIRECTORY_NODE) != 0;
 	options.modal = fModal;
 	options.hideWhenDone = fHideWhenDone;
-	options.buttonLabel = fButtonLabel;
 	options.nameFilters = fNameFilters;
 	std::weak_ptr<BPrivate::FilePanelSink> sink = fSink;
 	fPanel->Show(
@@ -97,12 +96,6 @@ void BFilePanel::SetTarget(BMessenger target)
 	fSink->target = target;
 }
 
-void BFilePanel::SetMessage(BMessage* message)
-{
-	std::lock_guard lock(fSink->mutex);
-	fSink->message = message ? std::make_unique<BMessage>(*message) : nullptr;
-}
-
 void BFilePanel::SetPanelDirectory(const entry_ref* directory)
 {
 	fDirectory = directory
@@ -119,20 +112,4 @@ void BFilePanel::SetPanelDirectory(const char* directory)
 void BFilePanel::SetNameFilters(const std::vector<std::string>& filters)
 {
 	fNameFilters = filters;
-}
-
-void BFilePanel::SetButtonLabel(file_panel_button button, const char* label)
-{
-	if (button == B_DEFAULT_BUTTON)
-		fButtonLabel = label ? label : "";
-}
-
-void BFilePanel::SetHideWhenDone(bool hideWhenDone)
-{
-	fHideWhenDone = hideWhenDone;
-}
-
-bool BFilePanel::HidesWhenDone() const
-{
-	return fHideWhenDone;
 }

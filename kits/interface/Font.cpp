@@ -83,14 +83,6 @@ void BFont::CopyFromNames(const char* family, const char* style, float size)
 	fSize = size;
 }
 
-bool BFont::operator==(const BFont& other) const
-{
-	return std::strcmp(fFamily, other.fFamily) == 0 && std::strcmp(fStyle, other.fStyle) == 0
-		&& fSize == other.fSize && fShear == other.fShear && fRotation == other.fRotation
-		&& fSpacing == other.fSpacing && fEncoding == other.fEncoding && fFace == other.fFace
-		&& fFlags == other.fFlags;
-}
-
 status_t BFont::SetFamilyAndStyle(const font_family family, const font_style style)
 {
 	if (!family || !zoetra::display::FontFamilyExists(family))
@@ -124,11 +116,6 @@ void BFont::SetSize(float size)
 float BFont::Size() const
 {
 	return fSize;
-}
-
-void BFont::SetFace(uint16 face)
-{
-	fFace = face;
 }
 
 void BFont::GetHeight(font_height* height) const

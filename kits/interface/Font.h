@@ -63,8 +63,6 @@ public:
 	BFont(const BFont& font) = default;
 	BFont(const BFont* font);
 	BFont& operator=(const BFont& font) = default;
-	bool operator==(const BFont& other) const;
-	bool operator!=(const BFont& other) const { return !(*this == other); }
 
 	// B_NAME_NOT_FOUND for a family that is not installed, or a style the family lacks;
 	// the font then keeps the family and style it had.
@@ -80,7 +78,6 @@ public:
 	uint8 Spacing() const { return fSpacing; }
 	void SetEncoding(uint8 encoding) { fEncoding = encoding; }
 	uint8 Encoding() const { return fEncoding; }
-	void SetFace(uint16 face);
 	uint16 Face() const { return fFace; }
 	void SetFlags(uint32 flags) { fFlags = flags; }
 	uint32 Flags() const { return fFlags; }

@@ -7,21 +7,10 @@
 #include <Message.h>
 #include <OS.h>
 
-BInvoker::BInvoker()
-	: fMessage(nullptr)
-{
-}
-
 BInvoker::BInvoker(BMessage* message, const BHandler* handler, const BLooper* looper)
 	: fMessage(message)
 {
 	SetTarget(handler, looper);
-}
-
-BInvoker::BInvoker(BMessage* message, BMessenger target)
-	: fMessage(message),
-	  fTarget(target)
-{
 }
 
 BInvoker::~BInvoker()
@@ -42,11 +31,6 @@ BMessage* BInvoker::Message() const
 	return fMessage;
 }
 
-uint32 BInvoker::Command() const
-{
-	return fMessage ? fMessage->what : 0;
-}
-
 status_t BInvoker::SetTarget(const BHandler* handler, const BLooper* looper)
 {
 	status_t result = B_OK;
@@ -62,21 +46,6 @@ status_t BInvoker::SetTarget(BMessenger messenger)
 {
 	fTarget = messenger;
 	return B_OK;
-}
-
-bool BInvoker::IsTargetLocal() const
-{
-	return fTarget.IsTargetLocal();
-}
-
-BHandler* BInvoker::Target(BLooper** looper) const
-{
-	return fTarget.Target(looper);
-}
-
-BMessenger BInvoker::Messenger() const
-{
-	return fTarget;
 }
 
 status_t BInvoker::Invoke(BMessage* message)

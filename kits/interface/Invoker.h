@@ -10,9 +10,7 @@ class BMessage;
 
 class BInvoker {
 public:
-	BInvoker();
 	BInvoker(BMessage* message, const BHandler* handler, const BLooper* looper = NULL);
-	BInvoker(BMessage* message, BMessenger target);
 	virtual ~BInvoker();
 	BInvoker(const BInvoker&) = delete;
 	BInvoker& operator=(const BInvoker&) = delete;
@@ -20,14 +18,10 @@ public:
 	// Takes the message over; the previous one is deleted.
 	virtual status_t SetMessage(BMessage* message);
 	BMessage* Message() const;
-	uint32 Command() const;
 
 	// A handler (in its looper, or `looper`'s preferred handler when `handler` is NULL).
 	virtual status_t SetTarget(const BHandler* handler, const BLooper* looper = NULL);
 	virtual status_t SetTarget(BMessenger messenger);
-	bool IsTargetLocal() const;
-	BHandler* Target(BLooper** looper = NULL) const;
-	BMessenger Messenger() const;
 	bool HasTarget() const { return fTarget.IsValid(); }
 
 	// Sends a copy of `message` (or of the invoker's own message) to the target, with the

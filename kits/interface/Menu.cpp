@@ -75,16 +75,6 @@ BMenuItem* BMenu::RemoveItem(int32 index)
 	return item;
 }
 
-bool BMenu::RemoveItem(BMenuItem* item)
-{
-	const int32 index = IndexOf(item);
-	if (index < 0)
-		return false;
-	RemoveItem(index);
-	delete item;
-	return true;
-}
-
 BMenuItem* BMenu::ItemAt(int32 index) const
 {
 	return index >= 0 && index < CountItems() ? fItems[size_t(index)] : nullptr;
@@ -127,11 +117,6 @@ BMenuItem* BMenu::FindItem(uint32 command) const
 	return nullptr;
 }
 
-BMenuItem* BMenu::Superitem() const
-{
-	return fSuperitem;
-}
-
 BMenu* BMenu::Supermenu() const
 {
 	return fSuperitem ? fSuperitem->Menu() : nullptr;
@@ -166,14 +151,6 @@ status_t BMenu::SetTargetForItems(BMessenger messenger)
 			item->Submenu()->SetTargetForItems(messenger);
 	}
 	return B_OK;
-}
-
-BMenuBar* BMenu::RootBar() const
-{
-	const BMenu* menu = this;
-	while (menu->Supermenu())
-		menu = menu->Supermenu();
-	return dynamic_cast<BMenuBar*>(const_cast<BMenu*>(menu));
 }
 
 void BMenu::ItemsChanged()

@@ -23,13 +23,11 @@ public:
 	bool AddItem(BMenu* submenu, int32 index);
 	bool AddSeparatorItem();
 	BMenuItem* RemoveItem(int32 index);
-	bool RemoveItem(BMenuItem* item);
 	BMenuItem* ItemAt(int32 index) const;
 	int32 CountItems() const;
 	int32 IndexOf(BMenuItem* item) const;
 	BMenuItem* FindItem(const char* label) const;
 	BMenuItem* FindItem(uint32 command) const;
-	BMenuItem* Superitem() const;
 	BMenu* Supermenu() const;
 	menu_layout Layout() const { return fLayout; }
 	virtual void SetEnabled(bool enabled);
@@ -41,7 +39,6 @@ public:
 
 protected:
 	// The menu bar this menu belongs to, or NULL.
-	BMenuBar* RootBar() const;
 	virtual void ItemsChanged();
 
 private:

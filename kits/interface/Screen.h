@@ -10,14 +10,11 @@ class BWindow;
 class BScreen {
 public:
 	BScreen(screen_id id = B_MAIN_SCREEN_ID);
-	BScreen(BWindow* window);
 
 	// False before the display has started, or for a screen other than the main one.
 	bool IsValid() const;
-	status_t SetToNext();
 	BRect Frame() const;
 	screen_id ID() const { return fID; }
-	color_space ColorSpace() const;
 
 private:
 	screen_id fID;

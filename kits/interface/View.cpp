@@ -137,8 +137,11 @@ bool BView::IsFocus() const
 	return fWindow && fWindow->fFocus == this;
 }
 
+// The view tree of a window belongs to the thread that holds the window's lock.
 void BView::AddChild(BView* child, BView* before)
 {
+	if (fWindow)
+		fWindow->AssertLocked();
 	if (!child || child->fParent || child->fWindow || child == this)
 		return;
 	auto position = std::find(fChildren.begin(), fChildren.end(), before);
@@ -153,6 +156,8 @@ void BView::AddChild(BView* child, BView* before)
 
 bool BView::RemoveChild(BView* child)
 {
+	if (fWindow)
+		fWindow->AssertLocked();
 	auto found = std::find(fChildren.begin(), fChildren.end(), child);
 	if (found == fChildren.end())
 		return false;
@@ -540,15 +545,23 @@ uint32 BView::PatternPixel(const pattern& fill) const
 	return ToPixel(low ? fLowColor : fHighColor);
 }
 
-// The clip of a drawing call: the view's visible part, and during an update the part
-// being updated.
-#define DRAW_CLIP()                                                                                \
-	BRect clipRect = VisibleInWindow();                                                            \
-	if (fWindow->fInUpdate)                                                                        \
-		clipRect = clipRect & fWindow->fUpdateClip;                                                \
-	const PixelRect clip = ToPixels(clipRect);                                                     \
-	const BPoint origin = OriginInWindow();                                                        \
-	zoetra::display::Canvas& canvas = fWindow->Display().Surface()
+// Where a drawing call writes: the window's canvas, clipped to the view's visible part (and
+// during an update to the part being updated), with the view's origin in the window.
+struct BView::DrawTarget {
+	zoetra::display::Canvas& canvas;
+	PixelRect clip;
+	BPoint origin;
+};
+
+BView::DrawTarget BView::DrawingTarget() const
+{
+	// The canvas belongs to the thread that holds the window's lock.
+	fWindow->AssertLocked();
+	BRect clipRect = VisibleInWindow();
+	if (fWindow->fInUpdate)
+		clipRect = clipRect & fWindow->fUpdateClip;
+	return {fWindow->Display().Surface(), ToPixels(clipRect), OriginInWindow()};
+}
 
 void BView::DrawString(const char* string, escapement_delta* delta)
 {
@@ -563,9 +576,9 @@ void BView::DrawString(const char* string, int32 length, escapement_delta*)
 		fPen.x += StringWidth(string, length);
 		return;
 	}
-	DRAW_CLIP();
-	const float advance = canvas.DrawString(fFont.Choice(), string, int(length), origin.x + fPen.x,
-		origin.y + fPen.y, ToPixel(fHighColor), clip);
+	const DrawTarget target = DrawingTarget();
+	const float advance = target.canvas.DrawString(fFont.Choice(), string, int(length),
+		target.origin.x + fPen.x, target.origin.y + fPen.y, ToPixel(fHighColor), target.clip);
 	fPen.x += advance;
 }
 
@@ -579,16 +592,18 @@ void BView::StrokeRect(BRect rect, pattern fill)
 {
 	if (!CanDraw() || !rect.IsValid())
 		return;
-	DRAW_CLIP();
-	canvas.StrokeRect(ToPixels(rect.OffsetByCopy(origin)), PatternPixel(fill), clip);
+	const DrawTarget target = DrawingTarget();
+	target.canvas.StrokeRect(
+		ToPixels(rect.OffsetByCopy(target.origin)), PatternPixel(fill), target.clip);
 }
 
 void BView::FillRect(BRect rect, pattern fill)
 {
 	if (!CanDraw() || !rect.IsValid())
 		return;
-	DRAW_CLIP();
-	canvas.FillRect(ToPixels(rect.OffsetByCopy(origin)), PatternPixel(fill), clip);
+	const DrawTarget target = DrawingTarget();
+	target.canvas.FillRect(
+		ToPixels(rect.OffsetByCopy(target.origin)), PatternPixel(fill), target.clip);
 }
 
 void BView::StrokeLine(BPoint start, BPoint end, pattern fill)
@@ -596,10 +611,11 @@ void BView::StrokeLine(BPoint start, BPoint end, pattern fill)
 	fPen = end;
 	if (!CanDraw())
 		return;
-	DRAW_CLIP();
-	const PixelRect ends = ToPixels(BRect(start + origin, start + origin));
-	const PixelRect last = ToPixels(BRect(end + origin, end + origin));
-	canvas.StrokeLine(ends.left, ends.top, last.left, last.top, PatternPixel(fill), clip);
+	const DrawTarget target = DrawingTarget();
+	const PixelRect first = ToPixels(BRect(start + target.origin, start + target.origin));
+	const PixelRect last = ToPixels(BRect(end + target.origin, end + target.origin));
+	target.canvas.StrokeLine(
+		first.left, first.top, last.left, last.top, PatternPixel(fill), target.clip);
 }
 
 void BView::StrokeLine(BPoint end, pattern fill)
@@ -629,14 +645,13 @@ void BView::DrawBitmap(const BBitmap* bitmap, BRect source, BRect destination)
 {
 	if (!bitmap || !bitmap->IsValid() || !CanDraw() || !destination.IsValid())
 		return;
-	DRAW_CLIP();
+	const DrawTarget target = DrawingTarget();
 	const BRect bounds = bitmap->Bounds();
 	const PixelPlane plane{static_cast<uint32*>(bitmap->Bits()), bounds.IntegerWidth() + 1,
 		bounds.IntegerHeight() + 1, bitmap->BytesPerRow()};
-	canvas.DrawBitmap(plane, ToPixels(source), ToPixels(destination.OffsetByCopy(origin)), clip);
+	target.canvas.DrawBitmap(
+		plane, ToPixels(source), ToPixels(destination.OffsetByCopy(target.origin)), target.clip);
 }
-
-#undef DRAW_CLIP
 
 void BView::Invalidate(BRect rect)
 {

@@ -148,6 +148,8 @@ private:
 	BView* ViewAt(BPoint windowPoint);
 	void UpdateTree(BRect windowRect);
 	uint32 PatternPixel(const pattern& fill) const;
+	struct DrawTarget;
+	DrawTarget DrawingTarget() const;
 
 	BRect fFrame;
 	uint32 fResizingMode;

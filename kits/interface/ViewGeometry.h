@@ -3,7 +3,7 @@
 
 #include <Rect.h>
 
-#include "PixelScaler.h"
+#include "PixelRect.h"
 
 namespace BPrivate {
 

@@ -199,6 +199,7 @@ bool BWindow::IsActive() const
 
 void BWindow::Quit()
 {
+	AssertLocked();
 	if (fShowLevel <= 0)
 		fDisplay->Hide();
 	fShowLevel = 1;
@@ -500,11 +501,13 @@ void BWindow::UpdateIfNeeded()
 
 void BWindow::Flush() const
 {
+	AssertLocked();
 	fDisplay->Flush();
 }
 
 void BWindow::Sync() const
 {
+	AssertLocked();
 	fDisplay->Sync();
 }
 

@@ -16,11 +16,17 @@ public:
 	virtual void Quit() = 0;
 };
 
+// The program's own display loop, chosen when it is linked: the interface kit defines it
+// (kits/interface/QtDisplayLoop.cpp, linked whole into every program that uses the kit) and
+// so replaces the application kit's default, a headless wait for Quit() (kits/app).
+std::unique_ptr<DisplayLoop> CreateProgramDisplayLoop();
+
 typedef std::unique_ptr<DisplayLoop> (*DisplayLoopFactory)();
 
-// Installs the factory that BApplication::Run() uses; NULL restores the headless loop.
-// Install it before the application runs (a static initialiser of the interface kit).
+// Stands another loop in for the program's (tests do); NULL restores the program's.
+// Install it before the application runs.
 void SetDisplayLoopFactory(DisplayLoopFactory factory);
+// What BApplication::Run() runs: the factory's loop when one is set, else the program's.
 std::unique_ptr<DisplayLoop> CreateDisplayLoop();
 
 }

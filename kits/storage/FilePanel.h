@@ -23,11 +23,6 @@ enum file_panel_mode {
 	B_SAVE_PANEL = 1,
 };
 
-enum file_panel_button {
-	B_CANCEL_BUTTON = 0,
-	B_DEFAULT_BUTTON = 1,
-};
-
 enum {
 	B_FILE_NODE = 0x01,
 	B_SYMLINK_NODE = 0x02,
@@ -53,22 +48,17 @@ public:
 	bool IsShowing() const;
 
 	void SetTarget(BMessenger target);
-	void SetMessage(BMessage* message);
 	void SetPanelDirectory(const entry_ref* directory);
 	void SetPanelDirectory(const char* directory);
-	void SetButtonLabel(file_panel_button button, const char* label);
 	// The file types the panel offers, each a label followed by its name patterns in
 	// parentheses: "FLI animations (*.fli *.FLI)". The first is chosen each time the panel
 	// shows. Without any, the panel shows every file.
 	void SetNameFilters(const std::vector<std::string>& filters);
-	void SetHideWhenDone(bool hideWhenDone);
-	bool HidesWhenDone() const;
 	file_panel_mode PanelMode() const { return fMode; }
 
 private:
 	file_panel_mode fMode;
 	std::string fDirectory;
-	std::string fButtonLabel;
 	std::vector<std::string> fNameFilters;
 	uint32 fNodeFlavors;
 	bool fMultipleSelection;

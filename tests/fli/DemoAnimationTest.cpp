@@ -4,7 +4,7 @@
 
 #include "fli/Acceptance.h"
 #include "fli/FrameSequence.h"
-#include "tools/demo/DemoAnimation.h"
+#include "DemoAnimation.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Pictures encoded by the FLI writer decode back to themselves: each side checks the other.
 #include "DecodeCanvas.h"
 
-#include "tools/encoder/FliEncoder.h"
+#include "FliEncoder.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 
 #include "fli/FrameSequence.h"
 
-#include "tools/encoder/FliEncoder.h"
+#include "FliEncoder.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 #include "FliBuilder.h"
 
 #include "fli/Format.h"
-#include "tools/encoder/FliEncoder.h"
+#include "FliEncoder.h"
 
 namespace fli::test {
 

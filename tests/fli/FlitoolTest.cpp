@@ -62,6 +62,17 @@ TEST_F(FlitoolCommand, InfoShowsSignedFieldsAndTheDelayOfSpeedZero)
 			+ "\nfirst_pass: 0\n");
 }
 
+// flitool tells the pause the player takes: a negative speed counts as 2, like 0.
+TEST_F(FlitoolCommand, InfoGivesANegativeSpeedThePlayersDelay)
+{
+	Bytes bytes = NumberedFrames(1, 2);
+	bytes[16] = 0xFE; // speed 0xFFFE, -2 as stored
+	bytes[17] = 0xFF;
+	const ToolRun run = RunFlitool({"info", WriteFile("a.fli", bytes)});
+	EXPECT_EQ(run.exitCode, 0);
+	EXPECT_NE(run.out.find("speed: -2\ndelay_us: 33332\n"), std::string::npos) << run.out;
+}
+
 TEST_F(FlitoolCommand, FramesMatchTheReferenceHashes)
 {
 	const std::vector<std::string> hashes = ReadLines(TestDataPath("sparse.frames.sha256"));

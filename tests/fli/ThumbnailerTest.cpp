@@ -4,7 +4,7 @@
 #include "ImageReaders.h"
 #include "TestFiles.h"
 
-#include "tools/encoder/FliEncoder.h"
+#include "FliEncoder.h"
 
 #include <gtest/gtest.h>
 

@@ -195,6 +195,146 @@ TEST_F(InterfaceKit, GeometryRoundTripsAndBoundsHoldAtOnce)
 	});
 }
 
+// A point and a rectangle go the same way through a view, its parent, its window and the
+// screen, and back; the tree answers by name and by point; moving, resizing, hiding,
+// focusing and removing a view change only what they name.
+TEST_F(InterfaceKit, ViewTreeAndCoordinatesAgreeAcrossParentWindowAndScreen)
+{
+	RunWithDisplay([] {
+		EventLog log;
+		auto* window = new BWindow(BRect(100, 50, 299, 149), "Tree", B_TITLED_WINDOW, 0);
+		auto* parent = new BView(BRect(10, 20, 109, 89), "parent", B_FOLLOW_NONE, 0);
+		auto* child = new BView(BRect(5, 5, 24, 14), "child", B_FOLLOW_NONE, 0);
+		window->AddChild(parent);
+		parent->AddChild(child);
+		window->Show();
+		ASSERT_TRUE(window->Lock());
+
+		EXPECT_EQ(child->ConvertToParent(BPoint(1, 1)), BPoint(6, 6));
+		EXPECT_EQ(child->ConvertFromParent(BPoint(6, 6)), BPoint(1, 1));
+		EXPECT_EQ(child->ConvertToParent(BRect(0, 0, 2, 2)), BRect(5, 5, 7, 7));
+		EXPECT_EQ(child->ConvertFromParent(BRect(5, 5, 7, 7)), BRect(0, 0, 2, 2));
+		BPoint point(1, 1);
+		child->ConvertToScreen(&point);
+		EXPECT_EQ(point, BPoint(100 + 10 + 5 + 1, 50 + 20 + 5 + 1));
+		child->ConvertFromScreen(&point);
+		EXPECT_EQ(point, BPoint(1, 1));
+		BRect rect(0, 0, 2, 2);
+		child->ConvertToScreen(&rect);
+		EXPECT_EQ(rect, BRect(115, 75, 117, 77));
+		EXPECT_EQ(child->ConvertFromScreen(rect), BRect(0, 0, 2, 2));
+		BPoint windowPoint(15, 25);
+		window->ConvertToScreen(&windowPoint);
+		EXPECT_EQ(windowPoint, BPoint(115, 75));
+		window->ConvertFromScreen(&windowPoint);
+		EXPECT_EQ(windowPoint, BPoint(15, 25));
+
+		EXPECT_EQ(window->FindView("child"), child);
+		EXPECT_EQ(window->FindView("nothing"), nullptr);
+		EXPECT_EQ(window->FindView(BPoint(16, 26)), child);
+		EXPECT_EQ(window->FindView(BPoint(12, 22)), parent);
+		EXPECT_EQ(child->Parent(), parent);
+		EXPECT_EQ(parent->Parent(), nullptr) << "a view added to the window has no parent view";
+
+		child->MoveBy(2, 3);
+		child->ResizeBy(10, 5);
+		EXPECT_EQ(child->Frame(), BRect(7, 8, 36, 22));
+		child->Hide();
+		EXPECT_TRUE(child->IsHidden());
+		EXPECT_EQ(window->FindView(BPoint(18, 29)), parent) << "a hidden view is not found";
+		child->Show();
+		EXPECT_FALSE(child->IsHidden());
+		child->MakeFocus(true);
+		EXPECT_TRUE(child->IsFocus());
+		EXPECT_EQ(window->CurrentFocus(), child);
+		EXPECT_TRUE(child->RemoveSelf());
+		EXPECT_EQ(parent->CountChildren(), 0);
+		EXPECT_EQ(child->Window(), nullptr);
+		EXPECT_EQ(window->CurrentFocus(), nullptr) << "focus leaves with the view";
+		delete child;
+
+		window->SetSizeLimits(50, 400, 40, 300);
+		float minWidth = 0, maxWidth = 0, minHeight = 0, maxHeight = 0;
+		window->GetSizeLimits(&minWidth, &maxWidth, &minHeight, &maxHeight);
+		EXPECT_EQ(BRect(minWidth, minHeight, maxWidth, maxHeight), BRect(50, 40, 400, 300));
+		window->SetZoomLimits(250, 120);
+		window->GetZoomLimits(&maxWidth, &maxHeight);
+		EXPECT_EQ(BPoint(maxWidth, maxHeight), BPoint(250, 120));
+		window->MoveBy(10, -10);
+		window->ResizeBy(20, 10);
+		EXPECT_EQ(window->Frame(), BRect(110, 40, 329, 149));
+		window->ResizeBy(1000, 1000);
+		EXPECT_EQ(window->Bounds(), BRect(0, 0, 400, 300)) << "ResizeBy keeps to the limits";
+		window->Activate(true);
+		window->Unlock();
+		EXPECT_TRUE(WaitFor([&] {
+			const bool active = window->Lock() && window->IsActive();
+			window->Unlock();
+			return active;
+		})) << "the display's activation reaches the window";
+		ASSERT_TRUE(window->Lock());
+		EXPECT_FALSE(window->IsMinimized());
+		window->Minimize(true);
+		EXPECT_TRUE(window->IsMinimized());
+		const thread_id thread = window->Thread();
+		window->Quit();
+		status_t exitValue;
+		EXPECT_EQ(wait_for_thread(thread, &exitValue), B_OK);
+	});
+}
+
+// The drawing state a view keeps: low colour, drawing mode, flags, font size and height,
+// the pen after lines and text; and a bitmap drawn at its own size or at a point.
+TEST_F(InterfaceKit, DrawingStateIsKeptAndBitmapsLandWhereAsked)
+{
+	RunWithDisplay([] {
+		PictureWindow picture(BRect(0, 0, 99, 59));
+		BView* view = picture.view;
+		BBitmap bitmap(BRect(0, 0, 9, 9), B_RGB32);
+		ASSERT_EQ(bitmap.InitCheck(), B_OK);
+		FillPattern(bitmap);
+		ASSERT_TRUE(picture.window->Lock());
+		view->SetLowColor(1, 2, 3, 255);
+		const rgb_color low = view->LowColor();
+		EXPECT_EQ(low.red + low.green * 256 + low.blue * 65536, 1 + 2 * 256 + 3 * 65536);
+		view->SetDrawingMode(B_OP_OVER);
+		EXPECT_EQ(view->DrawingMode(), B_OP_OVER);
+		view->SetFlags(B_WILL_DRAW | B_FRAME_EVENTS);
+		EXPECT_EQ(view->Flags(), uint32(B_WILL_DRAW | B_FRAME_EVENTS));
+		view->SetFontSize(20);
+		BFont font;
+		view->GetFont(&font);
+		EXPECT_EQ(font.Size(), 20);
+		font_height height;
+		view->GetFontHeight(&height);
+		EXPECT_GT(height.ascent + height.descent, 10);
+
+		view->MovePenTo(5, 5);
+		view->MovePenBy(10, 20);
+		EXPECT_EQ(view->PenLocation(), BPoint(15, 25));
+		view->StrokeLine(BPoint(40, 25));
+		EXPECT_EQ(view->PenLocation(), BPoint(40, 25));
+		view->SetFontSize(12);
+		view->DrawString("Z", BPoint(60, 40));
+		EXPECT_NEAR(view->PenLocation().x, 60 + view->StringWidth("Z"), 0.01f);
+
+		view->DrawBitmap(&bitmap);
+		view->DrawBitmap(&bitmap, BPoint(80, 40));
+		view->Flush();
+		picture.window->Sync();
+		picture.window->Unlock();
+		const probe::NativeSnapshot shot = Shot(picture.window, true);
+		const auto* bits = static_cast<const uint32*>(bitmap.Bits());
+		for (int y = 0; y < 10; y++)
+			for (int x = 0; x < 10; x++) {
+				const uint32 expected = (bits[y * 10 + x] & 0xffffffu) | 0xff000000u;
+				ASSERT_EQ(shot.pixels[size_t(y * shot.width + x)], expected) << x << "," << y;
+				ASSERT_EQ(shot.pixels[size_t((40 + y) * shot.width + 80 + x)], expected)
+					<< x << "," << y << " at (80, 40)";
+			}
+	});
+}
+
 TEST_F(InterfaceKit, ViewsFollowTheWindowEdgesAsTheirResizingModesSay)
 {
 	RunWithDisplay([] {
@@ -320,6 +460,23 @@ TEST_F(InterfaceKit, DrawStringPaintsTheHighColourAtThePenAndAdvancesIt)
 		EXPECT_EQ(darkOutside, 0) << "text drawn away from the pen";
 		EXPECT_TRUE(QuitAndWait(window, log));
 	});
+}
+
+TEST_F(InterfaceKit, MenuItemsAreFoundAndRemovedByIndex)
+{
+	BMenu menu("File");
+	auto* first = new BMenuItem("New", new BMessage('NEW '));
+	auto* second = new BMenuItem("Open", new BMessage('OPEN'));
+	menu.AddItem(first);
+	menu.AddItem(second);
+	EXPECT_EQ(menu.IndexOf(second), 1);
+	EXPECT_EQ(menu.RemoveItem(0), first);
+	EXPECT_EQ(menu.IndexOf(first), -1);
+	EXPECT_EQ(menu.IndexOf(second), 0);
+	EXPECT_EQ(first->Menu(), nullptr) << "a removed item belongs to no menu";
+	EXPECT_EQ(menu.RemoveItem(1), nullptr);
+	EXPECT_EQ(menu.CountItems(), 1);
+	delete first;
 }
 
 TEST_F(InterfaceKit, MenuItemsPostToTheirTargetOrTheirWindow)

@@ -30,6 +30,8 @@ TEST(Geometry, OffsetAndInset)
 	BRect frame(150.0f, 100.0f, 469.0f, 349.0f);
 	EXPECT_EQ(frame.OffsetByCopy(20.0f, 20.0f), BRect(170.0f, 120.0f, 489.0f, 369.0f));
 	EXPECT_EQ(frame.OffsetToCopy(BPoint(0, 0)), BRect(0, 0, 319.0f, 249.0f));
+	EXPECT_EQ(frame.InsetByCopy(10.0f, 5.0f), BRect(160.0f, 105.0f, 459.0f, 344.0f));
+	EXPECT_EQ(frame, BRect(150.0f, 100.0f, 469.0f, 349.0f));
 	frame.InsetBy(10.0f, 5.0f);
 	EXPECT_EQ(frame, BRect(160.0f, 105.0f, 459.0f, 344.0f));
 	EXPECT_EQ(frame.LeftTop(), BPoint(160.0f, 105.0f));

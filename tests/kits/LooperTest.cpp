@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <memory>
 #include <thread>
 
 namespace {
@@ -179,6 +180,96 @@ TEST(Loopers, LockIsRecursiveAndHeldDuringDispatch)
 	EXPECT_EQ(log.Events()[0], "ping locked=yes by looper thread=yes");
 	EXPECT_FALSE(looper->IsLocked());
 	QuitAndWait(looper, deaths);
+}
+
+// The handler list, the preferred handler that untargeted messages go to, a handler's
+// own route on to its next handler, and locking the looper through a handler.
+TEST(Loopers, HandlersAreListedAndTheChainFromThePreferredOneIsFollowed)
+{
+	EventLog log, deaths;
+	auto* looper = new RecordingLooper(&log, &deaths);
+	RecordingHandler last("last", &log);
+	BHandler relay("relay");
+	relay.SetName("preferred");
+	relay.SetNextHandler(&last);
+	// Made locked by its creator, so the list may change before Run().
+	looper->AddHandler(&relay);
+	looper->AddHandler(&last);
+	EXPECT_EQ(looper->CountHandlers(), 3);
+	EXPECT_EQ(looper->HandlerAt(0), looper);
+	EXPECT_EQ(looper->HandlerAt(2), &last);
+	EXPECT_EQ(looper->HandlerAt(3), nullptr);
+	EXPECT_EQ(looper->IndexOf(&relay), 1);
+	EXPECT_EQ(looper->PreferredHandler(), nullptr);
+	looper->SetPreferredHandler(&relay);
+	EXPECT_EQ(looper->PreferredHandler(), &relay);
+	EXPECT_STREQ(relay.Name(), "preferred");
+	EXPECT_EQ(relay.NextHandler(), &last);
+	looper->Run();
+
+	looper->PostMessage(kPing);
+	ASSERT_TRUE(log.WaitForCount(1));
+	EXPECT_EQ(log.Events()[0], "last got PING");
+
+	ASSERT_TRUE(relay.LockLooper());
+	EXPECT_TRUE(looper->IsLocked());
+	EXPECT_TRUE(looper->RemoveHandler(&relay));
+	EXPECT_EQ(looper->IndexOf(&relay), -1);
+	// Removing the preferred handler leaves the looper itself to take untargeted messages.
+	EXPECT_EQ(looper->PreferredHandler(), nullptr);
+	EXPECT_FALSE(relay.LockLooper());
+	looper->Unlock();
+	EXPECT_FALSE(looper->IsLocked());
+	ASSERT_TRUE(last.LockLooper());
+	last.UnlockLooper();
+	EXPECT_FALSE(looper->IsLocked());
+	QuitAndWait(looper, deaths);
+}
+
+// Keeps the message it is handling: CurrentMessage() is that message until it is
+// detached, after which the looper leaves it to its new owner.
+class KeepingLooper : public BLooper {
+public:
+	void MessageReceived(BMessage* message) override
+	{
+		if (message->what != kNumbered) {
+			BLooper::MessageReceived(message);
+			return;
+		}
+		wasCurrent = CurrentMessage() == message;
+		kept.reset(DetachCurrentMessage());
+		currentAfterDetach = CurrentMessage();
+		foundByThread = LooperForThread(find_thread(nullptr)) == this;
+		log.Add("kept");
+	}
+
+	EventLog log;
+	std::unique_ptr<BMessage> kept;
+	bool wasCurrent = false;
+	BMessage* currentAfterDetach = nullptr;
+	bool foundByThread = false;
+};
+
+TEST(Loopers, TheCurrentMessageCanBeDetached)
+{
+	auto* looper = new KeepingLooper();
+	const thread_id thread = looper->Run();
+	EXPECT_EQ(BLooper::LooperForThread(thread), looper);
+	EXPECT_EQ(BLooper::LooperForThread(find_thread(nullptr)), nullptr);
+	BMessage numbered = Numbered(7);
+	looper->PostMessage(&numbered);
+	ASSERT_TRUE(looper->log.WaitForCount(1));
+	ASSERT_TRUE(looper->Lock());
+	EXPECT_TRUE(looper->wasCurrent);
+	EXPECT_EQ(looper->currentAfterDetach, nullptr);
+	EXPECT_TRUE(looper->foundByThread);
+	ASSERT_NE(looper->kept, nullptr);
+	int32 number = 0;
+	EXPECT_EQ(looper->kept->FindInt32("number", &number), B_OK);
+	EXPECT_EQ(number, 7);
+	looper->Quit();
+	status_t exitValue;
+	wait_for_thread(thread, &exitValue);
 }
 
 TEST(Loopers, ReplyReachesTheReplyHandler)

@@ -148,6 +148,128 @@ TEST(Messages, ReplaceRemoveAndCount)
 	EXPECT_EQ(message.GetInfo(B_RECT_TYPE, 0, &name, &type), B_BAD_TYPE);
 }
 
+// One field type's Add, Find, Has and Replace, by name and at an index: the second value
+// is found at index 1, a replacement lands where it is aimed, and an index past the end
+// or a field of another type is refused.
+template <typename T, typename In = T>
+struct TypedAccess {
+	status_t (BMessage::*add)(const char*, In);
+	status_t (BMessage::*find)(const char*, T*) const;
+	status_t (BMessage::*findAt)(const char*, int32, T*) const;
+	bool (BMessage::*has)(const char*, int32) const;
+	status_t (BMessage::*replace)(const char*, In);
+	status_t (BMessage::*replaceAt)(const char*, int32, In);
+
+	void Check(T first, T second, T third) const
+	{
+		BMessage message('TYPE');
+		ASSERT_EQ((message.*add)("field", first), B_OK);
+		ASSERT_EQ((message.*add)("field", second), B_OK);
+		message.AddString("text", "not this type");
+		EXPECT_TRUE((message.*has)("field", 1));
+		EXPECT_FALSE((message.*has)("field", 2));
+		EXPECT_FALSE((message.*has)("text", 0));
+		T value{};
+		EXPECT_EQ((message.*findAt)("field", 1, &value), B_OK);
+		EXPECT_EQ(value, second);
+		EXPECT_EQ((message.*replaceAt)("field", 1, third), B_OK);
+		EXPECT_EQ((message.*findAt)("field", 1, &value), B_OK);
+		EXPECT_EQ(value, third);
+		EXPECT_EQ((message.*replace)("field", third), B_OK);
+		EXPECT_EQ((message.*find)("field", &value), B_OK);
+		EXPECT_EQ(value, third);
+		EXPECT_EQ((message.*replaceAt)("field", 2, first), B_BAD_INDEX);
+		EXPECT_EQ((message.*findAt)("field", 2, &value), B_BAD_INDEX);
+		EXPECT_EQ((message.*replace)("text", first), B_BAD_TYPE);
+		EXPECT_EQ((message.*find)("text", &value), B_BAD_TYPE);
+	}
+};
+
+TEST(Messages, EveryTypeIsFoundAndReplacedAtAnIndex)
+{
+	using M = BMessage;
+	TypedAccess<bool>{
+		&M::AddBool, &M::FindBool, &M::FindBool, &M::HasBool, &M::ReplaceBool, &M::ReplaceBool}
+		.Check(true, false, true);
+	TypedAccess<int8>{
+		&M::AddInt8, &M::FindInt8, &M::FindInt8, &M::HasInt8, &M::ReplaceInt8, &M::ReplaceInt8}
+		.Check(-128, 7, 127);
+	TypedAccess<int16>{&M::AddInt16, &M::FindInt16, &M::FindInt16, &M::HasInt16, &M::ReplaceInt16,
+		&M::ReplaceInt16}
+		.Check(-32768, 300, 32767);
+	TypedAccess<int32>{&M::AddInt32, &M::FindInt32, &M::FindInt32, &M::HasInt32, &M::ReplaceInt32,
+		&M::ReplaceInt32}
+		.Check(INT32_MIN, 70000, INT32_MAX);
+	TypedAccess<int64>{&M::AddInt64, &M::FindInt64, &M::FindInt64, &M::HasInt64, &M::ReplaceInt64,
+		&M::ReplaceInt64}
+		.Check(INT64_MIN, INT64_C(1) << 40, INT64_MAX);
+	TypedAccess<float>{&M::AddFloat, &M::FindFloat, &M::FindFloat, &M::HasFloat, &M::ReplaceFloat,
+		&M::ReplaceFloat}
+		.Check(-1.5f, 0.25f, 3e30f);
+	TypedAccess<double>{&M::AddDouble, &M::FindDouble, &M::FindDouble, &M::HasDouble,
+		&M::ReplaceDouble, &M::ReplaceDouble}
+		.Check(-1e300, 0.125, 1e-300);
+	TypedAccess<BPoint>{&M::AddPoint, &M::FindPoint, &M::FindPoint, &M::HasPoint, &M::ReplacePoint,
+		&M::ReplacePoint}
+		.Check(BPoint(1, 2), BPoint(-3, 4.5f), BPoint(640, 480));
+	TypedAccess<BRect>{
+		&M::AddRect, &M::FindRect, &M::FindRect, &M::HasRect, &M::ReplaceRect, &M::ReplaceRect}
+		.Check(BRect(0, 0, 319, 199), BRect(1, 2, 3, 4), BRect(-10, -10, 10, 10));
+	int a = 0, b = 0, c = 0;
+	TypedAccess<void*, const void*>{&M::AddPointer, &M::FindPointer, &M::FindPointer,
+		&M::HasPointer, &M::ReplacePointer, &M::ReplacePointer}
+		.Check(&a, &b, &c);
+}
+
+// Raw data, messages, refs and messengers, which are passed by address or by copy.
+TEST(Messages, DataMessagesRefsAndMessengersAreReplacedWhole)
+{
+	BMessage message('DATA');
+	const uint8 raw[] = {1, 2, 3};
+	message.AddData("raw", B_RAW_TYPE, raw, sizeof(raw), false);
+	EXPECT_TRUE(message.HasData("raw", B_RAW_TYPE));
+	EXPECT_FALSE(message.HasData("raw", B_INT32_TYPE));
+	const uint8 longer[] = {9, 8, 7, 6};
+	EXPECT_EQ(message.ReplaceData("raw", B_RAW_TYPE, longer, sizeof(longer)), B_OK);
+	const void* data = nullptr;
+	ssize_t size = 0;
+	ASSERT_EQ(message.FindData("raw", B_RAW_TYPE, &data, &size), B_OK);
+	ASSERT_EQ(size, ssize_t(sizeof(longer)));
+	EXPECT_EQ(std::memcmp(data, longer, sizeof(longer)), 0);
+	EXPECT_EQ(message.FindData("raw", B_INT32_TYPE, &data, &size), B_BAD_TYPE);
+
+	BMessage first('ONE'), second('TWO');
+	message.AddMessage("inner", &first);
+	EXPECT_TRUE(message.HasMessage("inner"));
+	EXPECT_EQ(message.ReplaceMessage("inner", &second), B_OK);
+	BMessage found;
+	ASSERT_EQ(message.FindMessage("inner", &found), B_OK);
+	EXPECT_EQ(found.what, static_cast<uint32>('TWO'));
+
+	entry_ref tmp, root;
+	ASSERT_EQ(get_ref_for_path("/tmp", &tmp), B_OK);
+	ASSERT_EQ(get_ref_for_path("/", &root), B_OK);
+	message.AddRef("refs", &tmp);
+	EXPECT_EQ(message.ReplaceRef("refs", &root), B_OK);
+	entry_ref ref;
+	ASSERT_EQ(message.FindRef("refs", &ref), B_OK);
+	EXPECT_EQ(ref, root);
+
+	// No looper here, so no messenger is valid; two empty ones are equal and travel whole.
+	const BMessenger none;
+	message.AddMessenger("to", none);
+	EXPECT_TRUE(message.HasMessenger("to"));
+	BMessenger messenger;
+	EXPECT_EQ(message.FindMessenger("to", &messenger), B_OK);
+	EXPECT_TRUE(messenger == none);
+	EXPECT_EQ(message.FindMessenger("to", 1, &messenger), B_BAD_INDEX);
+	EXPECT_FALSE(message.ReturnAddress().IsValid());
+
+	EXPECT_EQ(message.MakeEmpty(), B_OK);
+	EXPECT_TRUE(message.IsEmpty());
+	EXPECT_EQ(message.what, static_cast<uint32>('DATA'));
+}
+
 TEST(Messages, CopiesAreIndependent)
 {
 	BMessage original = Rich();

@@ -75,6 +75,36 @@ TEST_F(StorageTest, RefForAPathIsAbsoluteAndKeepsLinks)
 	EXPECT_NE(unset, ref);
 }
 
+// An entry made from a path, copied and assigned names the same file; a path knows its
+// leaf; a file opened for reading says so.
+TEST_F(StorageTest, EntriesCopyAndPathsKnowTheirLeaf)
+{
+	const BEntry entry("clip.fli");
+	ASSERT_EQ(entry.InitCheck(), B_OK);
+	const BEntry copy(entry);
+	BEntry assigned;
+	assigned = copy;
+	entry_ref fromEntry, fromAssigned;
+	ASSERT_EQ(entry.GetRef(&fromEntry), B_OK);
+	ASSERT_EQ(assigned.GetRef(&fromAssigned), B_OK);
+	EXPECT_EQ(fromAssigned, fromEntry);
+	EXPECT_EQ(Path(fromEntry), fFolder + "/clip.fli");
+	EXPECT_TRUE(assigned.IsFile());
+	entry_ref none;
+	EXPECT_NE(BEntry().GetRef(&none), B_OK);
+
+	const BPath path(&fromEntry);
+	EXPECT_EQ(path.InitCheck(), B_OK);
+	EXPECT_STREQ(path.Leaf(), "clip.fli");
+	EXPECT_NE(BPath().InitCheck(), B_OK);
+	EXPECT_EQ(BPath().Leaf(), nullptr);
+
+	BFile file(&fromEntry, B_READ_ONLY);
+	ASSERT_EQ(file.InitCheck(), B_OK);
+	EXPECT_TRUE(file.IsReadable());
+	EXPECT_FALSE(BFile().IsReadable());
+}
+
 TEST_F(StorageTest, MissingPathIsEntryNotFound)
 {
 	entry_ref ref;

@@ -2,7 +2,7 @@
 // floor at dusk, 64 frames and a ring frame that closes the loop.
 #pragma once
 
-#include "tools/encoder/FliEncoder.h"
+#include "FliEncoder.h"
 
 namespace fli::demo {
 

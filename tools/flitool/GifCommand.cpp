@@ -38,7 +38,7 @@ int RunGif(const Animation& animation, const std::string& path, int scale)
 		return 1;
 	}
 	fli::FrameSequence frames(animation.data(), size, loop.frames);
-	GifClock clock(PlayerFrameDelay(frames.Walk()));
+	GifClock clock(frames.Walk().DelayMicroseconds());
 	GifEncoder encoder(scale, loop.repeats);
 	bool encoded = true;
 	while (encoded && frames.Next())

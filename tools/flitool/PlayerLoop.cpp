@@ -53,11 +53,4 @@ PlayerLoop FindPlayerLoop(const unsigned char* data, uint32_t size)
 	return loop;
 }
 
-int32_t PlayerFrameDelay(const fli::FrameWalk& walk)
-{
-	if (walk.Speed() < 0)
-		return 2 * fli::kMicrosecondsPerSpeedUnit;
-	return walk.DelayMicroseconds();
-}
-
 } // namespace flitool

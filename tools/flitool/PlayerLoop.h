@@ -23,8 +23,4 @@ struct PlayerLoop {
 // the loop is the first pass and one later pass, as `flitool frames` shows by default.
 PlayerLoop FindPlayerLoop(const unsigned char* data, uint32_t size);
 
-// The player's pause after each frame: the walk's delay, with a negative speed shown like a
-// speed of 0 (as the player's FliView::FrameDelay does).
-int32_t PlayerFrameDelay(const fli::FrameWalk& walk);
-
 } // namespace flitool

@@ -19,14 +19,19 @@
 // Bounds: a frame whose 16-byte header does not fit whole before the buffer's end ends the
 // pass. Later passes exist only when frame 0's header fits; otherwise they show no frame.
 //
-// What the walk leaves to its user: a negative speed, a frame count below 1 and passes that
-// show no frame. FramesShownInPass() and LaterPassesShowFrames() tell it cheaply.
+// What the walk leaves to its user: a frame count below 1 and passes that show no frame.
+// FramesShownInPass() and LaterPassesShowFrames() tell it cheaply.
 // The walk holds a pointer into the buffer and a few integers; it allocates nothing.
 #pragma once
 
 #include <cstdint>
 
 namespace fli {
+
+// The pause after each frame for a header speed field, in microseconds: the speed times
+// 16666, 0 counting as 2. A negative speed (a field of 0x8000 or more) counts as 2 as well:
+// its product would be a negative pause, that is none, and the animation would spin.
+int32_t FrameDelayMicroseconds(int16_t speed);
 
 class FrameWalk {
 public:
@@ -35,9 +40,8 @@ public:
 	// Header fields as signed 16-bit numbers, as stored.
 	int16_t FrameCount() const { return frameCount_; }
 	int16_t Speed() const { return speed_; }
-	// The pause after each frame: the speed, 0 counting as 2, times 16666 microseconds.
-	// Negative for a negative speed; what that means is the player's decision.
-	int32_t DelayMicroseconds() const;
+	// The pause after each frame, FrameDelayMicroseconds(Speed()).
+	int32_t DelayMicroseconds() const { return FrameDelayMicroseconds(speed_); }
 
 	// The next frame of the current pass (its header lies whole inside the buffer), or
 	// nullptr once the pass has ended.
