@@ -3,6 +3,8 @@
 #include "FormatException.h"
 #include "WindowRoster.h"
 
+#include "TemporaryFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -19,6 +21,7 @@
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
+using zoetra::testing::TemporaryFolder;
 
 namespace {
 
@@ -49,23 +52,6 @@ std::string Bounce()
 
 class ReadAnimationTest : public ::testing::Test {
 protected:
-	void SetUp() override
-	{
-		char pattern[] = "/tmp/zoetra-read-XXXXXX";
-		folder = mkdtemp(pattern);
-	}
-	void TearDown() override
-	{
-		chmod(folder.c_str(), 0700);
-		fs::remove_all(folder);
-	}
-
-	std::string Write(const std::string& name, const std::string& bytes)
-	{
-		std::ofstream(folder / name, std::ios::binary) << bytes;
-		return (folder / name).string();
-	}
-
 	// The refusal text, or "" when the file was accepted (its buffer is then checked
 	// against `expected` and freed).
 	static std::string Refusal(const std::string& path, const std::string& expected = "")
@@ -84,17 +70,18 @@ protected:
 		}
 	}
 
-	fs::path folder;
+	TemporaryFolder files{"zoetra-read"};
+	fs::path folder = files.Path();
 };
 
 TEST_F(ReadAnimationTest, AcceptsWholeAnimationsFromTheHeaderOnAndNamesLinkTargets)
 {
 	const std::string bounce = Bounce();
 	ASSERT_GT(bounce.size(), 128u);
-	EXPECT_EQ(Refusal(Write("whole.fli", bounce), bounce), "");
-	EXPECT_EQ(Refusal(Write("header.fli", bounce.substr(0, 128)), bounce.substr(0, 128)), "");
+	EXPECT_EQ(Refusal(files.Write("whole.fli", bounce), bounce), "");
+	EXPECT_EQ(Refusal(files.Write("header.fli", bounce.substr(0, 128)), bounce.substr(0, 128)), "");
 
-	const std::string target = Write("target.fli", bounce);
+	const std::string target = files.Write("target.fli", bounce);
 	fs::create_symlink(target, folder / "link.fli");
 	entry_ref ref;
 	ASSERT_EQ(get_ref_for_path((folder / "link.fli").c_str(), &ref), B_OK);
@@ -114,18 +101,18 @@ TEST_F(ReadAnimationTest, RefusesShortFilesWrongHeadersAndEntriesThatAreNotFiles
 	std::string wrongHeight = bounce;
 	wrongHeight[10] = 0xC9;
 	const std::string refused = "Unsupported file format.";
-	EXPECT_EQ(Refusal(Write("short.fli", bounce.substr(0, 127))), refused);
-	EXPECT_EQ(Refusal(Write("empty.fli", "")), refused);
-	EXPECT_EQ(Refusal(Write("magic.fli", wrongMagic)), refused);
-	EXPECT_EQ(Refusal(Write("width.fli", wrongWidth)), refused);
-	EXPECT_EQ(Refusal(Write("height.fli", wrongHeight)), refused);
+	EXPECT_EQ(Refusal(files.Write("short.fli", bounce.substr(0, 127))), refused);
+	EXPECT_EQ(Refusal(files.Write("empty.fli", "")), refused);
+	EXPECT_EQ(Refusal(files.Write("magic.fli", wrongMagic)), refused);
+	EXPECT_EQ(Refusal(files.Write("width.fli", wrongWidth)), refused);
+	EXPECT_EQ(Refusal(files.Write("height.fli", wrongHeight)), refused);
 	EXPECT_EQ(Refusal(folder.string()), refused) << "a directory";
 	EXPECT_EQ(Refusal("/dev/zero"), refused) << "a device";
 
 	fs::create_symlink(folder / "nowhere.fli", folder / "dangling.fli");
 	EXPECT_EQ(Refusal((folder / "dangling.fli").string()), refused);
 
-	const std::string gone = Write("gone.fli", bounce);
+	const std::string gone = files.Write("gone.fli", bounce);
 	entry_ref ref;
 	ASSERT_EQ(get_ref_for_path(gone.c_str(), &ref), B_OK);
 	fs::remove(gone);
@@ -145,7 +132,7 @@ TEST_F(ReadAnimationTest, RefusesAFileItMayNotRead)
 {
 	if (geteuid() == 0)
 		GTEST_SKIP() << "root reads every file";
-	const std::string path = Write("private.fli", Bounce());
+	const std::string path = files.Write("private.fli", Bounce());
 	chmod(path.c_str(), 0);
 	EXPECT_EQ(Refusal(path), "Unsupported file format.");
 }

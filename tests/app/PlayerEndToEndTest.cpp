@@ -1,16 +1,18 @@
 // zoetra as a user runs it: the real binary on a private X server, driven with xdotool.
 #include "PlayerProcess.h"
+#include "TemporaryFolder.h"
 #include "XDesktop.h"
+#include "XvfbServer.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <set>
 #include <thread>
 
 using namespace zoetra::testing;
+using namespace std::chrono_literals;
 namespace fs = std::filesystem;
 
 namespace {
@@ -20,65 +22,47 @@ constexpr int kViewHeight = 200;
 const std::string kDemo = std::string(ZOETRA_SOURCE_DIR) + "/data/demo.fli";
 const std::string kBounce = std::string(ZOETRA_TEST_DATA) + "/bounce.fli";
 
-XDesktop* desktop = nullptr;
+bool desktopReady = false;
 
 class DesktopEnvironment : public ::testing::Environment {
 public:
 	void SetUp() override
 	{
-		if (!XDesktop::Available())
-			return;
-		desktop = new XDesktop;
-		if (!desktop->Start()) {
-			delete desktop;
-			desktop = nullptr;
-		}
+		desktopReady = XvfbAvailable() && DesktopToolsAvailable() && UseXvfbDisplay();
 	}
-	void TearDown() override { delete desktop; }
 };
 
 const auto* const environment = ::testing::AddGlobalTestEnvironment(new DesktopEnvironment);
 
-// Files a case makes for itself, removed with it.
-class Scratch {
-public:
-	Scratch()
-	{
-		char pattern[] = "/tmp/zoetra-files-XXXXXX";
-		fPath = mkdtemp(pattern);
-	}
-	~Scratch() { fs::remove_all(fPath); }
-	std::string Copy(const std::string& from, const std::string& name)
-	{
-		fs::copy_file(from, fPath / name);
-		return (fPath / name).string();
-	}
-	std::string Write(const std::string& name, const std::string& bytes)
-	{
-		std::ofstream(fPath / name, std::ios::binary) << bytes;
-		return (fPath / name).string();
-	}
-	std::string Link(const std::string& target, const std::string& name)
-	{
-		fs::create_symlink(target, fPath / name);
-		return (fPath / name).string();
-	}
+XWindowGeometry Geometry(unsigned long window)
+{
+	XWindowGeometry geometry;
+	WindowGeometry(window, geometry);
+	return geometry;
+}
 
-private:
-	fs::path fPath;
-};
+// Picks a File menu item by keyboard: the menu opens on a click on its title, then `keys`
+// move through it.
+void FileMenu(unsigned long window, const std::string& keys)
+{
+	const XWindowGeometry geometry = Geometry(window);
+	FocusWindow(window);
+	Click(geometry.x + 20, geometry.y + 8);
+	std::this_thread::sleep_for(300ms);
+	Key(keys);
+}
 
-// The pictures `flitool frames` gives for a file, as 0xRRGGBB rows.
+// The pictures `flitool frames` gives for a file, as 0xffRRGGBB rows.
 std::set<std::vector<uint32_t>> ReferenceFrames(const std::string& file)
 {
-	const std::string bytes = RunCommand("'" + FlitoolPath() + "' frames '" + file + "'");
+	const std::string bytes = RunTool({FlitoolPath(), "frames", file}, 30s).output;
 	const size_t frameBytes = size_t(kViewWidth) * kViewHeight * 4;
 	std::set<std::vector<uint32_t>> frames;
 	for (size_t start = 0; start + frameBytes <= bytes.size(); start += frameBytes) {
 		std::vector<uint32_t> pixels(size_t(kViewWidth) * kViewHeight);
 		for (size_t i = 0; i < pixels.size(); i++) {
 			const auto* p = reinterpret_cast<const uint8_t*>(bytes.data() + start + 4 * i);
-			pixels[i] = uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0];
+			pixels[i] = 0xff000000u | uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0];
 		}
 		frames.insert(std::move(pixels));
 	}
@@ -86,16 +70,18 @@ std::set<std::vector<uint32_t>> ReferenceFrames(const std::string& file)
 }
 
 // The view's picture: the bottom 200 rows of the window's content at 1:1.
-std::vector<uint32_t> ViewPicture(const std::string& window)
+std::vector<uint32_t> ViewPicture(unsigned long window)
 {
-	const XWindowGeometry geometry = desktop->Geometry(window);
-	return desktop->Grab(
-		geometry.x, geometry.y + geometry.height - kViewHeight, kViewWidth, kViewHeight);
+	const XWindowGeometry geometry = Geometry(window);
+	std::vector<uint32_t> pixels;
+	Screenshot(
+		geometry.x, geometry.y + geometry.height - kViewHeight, kViewWidth, kViewHeight, pixels);
+	return pixels;
 }
 
 // A grab can fall between two updates of the window; a playing view shows one of the
 // file's frames in at least one of several grabs.
-bool ShowsOneOf(const std::string& window, const std::set<std::vector<uint32_t>>& frames)
+bool ShowsOneOf(unsigned long window, const std::set<std::vector<uint32_t>>& frames)
 {
 	for (int attempt = 0; attempt < 20; attempt++) {
 		if (frames.count(ViewPicture(window)) != 0)
@@ -136,55 +122,57 @@ class PlayerTest : public ::testing::Test {
 protected:
 	void SetUp() override
 	{
-		if (desktop == nullptr)
+		if (!desktopReady)
 			GTEST_SKIP() << "no Xvfb, xdotool or ImageMagick";
 	}
 
 	// Dismisses the error alert with its one button.
 	void AnswerAlert()
 	{
-		const std::string alert = desktop->WaitForWindow("^Error$");
-		ASSERT_NE(alert, "")
-			<< "no alert"
-			<< RunCommand(
-				   "for w in $(xdotool search --name .); do echo $w $(xdotool getwindowname $w) "
-				   "$(xwininfo -id $w | grep -E 'Map State|Absolute|Width|Height'); done");
-		desktop->Key(alert, "Return");
-		ASSERT_TRUE(desktop->WaitUntilGone("^Error$"));
+		const unsigned long alert = WaitForWindow("^Error$");
+		ASSERT_NE(alert, 0u) << "no alert"
+							 << RunTool(
+									{"sh", "-c",
+										"for w in $(xdotool search --name .); do echo $w "
+										"$(xdotool getwindowname $w) $(xwininfo -id $w | grep -E "
+										"'Map State|Absolute|Width|Height'); done"})
+									.output;
+		Key(alert, "Return");
+		ASSERT_TRUE(WaitUntilGone("^Error$"));
 	}
 
-	RuntimeFolder runtime;
-	Scratch files;
+	TemporaryFolder runtime;
+	TemporaryFolder files{"zoetra-files"};
 };
 
 TEST_F(PlayerTest, StartsEmptyNumbersNewWindowsOffsetsThemAndQuitsWithTheLastClose)
 {
 	PlayerProcess player(runtime.Path(), {});
-	const std::string first = desktop->WaitForWindow("^Untitled 1$");
-	ASSERT_NE(first, "");
-	const XWindowGeometry firstGeometry = desktop->Geometry(first);
+	const unsigned long first = WaitForWindow("^Untitled 1$");
+	ASSERT_NE(first, 0u);
+	const XWindowGeometry firstGeometry = Geometry(first);
 	EXPECT_EQ(firstGeometry.x, 150);
 	EXPECT_EQ(firstGeometry.y, 100);
 	EXPECT_EQ(firstGeometry.width, kViewWidth);
 
-	desktop->Key(first, "ctrl+n");
-	const std::string second = desktop->WaitForWindow("^Untitled 2$");
-	ASSERT_NE(second, "");
-	const XWindowGeometry secondGeometry = desktop->Geometry(second);
+	Key(first, "ctrl+n");
+	const unsigned long second = WaitForWindow("^Untitled 2$");
+	ASSERT_NE(second, 0u);
+	const XWindowGeometry secondGeometry = Geometry(second);
 	EXPECT_EQ(secondGeometry.x, firstGeometry.x + 20);
 	EXPECT_EQ(secondGeometry.y, firstGeometry.y + 20);
 	EXPECT_EQ(secondGeometry.width, firstGeometry.width);
 	EXPECT_EQ(secondGeometry.height, firstGeometry.height);
 
-	desktop->Key(second, "ctrl+w");
-	ASSERT_TRUE(desktop->WaitUntilGone("^Untitled 2$"));
-	desktop->Key(first, "ctrl+n");
-	EXPECT_NE(desktop->WaitForWindow("^Untitled 3$"), "") << "numbers are never reused";
-	desktop->Key(desktop->WaitForWindow("^Untitled 3$"), "ctrl+w");
-	ASSERT_TRUE(desktop->WaitUntilGone("^Untitled 3$"));
+	Key(second, "ctrl+w");
+	ASSERT_TRUE(WaitUntilGone("^Untitled 2$"));
+	Key(first, "ctrl+n");
+	EXPECT_NE(WaitForWindow("^Untitled 3$"), 0u) << "numbers are never reused";
+	Key(WaitForWindow("^Untitled 3$"), "ctrl+w");
+	ASSERT_TRUE(WaitUntilGone("^Untitled 3$"));
 	EXPECT_TRUE(player.Running()) << "one window is still open";
 
-	desktop->Key(first, "ctrl+w");
+	Key(first, "ctrl+w");
 	EXPECT_EQ(player.WaitForExit(5s), 0) << "closing the last window quits";
 	EXPECT_EQ(player.Output(), "");
 }
@@ -195,14 +183,14 @@ TEST_F(PlayerTest, OpensEachArgumentInItsOwnWindowAndQuitsOnCtrlQ)
 	const std::string bounce = files.Copy(kBounce, "second.fli");
 	PlayerProcess player(runtime.Path(), {demo, bounce});
 	EXPECT_TRUE(player.WaitForOutput(demo + "\n" + bounce + "\n")) << player.Output();
-	ASSERT_NE(desktop->WaitForWindow("^first.fli$"), "");
-	const std::string second = desktop->WaitForWindow("^second.fli$");
-	ASSERT_NE(second, "");
-	EXPECT_TRUE(desktop->Windows("^Untitled").empty());
+	ASSERT_NE(WaitForWindow("^first.fli$"), 0u);
+	const unsigned long second = WaitForWindow("^second.fli$");
+	ASSERT_NE(second, 0u);
+	EXPECT_TRUE(Windows("^Untitled").empty());
 
-	desktop->Key(second, "ctrl+n");
-	ASSERT_NE(desktop->WaitForWindow("^Untitled 1$"), "");
-	desktop->Key(second, "ctrl+q");
+	Key(second, "ctrl+n");
+	ASSERT_NE(WaitForWindow("^Untitled 1$"), 0u);
+	Key(second, "ctrl+q");
 	EXPECT_EQ(player.WaitForExit(5s), 0) << "quit with three windows playing";
 }
 
@@ -220,12 +208,12 @@ TEST_F(PlayerTest, RefusesWhatCannotBePlayedWithAnAlertThenOpensAnEmptyWindow)
 	};
 	for (const Case& c : cases) {
 		SCOPED_TRACE(c.path);
-		RuntimeFolder folder;
+		TemporaryFolder folder;
 		PlayerProcess player(folder.Path(), {c.path});
 		AnswerAlert();
-		EXPECT_NE(desktop->WaitForWindow("^Untitled 1$"), "") << "the empty window after the alert";
+		EXPECT_NE(WaitForWindow("^Untitled 1$"), 0u) << "the empty window after the alert";
 		EXPECT_EQ(player.Output(), c.echoed ? c.path + "\n" : "");
-		desktop->Key(desktop->WaitForWindow("^Untitled 1$"), "ctrl+q");
+		Key(WaitForWindow("^Untitled 1$"), "ctrl+q");
 		EXPECT_EQ(player.WaitForExit(5s), 0);
 	}
 }
@@ -235,19 +223,19 @@ TEST_F(PlayerTest, SymbolicLinkOpensTheTargetUnderTheTargetsName)
 	const std::string target = files.Copy(kBounce, "target.fli");
 	const std::string link = files.Link(target, "link.fli");
 	PlayerProcess player(runtime.Path(), {link});
-	const std::string window = desktop->WaitForWindow("^target.fli$");
-	ASSERT_NE(window, "");
+	const unsigned long window = WaitForWindow("^target.fli$");
+	ASSERT_NE(window, 0u);
 	EXPECT_TRUE(ShowsOneOf(window, ReferenceFrames(kBounce)));
 	EXPECT_EQ(player.Output(), link + "\n");
-	desktop->Key(window, "ctrl+q");
+	Key(window, "ctrl+q");
 	EXPECT_EQ(player.WaitForExit(5s), 0);
 }
 
 TEST_F(PlayerTest, PlayingViewShowsTheDecodedFramesPixelForPixel)
 {
 	PlayerProcess player(runtime.Path(), {kDemo});
-	const std::string window = desktop->WaitForWindow("^demo.fli$");
-	ASSERT_NE(window, "");
+	const unsigned long window = WaitForWindow("^demo.fli$");
+	ASSERT_NE(window, 0u);
 	const auto frames = ReferenceFrames(kDemo);
 	ASSERT_GT(frames.size(), 10u);
 	EXPECT_TRUE(ShowsOneOf(window, frames));
@@ -256,58 +244,59 @@ TEST_F(PlayerTest, PlayingViewShowsTheDecodedFramesPixelForPixel)
 	std::this_thread::sleep_for(200ms);
 	EXPECT_NE(ViewPicture(window), before);
 	EXPECT_TRUE(ShowsOneOf(window, frames));
-	desktop->Key(window, "ctrl+w");
+	Key(window, "ctrl+w");
 	EXPECT_EQ(player.WaitForExit(5s), 0);
 }
 
 TEST_F(PlayerTest, OpenPanelLoadsTheChosenFileIntoItsOwnWindowOrRefusesIt)
 {
 	PlayerProcess player(runtime.Path(), {kDemo});
-	const std::string window = desktop->WaitForWindow("^demo.fli$");
-	ASSERT_NE(window, "");
+	const unsigned long window = WaitForWindow("^demo.fli$");
+	ASSERT_NE(window, 0u);
 	const auto choose = [&](const std::string& path) {
-		desktop->Key(window, "ctrl+o");
-		const std::string panel = desktop->WaitForWindow("^Open$");
-		ASSERT_NE(panel, "");
-		RunCommand("xdotool windowfocus --sync " + panel + " type --delay 2 '" + path + "'");
-		RunCommand("xdotool key Return");
-		ASSERT_TRUE(desktop->WaitUntilGone("^Open$"));
+		Key(window, "ctrl+o");
+		const unsigned long panel = WaitForWindow("^Open$");
+		ASSERT_NE(panel, 0u);
+		ASSERT_TRUE(FocusWindow(panel));
+		ASSERT_TRUE(TypeText(path));
+		ASSERT_TRUE(Key("Return"));
+		ASSERT_TRUE(WaitUntilGone("^Open$"));
 	};
 	// Without a window manager nothing gives the window its focus back when the panel
 	// goes; the user clicks it (on the bar, as a click on the view would drag).
 	const auto clickWindow = [&] {
-		const XWindowGeometry geometry = desktop->Geometry(window);
-		desktop->Click(geometry.x + 200, geometry.y + 8);
+		const XWindowGeometry geometry = Geometry(window);
+		Click(geometry.x + 200, geometry.y + 8);
 	};
 
 	choose(files.Write("broken.fli", std::string(500, 'x')));
 	AnswerAlert();
-	EXPECT_EQ(desktop->Name(window), "demo.fli") << "a refused file changes nothing";
+	EXPECT_EQ(WindowName(window), "demo.fli") << "a refused file changes nothing";
 	EXPECT_TRUE(ShowsOneOf(window, ReferenceFrames(kDemo)));
 
 	choose(files.Copy(kBounce, "picked.fli"));
-	EXPECT_NE(desktop->WaitForWindow("^picked.fli$"), "");
-	EXPECT_EQ(desktop->Name(window), "picked.fli") << "the same window takes the file";
-	EXPECT_EQ(desktop->Windows("\\.fli$").size(), 1u) << "no window is added";
+	EXPECT_NE(WaitForWindow("^picked.fli$"), 0u);
+	EXPECT_EQ(WindowName(window), "picked.fli") << "the same window takes the file";
+	EXPECT_EQ(Windows("\\.fli$").size(), 1u) << "no window is added";
 	EXPECT_TRUE(ShowsOneOf(window, ReferenceFrames(kBounce)));
 	EXPECT_EQ(player.Output(), kDemo + "\n") << "only command-line paths are echoed";
 	clickWindow();
-	desktop->Key(window, "ctrl+q");
+	Key(window, "ctrl+q");
 	EXPECT_EQ(player.WaitForExit(5s), 0);
 }
 
 TEST_F(PlayerTest, SecondLaunchOpensItsFileInTheRunningInstance)
 {
 	PlayerProcess first(runtime.Path(), {});
-	ASSERT_NE(desktop->WaitForWindow("^Untitled 1$"), "");
+	ASSERT_NE(WaitForWindow("^Untitled 1$"), 0u);
 	const std::string file = files.Copy(kBounce, "later.fli");
 	PlayerProcess second(runtime.Path(), {file});
 	EXPECT_EQ(second.WaitForExit(5s), 0) << "the later launch hands over and ends";
 	EXPECT_EQ(second.Output(), "");
 	EXPECT_TRUE(first.WaitForOutput(file + "\n")) << first.Output();
-	const std::string window = desktop->WaitForWindow("^later.fli$");
-	ASSERT_NE(window, "");
-	desktop->Key(window, "ctrl+q");
+	const unsigned long window = WaitForWindow("^later.fli$");
+	ASSERT_NE(window, 0u);
+	Key(window, "ctrl+q");
 	EXPECT_EQ(first.WaitForExit(5s), 0);
 }
 
@@ -316,76 +305,74 @@ TEST_F(PlayerTest, DraggedAnimationPlaysAsACopyUnderTheSourcesTitle)
 	const std::string source = files.Copy(kDemo, "source.fli");
 	const std::string target = files.Copy(kBounce, "target.fli");
 	PlayerProcess player(runtime.Path(), {source, target});
-	const std::string from = desktop->WaitForWindow("^source.fli$");
-	const std::string to = desktop->WaitForWindow("^target.fli$");
-	ASSERT_NE(from, "");
-	ASSERT_NE(to, "");
-	desktop->Move(to, 600, 300);
-	const XWindowGeometry a = desktop->Geometry(from);
-	const XWindowGeometry b = desktop->Geometry(to);
-	desktop->Drag(a.x + 160, a.y + a.height - 100, b.x + 160, b.y + b.height - 100);
+	const unsigned long from = WaitForWindow("^source.fli$");
+	const unsigned long to = WaitForWindow("^target.fli$");
+	ASSERT_NE(from, 0u);
+	ASSERT_NE(to, 0u);
+	MoveWindow(to, 600, 300);
+	const XWindowGeometry a = Geometry(from);
+	const XWindowGeometry b = Geometry(to);
+	Drag(a.x + 160, a.y + a.height - 100, b.x + 160, b.y + b.height - 100);
 
-	ASSERT_TRUE(desktop->WaitUntilGone("^target.fli$")) << "the target takes the source's title";
-	EXPECT_EQ(desktop->Name(to), "source.fli");
-	EXPECT_EQ(desktop->Name(from), "source.fli");
+	ASSERT_TRUE(WaitUntilGone("^target.fli$")) << "the target takes the source's title";
+	EXPECT_EQ(WindowName(to), "source.fli");
+	EXPECT_EQ(WindowName(from), "source.fli");
 	const auto demoFrames = ReferenceFrames(kDemo);
 	EXPECT_TRUE(ShowsOneOf(to, demoFrames)) << "the target plays the source's animation";
 	EXPECT_TRUE(ShowsOneOf(from, demoFrames)) << "the source plays on";
 
-	desktop->Key(from, "ctrl+w");
-	const auto deadline = std::chrono::steady_clock::now() + 10s;
-	while (
-		desktop->Windows("^source.fli$").size() != 1 && std::chrono::steady_clock::now() < deadline)
-		std::this_thread::sleep_for(20ms);
-	ASSERT_EQ(desktop->Windows("^source.fli$"), std::vector<std::string>{to});
+	Key(from, "ctrl+w");
+	WaitForWindow("^source.fli$");
+	ASSERT_EQ(Windows("^source.fli$"), std::vector<unsigned long>{to});
 	EXPECT_TRUE(player.Running());
 	EXPECT_TRUE(ShowsOneOf(to, demoFrames)) << "the copy plays on after its source has closed";
 	const std::vector<uint32_t> before = ViewPicture(to);
 	std::this_thread::sleep_for(200ms);
 	EXPECT_NE(ViewPicture(to), before);
-	desktop->Key(to, "ctrl+w");
+	Key(to, "ctrl+w");
 	EXPECT_EQ(player.WaitForExit(5s), 0);
 }
 
 TEST_F(PlayerTest, AboutOpensOnceAndASecondRequestRaisesIt)
 {
 	PlayerProcess player(runtime.Path(), {});
-	const std::string window = desktop->WaitForWindow("^Untitled 1$");
-	ASSERT_NE(window, "");
+	const unsigned long window = WaitForWindow("^Untitled 1$");
+	ASSERT_NE(window, 0u);
 	// Up from the top wraps to "Quit"; once more, over the separator, is "About Zoetra...".
-	desktop->FileMenu(window, "Up Up Return");
-	const std::string about = desktop->WaitForWindow("^About Zoetra$");
-	ASSERT_NE(about, "");
-	const XWindowGeometry geometry = desktop->Geometry(about);
+	FileMenu(window, "Up Up Return");
+	const unsigned long about = WaitForWindow("^About Zoetra$");
+	ASSERT_NE(about, 0u);
+	const XWindowGeometry geometry = Geometry(about);
 	EXPECT_EQ(geometry.x, 210);
 	EXPECT_EQ(geometry.y, 150);
 	EXPECT_EQ(geometry.width, 280);
 	// The heading, "Version 1.12", "Written by" and the author's line are centred.
-	const std::vector<double> centres =
-		TextLineCentres(desktop->Grab(geometry.x, geometry.y, geometry.width, geometry.height),
-			geometry.width, geometry.height);
+	std::vector<uint32_t> picture;
+	ASSERT_TRUE(Screenshot(geometry.x, geometry.y, geometry.width, geometry.height, picture));
+	const std::vector<double> centres = TextLineCentres(picture, geometry.width, geometry.height);
 	ASSERT_GE(centres.size(), 4u);
 	for (size_t line = 0; line < 4; line++)
 		EXPECT_NEAR(centres[line], 139.5, 2.0) << "line " << line + 1;
 
-	desktop->FileMenu(window, "Up Up Return");
+	FileMenu(window, "Up Up Return");
 	std::this_thread::sleep_for(300ms);
-	EXPECT_EQ(desktop->Windows("^About Zoetra$").size(), 1u);
+	EXPECT_EQ(Windows("^About Zoetra$").size(), 1u);
 
-	desktop->CloseBox(about);
-	ASSERT_TRUE(desktop->WaitUntilGone("^About Zoetra$"));
-	desktop->FileMenu(window, "Up Up Return");
-	const std::string again = desktop->WaitForWindow("^About Zoetra$");
-	EXPECT_NE(again, "") << "a request after closing makes a new About window";
+	CloseWindow(about);
+	ASSERT_TRUE(WaitUntilGone("^About Zoetra$"));
+	FileMenu(window, "Up Up Return");
+	const unsigned long again = WaitForWindow("^About Zoetra$");
+	EXPECT_NE(again, 0u) << "a request after closing makes a new About window";
 
-	desktop->CloseBox(window);
+	CloseWindow(window);
 	EXPECT_EQ(player.WaitForExit(5s), 0) << "the About window does not keep the player open";
 }
 
 TEST(PlayerIdentity, ExecutableCarriesSignatureVersionAndSingleLaunch)
 {
-	const std::string info = RunCommand("objcopy -O binary --only-section=.zoetra.appinfo '"
-		+ PlayerPath() + "' /dev/stdout 2>/dev/null");
+	const std::string info = RunTool(
+		{"objcopy", "-O", "binary", "--only-section=.zoetra.appinfo", PlayerPath(), "/dev/stdout"})
+								 .output;
 	EXPECT_NE(info.find("signature=application/x-vnd.quenvik-Zoetra\n"), std::string::npos) << info;
 	EXPECT_NE(info.find("file_type=application/x-vnd.Be-elfexecutable\n"), std::string::npos);
 	EXPECT_NE(info.find("version=1.12.0\nvariety=5\n"), std::string::npos);

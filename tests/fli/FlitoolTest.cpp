@@ -6,17 +6,24 @@
 #include "PngWriter.h"
 #include "fli/FrameSequence.h"
 
+#include "ChildProcess.h"
+#include "TemporaryFolder.h"
+
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <sys/wait.h>
 
 namespace fli::test {
 namespace {
 
 namespace fs = std::filesystem;
+using zoetra::testing::ChildOptions;
+using zoetra::testing::ChildProcess;
+using zoetra::testing::RunTool;
+using zoetra::testing::TemporaryFolder;
+using zoetra::testing::ToolResult;
 
 struct ToolRun {
 	int exitCode;
@@ -24,31 +31,17 @@ struct ToolRun {
 	std::string err;
 };
 
-std::string ReadText(const fs::path& path)
-{
-	std::ifstream in(path, std::ios::binary);
-	return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 class FlitoolCommand : public ::testing::Test {
 protected:
-	void SetUp() override
-	{
-		const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-		scratch_ = fs::path(ZOETRA_BUILD_DIR) / "tests" / "flitool-scratch" / info->name();
-		fs::remove_all(scratch_);
-		fs::create_directories(scratch_);
-	}
+	void SetUp() override { ASSERT_NE(files_.Path(), ""); }
 
 	ToolRun RunFlitool(const std::vector<std::string>& arguments)
 	{
-		std::string command = "'" + std::string(ZOETRA_BUILD_DIR) + "/flitool'";
-		for (const std::string& argument : arguments)
-			command += " '" + argument + "'";
-		const fs::path out = scratch_ / "stdout", err = scratch_ / "stderr";
-		command += " > '" + out.string() + "' 2> '" + err.string() + "' < /dev/null";
-		const int status = std::system(command.c_str());
-		return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadText(out), ReadText(err)};
+		std::vector<std::string> command{std::string(ZOETRA_BUILD_DIR) + "/flitool"};
+		command.insert(command.end(), arguments.begin(), arguments.end());
+		ChildProcess flitool(command, {.errors = ChildOptions::Errors::Read});
+		const int exitCode = flitool.WaitForExit(std::chrono::seconds(60));
+		return {exitCode, flitool.Output(), flitool.Errors()};
 	}
 
 	std::string WriteFile(const std::string& name, const Bytes& bytes)
@@ -60,7 +53,8 @@ protected:
 		return path.string();
 	}
 
-	fs::path scratch_;
+	TemporaryFolder files_{"zoetra-flitool"};
+	const fs::path scratch_ = files_.Path();
 };
 
 // A file whose frame i paints pixel 0 with palette entry 10 + i, entries set by frame 0.
@@ -156,17 +150,15 @@ TEST_F(FlitoolCommand, ExportWritesEachFrameAsAPngThatDecodesToTheFrameBuffer)
 	EXPECT_FALSE(fs::exists(directory / "frame-0003.png"));
 
 	// An independent PNG reader, where one is installed, checks the pictures themselves.
-	if (std::system("command -v convert > /dev/null 2>&1") != 0)
+	if (RunTool({"sh", "-c", "command -v convert"}).status != 0)
 		GTEST_SKIP() << "ImageMagick's convert is not installed";
 	FrameSequence frames(demo.data(), static_cast<uint32_t>(demo.size()), 3);
 	for (int i = 0; i < 3; ++i) {
 		ASSERT_TRUE(frames.Next());
 		const fs::path png = directory / ("frame-000" + std::to_string(i) + ".png");
-		const fs::path rgb = scratch_ / "frame.rgb";
-		const std::string command =
-			"convert '" + png.string() + "' -depth 8 'rgb:" + rgb.string() + "'";
-		ASSERT_EQ(std::system(command.c_str()), 0) << command;
-		const std::string pixels = ReadText(rgb);
+		const ToolResult converted = RunTool({"convert", png.string(), "-depth", "8", "rgb:-"});
+		ASSERT_EQ(converted.status, 0) << png;
+		const std::string& pixels = converted.output;
 		ASSERT_EQ(pixels.size(), size_t{kPixelCount} * 3);
 		for (int p = 0; p < kPixelCount; ++p) {
 			const uint32_t pixel = frames.Pixels()[p];

@@ -38,8 +38,6 @@ public:
 
 int main()
 {
-	// A helper that a broken test leaves behind ends by itself.
-	alarm(60);
 	LaunchHelper application;
 	application.Run();
 	printf("exit\n");

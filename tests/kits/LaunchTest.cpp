@@ -2,14 +2,18 @@
 // what the listener refuses.
 #include <Message.h>
 
-#include "Watchdog.h"
+#include "ChildProcess.h"
+#include "TemporaryFolder.h"
+#include "WaitFor.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <poll.h>
 #include <set>
 #include <sys/fsuid.h>
@@ -24,105 +28,36 @@ namespace {
 constexpr char kSocketName[] = "application_x-vnd.zoetra-launch-helper.socket";
 // The wire format of a launch: magic and size, then the flattened message.
 constexpr uint32 kWireMagic = 'ZLnc';
-constexpr bigtime_t kTimeout = 10000000;
 
-struct Launch {
-	pid_t pid = -1;
-	int output = -1;
-	std::string buffer;
-
-	// The next line of the process's output, or "" when none comes within the timeout.
-	std::string ReadLine(bigtime_t timeout = kTimeout)
-	{
-		bigtime_t deadline = system_time() + timeout;
-		while (true) {
-			size_t newline = buffer.find('\n');
-			if (newline != std::string::npos) {
-				std::string line = buffer.substr(0, newline);
-				buffer.erase(0, newline + 1);
-				return line;
-			}
-			bigtime_t remaining = deadline - system_time();
-			if (remaining <= 0)
-				return "";
-			pollfd entry = {output, POLLIN, 0};
-			if (poll(&entry, 1, static_cast<int>(remaining / 1000) + 1) <= 0)
-				continue;
-			char chunk[256];
-			ssize_t count = read(output, chunk, sizeof(chunk));
-			if (count <= 0)
-				return "";
-			buffer.append(chunk, static_cast<size_t>(count));
-		}
-	}
-
-	// The exit status, or -1 if the process is still running after the timeout.
-	int WaitForExit(bigtime_t timeout = kTimeout)
-	{
-		int status = 0;
-		bool ended = WaitUntil([&] { return waitpid(pid, &status, WNOHANG) == pid; }, timeout);
-		if (!ended)
-			return -1;
-		pid = -1;
-		return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-	}
-
-	~Launch()
-	{
-		if (pid > 0) {
-			kill(pid, SIGKILL);
-			waitpid(pid, nullptr, 0);
-		}
-		if (output >= 0)
-			close(output);
-	}
-};
+using zoetra::testing::ChildProcess;
+using zoetra::testing::TemporaryFolder;
+using zoetra::testing::WaitFor;
 
 class LaunchTest : public testing::Test {
 protected:
 	void SetUp() override
 	{
-		char folder[] = "/tmp/zoetra-launch-test-XXXXXX";
-		ASSERT_NE(mkdtemp(folder), nullptr);
-		fFolder = folder;
-		setenv("ZOETRA_RUNTIME_DIR", folder, 1);
-		fWork = fFolder + "/work";
+		ASSERT_NE(fFolder, "");
 		ASSERT_EQ(mkdir(fWork.c_str(), 0755), 0);
 	}
 
-	void TearDown() override
-	{
-		std::string command = "rm -rf '" + fFolder + "'";
-		EXPECT_EQ(system(command.c_str()), 0);
-	}
+	void TearDown() override { EXPECT_TRUE(fFiles.Remove()); }
 
-	std::unique_ptr<Launch> Start(
+	// The helper started in `directory` (the work folder by default), with the runtime
+	// folder of this test.
+	std::unique_ptr<ChildProcess> Start(
 		const std::vector<std::string>& arguments, const std::string& directory = "")
 	{
-		int pipeEnds[2];
-		if (pipe(pipeEnds) != 0)
-			return nullptr;
-		auto launch = std::make_unique<Launch>();
-		launch->pid = fork();
-		if (launch->pid == 0) {
-			dup2(pipeEnds[1], STDOUT_FILENO);
-			close(pipeEnds[0]);
-			close(pipeEnds[1]);
-			if (chdir(directory.empty() ? fWork.c_str() : directory.c_str()) != 0)
-				_exit(126);
-			std::vector<char*> argv{const_cast<char*>(LAUNCH_HELPER)};
-			for (const std::string& argument : arguments)
-				argv.push_back(const_cast<char*>(argument.c_str()));
-			argv.push_back(nullptr);
-			execv(LAUNCH_HELPER, argv.data());
-			_exit(127);
-		}
-		close(pipeEnds[1]);
-		launch->output = pipeEnds[0];
-		return launch;
+		std::vector<std::string> command{LAUNCH_HELPER};
+		command.insert(command.end(), arguments.begin(), arguments.end());
+		return std::make_unique<ChildProcess>(command,
+			zoetra::testing::ChildOptions{
+				.environment = {"ZOETRA_RUNTIME_DIR=" + fFolder},
+				.folder = directory.empty() ? fWork : directory,
+			});
 	}
 
-	std::unique_ptr<Launch> StartInstance()
+	std::unique_ptr<ChildProcess> StartInstance()
 	{
 		auto instance = Start({});
 		EXPECT_EQ(instance->ReadLine().rfind("ready ", 0), 0u);
@@ -134,10 +69,10 @@ protected:
 	{
 		auto launch = Start(arguments, directory);
 		EXPECT_EQ(launch->WaitForExit(), 0);
-		EXPECT_EQ(launch->ReadLine(0), "") << "a launch that handed over must print nothing";
+		EXPECT_EQ(launch->Output(), "") << "a launch that handed over must print nothing";
 	}
 
-	void QuitInstance(Launch& instance)
+	void QuitInstance(ChildProcess& instance)
 	{
 		HandOver({"--quit"});
 		EXPECT_EQ(instance.ReadLine(), "arg " + fWork + "/--quit");
@@ -147,8 +82,9 @@ protected:
 
 	std::string SocketPath() const { return fFolder + "/" + kSocketName; }
 
-	std::string fFolder;
-	std::string fWork;
+	TemporaryFolder fFiles{"zoetra-launch-test"};
+	const std::string fFolder = fFiles.Path();
+	const std::string fWork = fFolder + "/work";
 };
 
 TEST_F(LaunchTest, LaterLaunchHandsOverAbsoluteArgumentsAndExits)
@@ -176,7 +112,7 @@ TEST_F(LaunchTest, LaterLaunchHandsOverAbsoluteArgumentsAndExits)
 TEST_F(LaunchTest, StaleSocketOfAKilledInstanceIsRecovered)
 {
 	auto killed = StartInstance();
-	kill(killed->pid, SIGKILL);
+	killed->Signal(SIGKILL);
 	EXPECT_EQ(killed->WaitForExit(), 128 + SIGKILL);
 	ASSERT_EQ(access(SocketPath().c_str(), F_OK), 0) << "the killed instance left no socket";
 
@@ -190,32 +126,22 @@ TEST_F(LaunchTest, StaleSocketOfAKilledInstanceIsRecovered)
 
 TEST_F(LaunchTest, SimultaneousLaunchesEndWithExactlyOneInstance)
 {
-	std::vector<std::unique_ptr<Launch>> launches;
+	std::vector<std::unique_ptr<ChildProcess>> launches;
 	for (int i = 0; i < 4; i++)
 		launches.push_back(Start({"f" + std::to_string(i)}));
 
 	// Three end with status 0; the fourth is the instance and keeps running.
-	std::vector<int> statuses(launches.size(), -1);
 	auto ended = [&] {
-		size_t count = 0;
-		for (size_t i = 0; i < launches.size(); i++) {
-			int status;
-			if (launches[i]->pid > 0
-				&& waitpid(launches[i]->pid, &status, WNOHANG) == launches[i]->pid) {
-				launches[i]->pid = -1;
-				statuses[i] = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-			}
-			count += launches[i]->pid < 0 ? 1 : 0;
-		}
-		return count;
+		return size_t(std::count_if(launches.begin(), launches.end(),
+			[](const auto& launch) { return !launch->Running(); }));
 	};
-	ASSERT_TRUE(WaitUntil([&] { return ended() >= 3; })) << "launches did not hand over";
-	Launch* instance = nullptr;
-	for (size_t i = 0; i < launches.size(); i++) {
-		if (launches[i]->pid > 0)
-			instance = launches[i].get();
+	ASSERT_TRUE(WaitFor([&] { return ended() >= 3; })) << "launches did not hand over";
+	ChildProcess* instance = nullptr;
+	for (const auto& launch : launches) {
+		if (launch->Running())
+			instance = launch.get();
 		else
-			EXPECT_EQ(statuses[i], 0);
+			EXPECT_EQ(launch->WaitForExit(std::chrono::milliseconds(0)), 0);
 	}
 	ASSERT_NE(instance, nullptr) << "no launch became the instance";
 	EXPECT_EQ(ended(), 3u) << "more than one launch kept running";
