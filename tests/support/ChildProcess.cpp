@@ -78,7 +78,7 @@ std::vector<std::string> Environment(const std::vector<std::string>& changes)
 	std::vector<std::string> entries;
 	for (char** entry = environ; *entry != nullptr; entry++) {
 		const std::string text = *entry;
-		const std::string name = text.substr(0, text.find('=') + 1);
+		const std::string name = text.substr(0, text.find('=')) + "=";
 		const bool changed = std::any_of(changes.begin(), changes.end(),
 			[&](const std::string& change) { return change.rfind(name, 0) == 0; });
 		if (!changed)
