@@ -3,6 +3,7 @@
 #include "FormatException.h"
 #include "WindowRoster.h"
 
+#include "ChildProcess.h"
 #include "TemporaryFolder.h"
 
 #include <gtest/gtest.h>
@@ -15,12 +16,12 @@
 #include <iterator>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <type_traits>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
+using zoetra::testing::RunInForkedChild;
 using zoetra::testing::TemporaryFolder;
 
 namespace {
@@ -167,8 +168,7 @@ TEST_F(ReadAnimationTest, RefusesAFileWhoseBufferCannotBeAllocated)
 	GTEST_SKIP() << "sanitizers reserve more address space than the limit allows";
 #endif
 	const std::string big = SparseAnimation(folder / "big.fli", uint64_t(3) << 30);
-	const pid_t child = fork();
-	if (child == 0) {
+	const int status = RunInForkedChild([&] {
 		const rlimit limit{rlim_t(1) << 30, rlim_t(1) << 30};
 		setrlimit(RLIMIT_AS, &limit);
 		entry_ref ref;
@@ -176,14 +176,12 @@ TEST_F(ReadAnimationTest, RefusesAFileWhoseBufferCannotBeAllocated)
 		try {
 			LoadedAnimation animation = ReadAnimation(ref);
 			delete[] animation.data;
-			_exit(1);
+			return 1;
 		} catch (FormatException&) {
-			_exit(0);
+			return 0;
 		}
-	}
-	int status = -1;
-	ASSERT_EQ(waitpid(child, &status, 0), child);
-	EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+	});
+	EXPECT_EQ(status, 0) << "status " << status;
 }
 
 TEST(ReadExactlyTest, FailsWhenTheFileHoldsLessThanItsSize)

@@ -20,7 +20,6 @@
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -30,6 +29,7 @@ constexpr char kSocketName[] = "application_x-vnd.zoetra-launch-helper.socket";
 constexpr uint32 kWireMagic = 'ZLnc';
 
 using zoetra::testing::ChildProcess;
+using zoetra::testing::RunInForkedChild;
 using zoetra::testing::TemporaryFolder;
 using zoetra::testing::WaitFor;
 
@@ -251,24 +251,20 @@ TEST_F(LaunchTest, PeersOfAnotherUserAreRefused)
 	std::string path = SocketPath();
 	std::string message = Framed(LaunchMessage("/from-other-user.fli"));
 
-	pid_t child = fork();
-	if (child == 0) {
+	const int status = RunInForkedChild([&] {
 		// Another user by its effective id, which the peer credentials report; the file
 		// system id stays root's so that the private folder can still be entered.
 		if (seteuid(65534) != 0)
-			_exit(2);
+			return 2;
 		setfsuid(0);
 		int probe = Connect(path);
 		if (probe < 0)
-			_exit(3);
+			return 3;
 		close(probe);
-		_exit(SendRaw(path, message) ? 1 : 0);
-	}
-	int status = -1;
-	ASSERT_EQ(waitpid(child, &status, 0), child);
-	ASSERT_TRUE(WIFEXITED(status));
-	EXPECT_NE(WEXITSTATUS(status), 3) << "the test could not reach the socket as another user";
-	EXPECT_EQ(WEXITSTATUS(status), 0) << "the listener acknowledged another user";
+		return SendRaw(path, message) ? 1 : 0;
+	});
+	EXPECT_NE(status, 3) << "the test could not reach the socket as another user";
+	EXPECT_EQ(status, 0) << "the listener acknowledged another user";
 
 	HandOver({"/mine.fli"});
 	EXPECT_EQ(instance->ReadLine(), "arg /mine.fli");

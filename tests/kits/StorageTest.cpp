@@ -3,6 +3,7 @@
 #include <File.h>
 #include <Path.h>
 
+#include "ChildProcess.h"
 #include "TemporaryFolder.h"
 #include "Watchdog.h"
 
@@ -13,12 +14,12 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
 namespace {
 
+using zoetra::testing::RunInForkedChild;
 using zoetra::testing::TemporaryFolder;
 using zoetra::testing::Watchdog;
 
@@ -139,17 +140,13 @@ TEST_F(StorageTest, UnreadableFileIsPermissionDenied)
 		return;
 	}
 	// Root reads anything; look as an ordinary user from a child process.
-	pid_t child = fork();
-	if (child == 0) {
+	EXPECT_EQ(RunInForkedChild([&] {
 		if (setgid(65534) != 0 || setuid(65534) != 0)
-			_exit(2);
+			return 2;
 		BFile file(path.c_str(), B_READ_ONLY);
-		_exit(file.InitCheck() == B_PERMISSION_DENIED ? 0 : 1);
-	}
-	int status = -1;
-	ASSERT_EQ(waitpid(child, &status, 0), child);
-	ASSERT_TRUE(WIFEXITED(status));
-	EXPECT_EQ(WEXITSTATUS(status), 0);
+		return file.InitCheck() == B_PERMISSION_DENIED ? 0 : 1;
+	}),
+		0);
 }
 
 TEST_F(StorageTest, FifoIsRefusedWithoutBlocking)

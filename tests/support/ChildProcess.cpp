@@ -322,6 +322,31 @@ int ChildProcess::WaitForExit(std::chrono::milliseconds bound)
 	return fStatus;
 }
 
+int RunInForkedChild(const std::function<int()>& body, std::chrono::milliseconds bound)
+{
+	const pid_t parent = getpid();
+	const pid_t copy = fork();
+	if (copy == 0) {
+		prctl(PR_SET_PDEATHSIG, SIGKILL);
+		if (getppid() != parent)
+			_exit(126);
+		_exit(body());
+	}
+	if (copy < 0)
+		return ChildProcess::kNotEnded;
+	const Clock::time_point deadline = Clock::now() + bound;
+	int status = 0;
+	while (waitpid(copy, &status, WNOHANG) != copy) {
+		if (Clock::now() >= deadline) {
+			kill(copy, SIGKILL);
+			waitpid(copy, nullptr, 0);
+			return ChildProcess::kNotEnded;
+		}
+		std::this_thread::sleep_for(kExitPoll);
+	}
+	return StatusOf(status);
+}
+
 ToolResult RunTool(const std::vector<std::string>& arguments, std::chrono::milliseconds bound)
 {
 	ChildProcess tool(arguments, {.errors = ChildOptions::Errors::Discard});

@@ -6,6 +6,7 @@
 //   EXPECT_EQ(demo.ReadLine(), "next line");         // lines one by one, in order
 //   EXPECT_EQ(demo.WaitForExit(), 0);                // kNotEnded when it is still running
 //   ToolResult found = RunTool({"xdotool", "search", "--name", "x"}); // run to its end
+//   EXPECT_EQ(RunInForkedChild([] { return setuid(65534) == 0 ? 0 : 1; }), 0);
 //
 // Standard output is always read through a pipe, standard input is /dev/null, and standard
 // error is kept, dropped or read as ChildOptions says. Every read and wait has a bound. The
@@ -18,6 +19,7 @@
 
 #include <chrono>
 #include <csignal>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -97,5 +99,12 @@ struct ToolResult {
 // `bound` is killed.
 ToolResult RunTool(const std::vector<std::string>& arguments,
 	std::chrono::milliseconds bound = std::chrono::seconds(10));
+
+// Runs `body` in a forked copy of this process, for code that must run as another user or
+// under other limits, and returns what it returns as the copy's exit status (as
+// WaitForExit does; a copy that outruns `bound` is killed). The copy runs more than system
+// calls, so only a test program that has no other thread at the time may call this.
+int RunInForkedChild(
+	const std::function<int()>& body, std::chrono::milliseconds bound = std::chrono::seconds(10));
 
 } // namespace zoetra::testing

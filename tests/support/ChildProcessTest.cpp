@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -86,18 +85,20 @@ TEST(ChildProcess, WaitsEndAtTheirBoundAndTheProgramEndsWithItsOwner)
 	// A test that dies without its destructors: the parent-death signal ends the program.
 	int report[2];
 	ASSERT_EQ(pipe(report), 0);
-	const pid_t test = fork();
-	if (test == 0) {
-		ChildProcess orphan({"sleep", "60"});
-		const pid_t started = orphan.Pid();
-		(void)!write(report[1], &started, sizeof started);
-		_exit(0);
-	}
+	EXPECT_EQ(RunInForkedChild([&] {
+		// Never destroyed: the copy ends as a killed test would, running no destructor,
+		// once the program runs (before, it would notice the missing parent itself).
+		auto* orphan = new ChildProcess({"sh", "-c", "echo running; exec sleep 60"});
+		const pid_t started = orphan->Pid();
+		if (!orphan->WaitForLine("running"))
+			return 1;
+		return write(report[1], &started, sizeof started) == sizeof started ? 0 : 1;
+	}),
+		0);
 	close(report[1]);
 	pid_t orphan = -1;
 	ASSERT_EQ(read(report[0], &orphan, sizeof orphan), ssize_t(sizeof orphan));
 	close(report[0]);
-	waitpid(test, nullptr, 0);
 	EXPECT_TRUE(WaitFor([&] { return Ended(orphan); })) << "the program outlived its test";
 }
 
