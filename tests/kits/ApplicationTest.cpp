@@ -24,9 +24,7 @@
 
 namespace {
 
-using zoetra::testing::EventLog;
-using zoetra::testing::TemporaryFolder;
-using zoetra::testing::Watchdog;
+using namespace zoetra::testing;
 
 constexpr char kSignature[] = "application/x-vnd.zoetra-kits-test";
 

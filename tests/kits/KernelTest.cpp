@@ -11,7 +11,7 @@
 
 namespace {
 
-using zoetra::testing::WaitFor;
+using namespace zoetra::testing;
 
 // Waits until the semaphore's count is `count` (a negative count: that many threads wait).
 bool WaitForSemaphoreCount(sem_id semaphore, int32 count)

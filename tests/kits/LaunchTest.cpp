@@ -28,10 +28,7 @@ constexpr char kSocketName[] = "application_x-vnd.zoetra-launch-helper.socket";
 // The wire format of a launch: magic and size, then the flattened message.
 constexpr uint32 kWireMagic = 'ZLnc';
 
-using zoetra::testing::ChildProcess;
-using zoetra::testing::RunInForkedChild;
-using zoetra::testing::TemporaryFolder;
-using zoetra::testing::WaitFor;
+using namespace zoetra::testing;
 
 class LaunchTest : public testing::Test {
 protected:
@@ -51,7 +48,7 @@ protected:
 		std::vector<std::string> command{LAUNCH_HELPER};
 		command.insert(command.end(), arguments.begin(), arguments.end());
 		return std::make_unique<ChildProcess>(command,
-			zoetra::testing::ChildOptions{
+			ChildOptions{
 				.environment = {"ZOETRA_RUNTIME_DIR=" + fFolder},
 				.folder = directory.empty() ? fWork : directory,
 			});

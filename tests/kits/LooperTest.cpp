@@ -14,7 +14,7 @@
 
 namespace {
 
-using zoetra::testing::EventLog;
+using namespace zoetra::testing;
 
 constexpr uint32 kNumbered = 'NUMB';
 constexpr uint32 kBlock = 'BLCK';

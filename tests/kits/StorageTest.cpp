@@ -19,9 +19,7 @@
 
 namespace {
 
-using zoetra::testing::RunInForkedChild;
-using zoetra::testing::TemporaryFolder;
-using zoetra::testing::Watchdog;
+using namespace zoetra::testing;
 
 class StorageTest : public testing::Test {
 protected:
