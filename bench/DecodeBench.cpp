@@ -4,6 +4,7 @@
 #include "fli/Decoder.h"
 #include "fli/FrameWalk.h"
 
+#include "ChildProcess.h"
 #include "ShortRunsAnimation.h"
 
 #include <algorithm>
@@ -17,6 +18,9 @@
 
 namespace {
 
+using zoetra::testing::ChildOptions;
+using zoetra::testing::ChildProcess;
+using zoetra::testing::ProgramInstalled;
 using Clock = std::chrono::steady_clock;
 using Bytes = std::vector<unsigned char>;
 
@@ -86,18 +90,15 @@ double DecodeFramesPerSecond(
 // Runs ffmpeg's command and returns its frames per second, or 0 when it cannot run.
 double FfmpegFramesPerSecond(const std::string& path, int loops, int64_t& frames)
 {
-	const std::string command = "ffmpeg -hide_banner -nostdin -threads 1 -stream_loop "
-		+ std::to_string(loops) + " -i '" + path + "' -pix_fmt bgr0 -f null - 2>&1";
 	const Clock::time_point start = Clock::now();
-	std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
-	if (!pipe)
-		return 0;
-	std::string output;
-	char buffer[4096];
-	while (size_t got = std::fread(buffer, 1, sizeof buffer, pipe.get()))
-		output.append(buffer, got);
-	const int status = pclose(pipe.release());
+	// ffmpeg reports its progress on standard error.
+	ChildProcess ffmpeg(
+		{"ffmpeg", "-hide_banner", "-nostdin", "-threads", "1", "-stream_loop",
+			std::to_string(loops), "-i", path, "-pix_fmt", "bgr0", "-f", "null", "-"},
+		{.errors = ChildOptions::Errors::Read});
+	const int status = ffmpeg.WaitForExit(std::chrono::minutes(10));
 	const double elapsed = SecondsSince(start);
+	const std::string output = ffmpeg.Errors();
 	const size_t at = output.rfind("frame=");
 	if (status != 0 || at == std::string::npos)
 		return 0;
@@ -153,7 +154,7 @@ int main(int argc, char** argv)
 		files = {std::string(ZOETRA_TEST_DATA) + "/bounce.fli",
 			std::string(ZOETRA_TEST_DATA) + "/sparse.fli",
 			std::string(ZOETRA_SOURCE_DIR) + "/data/demo.fli", bench::WriteShortRunsAnimation()};
-	const bool withFfmpeg = std::system("command -v ffmpeg > /dev/null 2>&1") == 0;
+	const bool withFfmpeg = ProgramInstalled("ffmpeg");
 	if (!withFfmpeg)
 		std::printf("ffmpeg is not installed: no comparison\n");
 	for (const std::string& path : files)

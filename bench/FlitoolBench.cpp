@@ -1,5 +1,7 @@
 // flitool beside ffmpeg, end to end as processes: true-colour frames per second written to
 // /dev/null, and the sizes of the PNG and animated GIF files each writes for the same file.
+#include "ChildProcess.h"
+#include "CpuTime.h"
 #include "ShortRunsAnimation.h"
 
 #include <gif_lib.h>
@@ -8,22 +10,22 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <memory>
 #include <string>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
 namespace {
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
+using zoetra::testing::ChildOptions;
+using zoetra::testing::ChildProcess;
 
 const std::string kFlitool = std::string(ZOETRA_BUILD_DIR) + "/flitool";
 const fs::path kWork = fs::path(ZOETRA_BUILD_DIR) / "bench" / "flitool-work";
 constexpr double kSecondsPerRun = 1.0;
 constexpr int kRounds = 3;
+// Far more than any run here takes: a run that outlasts it has hung.
+constexpr auto kRunBound = std::chrono::minutes(2);
 
 std::string Quoted(const std::string& text)
 {
@@ -36,35 +38,20 @@ struct Timed {
 	bool ok = false;
 };
 
-// Runs a shell command and times it: wall clock, and the processor time wait4 reports.
+// Runs a shell command (for its redirections) and times it: wall clock, and the processor
+// time of the shell and what it ran. One command runs at a time, so what this process's
+// ended children used grows by exactly that.
 Timed RunTimed(const std::string& command)
 {
 	Timed timed;
+	const double cpuBefore = ChildrenCpuSeconds();
 	const Clock::time_point start = Clock::now();
-	const pid_t pid = fork();
-	if (pid == 0) {
-		execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
-		_exit(127);
-	}
-	int status = 0;
-	rusage usage{};
-	if (pid < 0 || wait4(pid, &status, 0, &usage) != pid)
-		return timed;
+	ChildProcess shell({"sh", "-c", command});
+	const int status = shell.WaitForExit(kRunBound);
 	timed.wall = std::chrono::duration<double>(Clock::now() - start).count();
-	timed.cpu = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
-		+ static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-	timed.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+	timed.cpu = ChildrenCpuSeconds() - cpuBefore;
+	timed.ok = status == 0;
 	return timed;
-}
-
-std::string Output(const std::string& command)
-{
-	std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
-	std::string output;
-	char buffer[4096];
-	while (pipe && std::fgets(buffer, sizeof buffer, pipe.get()))
-		output += buffer;
-	return output;
 }
 
 std::string FfmpegFrames(const std::string& path, int loops)
@@ -75,7 +62,11 @@ std::string FfmpegFrames(const std::string& path, int loops)
 
 int64_t FramesFfmpegDecodes(const std::string& path, int loops)
 {
-	const std::string output = Output(FfmpegFrames(path, loops) + " 2>&1");
+	// ffmpeg reports the frames it decoded on standard error.
+	ChildProcess ffmpeg(
+		{"sh", "-c", FfmpegFrames(path, loops)}, {.errors = ChildOptions::Errors::Join});
+	ffmpeg.WaitForExit(kRunBound);
+	const std::string output = ffmpeg.Output();
 	const size_t at = output.rfind("frame=");
 	return at == std::string::npos ? 0 : std::stoll(output.substr(at + 6));
 }
@@ -141,7 +132,7 @@ Files FilesIn(const fs::path& directory)
 
 int FirstPassFrames(const std::string& path)
 {
-	const std::string info = Output(Quoted(kFlitool) + " info " + Quoted(path));
+	const std::string info = zoetra::testing::RunTool({kFlitool, "info", path}).output;
 	const size_t at = info.find("first_pass: ");
 	return at == std::string::npos ? 0 : std::stoi(info.substr(at + 12));
 }
@@ -212,7 +203,7 @@ void CompareGifSizes(const std::string& path)
 
 int main(int argc, char** argv)
 {
-	if (std::system("command -v ffmpeg > /dev/null 2>&1") != 0) {
+	if (!zoetra::testing::ProgramInstalled("ffmpeg")) {
 		std::printf("ffmpeg is not installed: nothing to compare with\n");
 		return 0;
 	}

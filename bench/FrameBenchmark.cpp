@@ -6,30 +6,22 @@
 #include <View.h>
 #include <Window.h>
 
-#include <sys/resource.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <vector>
 
+#include "CpuTime.h"
 #include "DisplayHarness.h"
 #include "DisplayWindow.h"
 #include "private/WindowPrivate.h"
+#include "WaitFor.h"
 #include "XvfbServer.h"
 
 using namespace zoetra::testing;
 using Clock = std::chrono::steady_clock;
 
 namespace {
-
-double CpuSeconds()
-{
-	rusage usage{};
-	getrusage(RUSAGE_SELF, &usage);
-	return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
-		+ double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
 
 struct Scene {
 	BWindow* window;

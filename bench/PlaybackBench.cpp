@@ -7,8 +7,6 @@
 
 #include <FliView.h>
 
-#include <sys/resource.h>
-
 #include <algorithm>
 #include <condition_variable>
 #include <cstdio>
@@ -18,20 +16,13 @@
 #include <string>
 #include <vector>
 
+#include "CpuTime.h"
 #include "DisplayHarness.h"
 #include "XvfbServer.h"
 
 using namespace zoetra::testing;
 
 namespace {
-
-double CpuSeconds()
-{
-	rusage usage{};
-	getrusage(RUSAGE_SELF, &usage);
-	return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
-		+ double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
 
 // Notes when each frame has been decoded; FliView's behaviour is otherwise untouched.
 class TimedView : public FliView {

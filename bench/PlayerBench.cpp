@@ -2,7 +2,9 @@
 //
 // Runs on a private Xvfb. Usage: bench_player [FILE] (default data/demo.fli).
 #include "PlayerProcess.h"
+#include "TemporaryFolder.h"
 #include "XDesktop.h"
+#include "XvfbServer.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -13,9 +15,9 @@
 #include <cstdio>
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <sstream>
 #include <string>
-#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -46,16 +48,16 @@ bool ShowsAPicture(Display* display, Window window, int x, int y)
 	return !black && !white;
 }
 
-Window FindWindow(const XDesktop& desktop, const std::string& pattern)
+Window OnlyWindow(const std::string& pattern)
 {
-	const std::vector<std::string> found = desktop.Windows(pattern);
-	return found.size() == 1 ? Window(std::stoul(found[0])) : 0;
+	const std::vector<unsigned long> found = Windows(pattern);
+	return found.size() == 1 ? Window(found[0]) : 0;
 }
 
 // Milliseconds from launch until a window named by `pattern` shows a picture at (x, y)
 // of its own coordinates (y counted from the bottom when negative).
-double FirstFrameMilliseconds(const XDesktop& desktop, const std::function<void()>& launch,
-	const std::string& pattern, int bottomOffset)
+double FirstFrameMilliseconds(
+	const std::function<void()>& launch, const std::string& pattern, int bottomOffset)
 {
 	Display* display = XOpenDisplay(nullptr);
 	const auto start = Clock::now();
@@ -64,7 +66,7 @@ double FirstFrameMilliseconds(const XDesktop& desktop, const std::function<void(
 	Window window = 0;
 	while (Clock::now() - start < std::chrono::seconds(20)) {
 		if (window == 0)
-			window = FindWindow(desktop, pattern);
+			window = OnlyWindow(pattern);
 		XWindowAttributes attributes;
 		if (window != 0 && XGetWindowAttributes(display, window, &attributes)
 			&& attributes.map_state == IsViewable && attributes.height >= kViewHeight
@@ -116,39 +118,16 @@ double CpuSeconds(pid_t pid)
 	return double(user + system) / double(sysconf(_SC_CLK_TCK));
 }
 
-pid_t Spawn(const std::vector<std::string>& command, const std::string& runtime = "")
+// A player with its output dropped, asked to end with SIGTERM (and killed if it has not
+// ended five seconds later) when it goes.
+std::unique_ptr<ChildProcess> Spawn(
+	const std::vector<std::string>& command, const TemporaryFolder* runtime = nullptr)
 {
-	// The child must not write this process's pending output again.
-	std::fflush(stdout);
-	const pid_t pid = fork();
-	if (pid == 0) {
-		if (!runtime.empty()) {
-			setenv("ZOETRA_RUNTIME_DIR", runtime.c_str(), 1);
-			setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
-		}
-		freopen("/dev/null", "w", stdout);
-		freopen("/dev/null", "w", stderr);
-		std::vector<char*> argv;
-		for (const std::string& part : command)
-			argv.push_back(const_cast<char*>(part.c_str()));
-		argv.push_back(nullptr);
-		execvp(argv[0], argv.data());
-		_exit(127);
-	}
-	return pid;
-}
-
-// SIGTERM, and SIGKILL for a player that has not ended a second later.
-void End(pid_t pid)
-{
-	kill(pid, SIGTERM);
-	for (int wait = 0; wait < 100; wait++) {
-		if (waitpid(pid, nullptr, WNOHANG) == pid)
-			return;
-		std::this_thread::sleep_for(std::chrono::milliseconds(10));
-	}
-	kill(pid, SIGKILL);
-	waitpid(pid, nullptr, 0);
+	ChildOptions options{.errors = ChildOptions::Errors::Discard, .stopSignal = SIGTERM};
+	if (runtime != nullptr)
+		options.environment = {
+			"ZOETRA_RUNTIME_DIR=" + runtime->Path(), "XDG_RUNTIME_DIR=" + runtime->Path()};
+	return std::make_unique<ChildProcess>(command, options);
 }
 
 std::vector<std::string> Zoetra(const std::string& file, int windows)
@@ -167,13 +146,13 @@ std::vector<std::string> Ffplay(const std::string& file)
 
 bool HaveFfplay()
 {
-	return system("command -v ffplay >/dev/null") == 0;
+	return ProgramInstalled("ffplay");
 }
 
-void WaitForWindows(const XDesktop& desktop, const std::string& pattern, size_t count)
+void WaitForWindows(const std::string& pattern, size_t count)
 {
 	const auto deadline = Clock::now() + std::chrono::seconds(20);
-	while (desktop.Windows(pattern).size() < count && Clock::now() < deadline)
+	while (Windows(pattern).size() < count && Clock::now() < deadline)
 		std::this_thread::sleep_for(std::chrono::milliseconds(20));
 }
 
@@ -187,8 +166,7 @@ std::string Leaf(const std::string& path)
 int main(int argc, char** argv)
 {
 	const std::string file = argc > 1 ? argv[1] : std::string(ZOETRA_SOURCE_DIR) + "/data/demo.fli";
-	XDesktop desktop;
-	if (!XDesktop::Available() || !desktop.Start()) {
+	if (!XvfbAvailable() || !DesktopToolsAvailable() || !UseXvfbDisplay()) {
 		std::fprintf(stderr, "bench_player: needs Xvfb, xdotool and ImageMagick\n");
 		return 1;
 	}
@@ -198,15 +176,15 @@ int main(int argc, char** argv)
 
 	std::vector<double> zoetraLaunch, ffplayLaunch;
 	for (int run = 0; run < kRuns; run++) {
-		RuntimeFolder runtime;
-		pid_t pid = -1;
-		zoetraLaunch.push_back(FirstFrameMilliseconds(
-			desktop, [&] { pid = Spawn(Zoetra(file, 1), runtime.Path()); }, title, 0));
-		End(pid);
+		TemporaryFolder runtime;
+		std::unique_ptr<ChildProcess> player;
+		zoetraLaunch.push_back(
+			FirstFrameMilliseconds([&] { player = Spawn(Zoetra(file, 1), &runtime); }, title, 0));
+		player.reset();
 		if (ffplay) {
-			ffplayLaunch.push_back(FirstFrameMilliseconds(
-				desktop, [&] { pid = Spawn(Ffplay(file)); }, "^ffplay-bench$", 0));
-			End(pid);
+			ffplayLaunch.push_back(
+				FirstFrameMilliseconds([&] { player = Spawn(Ffplay(file)); }, "^ffplay-bench$", 0));
+			player.reset();
 		}
 	}
 	std::printf(
@@ -217,14 +195,14 @@ int main(int argc, char** argv)
 
 	std::vector<double> closeTimes;
 	for (int run = 0; run < kRuns; run++) {
-		RuntimeFolder runtime;
-		const pid_t pid = Spawn(Zoetra(file, 1), runtime.Path());
-		const std::string window = desktop.WaitForWindow(title);
+		TemporaryFolder runtime;
+		const auto player = Spawn(Zoetra(file, 1), &runtime);
+		const unsigned long window = WaitForWindow(title, std::chrono::seconds(20));
 		std::this_thread::sleep_for(std::chrono::milliseconds(300));
-		RunCommand("xdotool windowfocus --sync " + window);
+		FocusWindow(window);
 		const auto start = Clock::now();
-		RunCommand("xdotool key ctrl+w");
-		waitpid(pid, nullptr, 0);
+		Key("ctrl+w");
+		player->WaitForExit(std::chrono::seconds(20));
 		closeTimes.push_back(
 			std::chrono::duration<double, std::milli>(Clock::now() - start).count());
 	}
@@ -232,25 +210,24 @@ int main(int argc, char** argv)
 		Median(closeTimes));
 
 	for (int windows : {1, 10}) {
-		RuntimeFolder runtime;
-		const pid_t pid = Spawn(Zoetra(file, windows), runtime.Path());
-		WaitForWindows(desktop, title, size_t(windows));
+		TemporaryFolder runtime;
+		auto player = Spawn(Zoetra(file, windows), &runtime);
+		WaitForWindows(title, size_t(windows));
 		std::this_thread::sleep_for(std::chrono::seconds(2));
-		const long zoetraKiB = ResidentKiB(pid);
-		End(pid);
+		const long zoetraKiB = ResidentKiB(player->Pid());
+		player.reset();
 		std::printf("resident memory, %2d window(s) playing (MiB): zoetra %.1f", windows,
 			zoetraKiB / 1024.0);
 		if (ffplay) {
-			std::vector<pid_t> players;
+			std::vector<std::unique_ptr<ChildProcess>> players;
 			for (int i = 0; i < windows; i++)
 				players.push_back(Spawn(Ffplay(file)));
-			WaitForWindows(desktop, "^ffplay-bench$", size_t(windows));
+			WaitForWindows("^ffplay-bench$", size_t(windows));
 			std::this_thread::sleep_for(std::chrono::seconds(2));
 			long total = 0;
-			for (pid_t player : players)
-				total += ResidentKiB(player);
-			for (pid_t player : players)
-				End(player);
+			for (const auto& other : players)
+				total += ResidentKiB(other->Pid());
+			players.clear();
 			std::printf("  ffplay %.1f (%d processes)", total / 1024.0, windows);
 		}
 		std::printf("\n");
@@ -263,19 +240,15 @@ int main(int argc, char** argv)
 		return CpuSeconds(pid) - before;
 	};
 	{
-		RuntimeFolder runtime;
-		const pid_t pid = Spawn(Zoetra(file, 1), runtime.Path());
-		WaitForWindows(desktop, title, 1);
-		const double used = cpuOverTenSeconds(pid);
-		End(pid);
-		std::printf("CPU time of 10 s playing (s): zoetra %.2f", used);
+		TemporaryFolder runtime;
+		const auto player = Spawn(Zoetra(file, 1), &runtime);
+		WaitForWindows(title, 1);
+		std::printf("CPU time of 10 s playing (s): zoetra %.2f", cpuOverTenSeconds(player->Pid()));
 	}
 	if (ffplay) {
-		const pid_t pid = Spawn(Ffplay(file));
-		WaitForWindows(desktop, "^ffplay-bench$", 1);
-		const double used = cpuOverTenSeconds(pid);
-		End(pid);
-		std::printf("  ffplay %.2f", used);
+		const auto player = Spawn(Ffplay(file));
+		WaitForWindows("^ffplay-bench$", 1);
+		std::printf("  ffplay %.2f", cpuOverTenSeconds(player->Pid()));
 	}
 	std::printf("\n");
 	return 0;

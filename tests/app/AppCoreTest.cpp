@@ -4,6 +4,9 @@
 #include "FormatException.h"
 #include "WindowRoster.h"
 
+#include "ChildProcess.h"
+#include "TemporaryFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -16,12 +19,13 @@
 #include <sys/mman.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <type_traits>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
+using zoetra::testing::RunInForkedChild;
+using zoetra::testing::TemporaryFolder;
 
 namespace {
 
@@ -52,23 +56,6 @@ std::string Bounce()
 
 class ReadAnimationTest : public ::testing::Test {
 protected:
-	void SetUp() override
-	{
-		char pattern[] = "/tmp/zoetra-read-XXXXXX";
-		folder = mkdtemp(pattern);
-	}
-	void TearDown() override
-	{
-		chmod(folder.c_str(), 0700);
-		fs::remove_all(folder);
-	}
-
-	std::string Write(const std::string& name, const std::string& bytes)
-	{
-		std::ofstream(folder / name, std::ios::binary) << bytes;
-		return (folder / name).string();
-	}
-
 	// The refusal text, or "" when the file was accepted (its buffer is then checked
 	// against `expected` and freed).
 	static std::string Refusal(const std::string& path, const std::string& expected = "")
@@ -87,17 +74,18 @@ protected:
 		}
 	}
 
-	fs::path folder;
+	TemporaryFolder files{"zoetra-read"};
+	fs::path folder = files.Path();
 };
 
 TEST_F(ReadAnimationTest, AcceptsWholeAnimationsFromTheHeaderOnAndNamesLinkTargets)
 {
 	const std::string bounce = Bounce();
 	ASSERT_GT(bounce.size(), 128u);
-	EXPECT_EQ(Refusal(Write("whole.fli", bounce), bounce), "");
-	EXPECT_EQ(Refusal(Write("header.fli", bounce.substr(0, 128)), bounce.substr(0, 128)), "");
+	EXPECT_EQ(Refusal(files.Write("whole.fli", bounce), bounce), "");
+	EXPECT_EQ(Refusal(files.Write("header.fli", bounce.substr(0, 128)), bounce.substr(0, 128)), "");
 
-	const std::string target = Write("target.fli", bounce);
+	const std::string target = files.Write("target.fli", bounce);
 	fs::create_symlink(target, folder / "link.fli");
 	entry_ref ref;
 	ASSERT_EQ(get_ref_for_path((folder / "link.fli").c_str(), &ref), B_OK);
@@ -117,18 +105,18 @@ TEST_F(ReadAnimationTest, RefusesShortFilesWrongHeadersAndEntriesThatAreNotFiles
 	std::string wrongHeight = bounce;
 	wrongHeight[10] = 0xC9;
 	const std::string refused = "Unsupported file format.";
-	EXPECT_EQ(Refusal(Write("short.fli", bounce.substr(0, 127))), refused);
-	EXPECT_EQ(Refusal(Write("empty.fli", "")), refused);
-	EXPECT_EQ(Refusal(Write("magic.fli", wrongMagic)), refused);
-	EXPECT_EQ(Refusal(Write("width.fli", wrongWidth)), refused);
-	EXPECT_EQ(Refusal(Write("height.fli", wrongHeight)), refused);
+	EXPECT_EQ(Refusal(files.Write("short.fli", bounce.substr(0, 127))), refused);
+	EXPECT_EQ(Refusal(files.Write("empty.fli", "")), refused);
+	EXPECT_EQ(Refusal(files.Write("magic.fli", wrongMagic)), refused);
+	EXPECT_EQ(Refusal(files.Write("width.fli", wrongWidth)), refused);
+	EXPECT_EQ(Refusal(files.Write("height.fli", wrongHeight)), refused);
 	EXPECT_EQ(Refusal(folder.string()), refused) << "a directory";
 	EXPECT_EQ(Refusal("/dev/zero"), refused) << "a device";
 
 	fs::create_symlink(folder / "nowhere.fli", folder / "dangling.fli");
 	EXPECT_EQ(Refusal((folder / "dangling.fli").string()), refused);
 
-	const std::string gone = Write("gone.fli", bounce);
+	const std::string gone = files.Write("gone.fli", bounce);
 	entry_ref ref;
 	ASSERT_EQ(get_ref_for_path(gone.c_str(), &ref), B_OK);
 	fs::remove(gone);
@@ -148,7 +136,7 @@ TEST_F(ReadAnimationTest, RefusesAFileItMayNotRead)
 {
 	if (geteuid() == 0)
 		GTEST_SKIP() << "root reads every file";
-	const std::string path = Write("private.fli", Bounce());
+	const std::string path = files.Write("private.fli", Bounce());
 	chmod(path.c_str(), 0);
 	EXPECT_EQ(Refusal(path), "Unsupported file format.");
 }
@@ -210,12 +198,12 @@ TEST_F(ReadAnimationTest, LargeFilesLoadOnThreadsAndALaterFileForAWindowReplaces
 	const std::string large = SparseAnimation(folder / "large.fli", 32 << 20);
 	std::string wrongMagic = Bounce().substr(0, 128);
 	wrongMagic[4] = 0x12;
-	const std::string refused = Write("refused.fli", wrongMagic);
+	const std::string refused = files.Write("refused.fli", wrongMagic);
 	fs::resize_file(refused, 32 << 20);
 	entry_ref largeRef, refusedRef, smallRef;
 	ASSERT_EQ(get_ref_for_path(large.c_str(), &largeRef), B_OK);
 	ASSERT_EQ(get_ref_for_path(refused.c_str(), &refusedRef), B_OK);
-	ASSERT_EQ(get_ref_for_path(Write("small.fli", Bounce()).c_str(), &smallRef), B_OK);
+	ASSERT_EQ(get_ref_for_path(files.Write("small.fli", Bounce()).c_str(), &smallRef), B_OK);
 	EXPECT_TRUE(AnimationLoader::IsLarge(largeRef));
 	EXPECT_FALSE(AnimationLoader::IsLarge(smallRef));
 
@@ -259,8 +247,7 @@ TEST_F(ReadAnimationTest, RefusesAFileWhoseBufferCannotBeAllocated)
 	GTEST_SKIP() << "sanitizers reserve more address space than the limit allows";
 #endif
 	const std::string big = SparseAnimation(folder / "big.fli", uint64_t(3) << 30);
-	const pid_t child = fork();
-	if (child == 0) {
+	const int status = RunInForkedChild([&] {
 		const rlimit limit{rlim_t(1) << 30, rlim_t(1) << 30};
 		setrlimit(RLIMIT_AS, &limit);
 		entry_ref ref;
@@ -268,14 +255,12 @@ TEST_F(ReadAnimationTest, RefusesAFileWhoseBufferCannotBeAllocated)
 		try {
 			LoadedAnimation animation = ReadAnimation(ref);
 			delete[] animation.data;
-			_exit(1);
+			return 1;
 		} catch (FormatException&) {
-			_exit(0);
+			return 0;
 		}
-	}
-	int status = -1;
-	ASSERT_EQ(waitpid(child, &status, 0), child);
-	EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+	});
+	EXPECT_EQ(status, 0) << "status " << status;
 }
 
 TEST(ReadExactlyTest, FailsWhenTheFileHoldsLessThanItsSize)

@@ -1,18 +1,17 @@
 // zoetra as a user runs it: the real binary on a private X server, driven with xdotool.
-#include "ChildProcess.h"
+#include "PlayerDesktopTest.h"
 #include "PlayerProcess.h"
-#include "XDesktop.h"
+#include "XvfbServer.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <set>
 #include <thread>
-#include <unistd.h>
 
 using namespace zoetra::testing;
+using namespace std::chrono_literals;
 namespace fs = std::filesystem;
 
 namespace {
@@ -22,65 +21,35 @@ constexpr int kViewHeight = 200;
 const std::string kDemo = std::string(ZOETRA_SOURCE_DIR) + "/data/demo.fli";
 const std::string kBounce = std::string(ZOETRA_TEST_DATA) + "/bounce.fli";
 
-XDesktop* desktop = nullptr;
+XWindowGeometry Geometry(unsigned long window)
+{
+	XWindowGeometry geometry;
+	WindowGeometry(window, geometry);
+	return geometry;
+}
 
-class DesktopEnvironment : public ::testing::Environment {
-public:
-	void SetUp() override
-	{
-		if (!XDesktop::Available())
-			return;
-		desktop = new XDesktop;
-		if (!desktop->Start()) {
-			delete desktop;
-			desktop = nullptr;
-		}
-	}
-	void TearDown() override { delete desktop; }
-};
+// Picks a File menu item by keyboard: the menu opens on a click on its title, then `keys`
+// move through it.
+void FileMenu(unsigned long window, const std::string& keys)
+{
+	const XWindowGeometry geometry = Geometry(window);
+	FocusWindow(window);
+	Click(geometry.x + 20, geometry.y + 8);
+	std::this_thread::sleep_for(300ms);
+	Key(keys);
+}
 
-const auto* const environment = ::testing::AddGlobalTestEnvironment(new DesktopEnvironment);
-
-// Files a case makes for itself, removed with it.
-class Scratch {
-public:
-	Scratch()
-	{
-		char pattern[] = "/tmp/zoetra-files-XXXXXX";
-		fPath = mkdtemp(pattern);
-	}
-	~Scratch() { fs::remove_all(fPath); }
-	std::string Copy(const std::string& from, const std::string& name)
-	{
-		fs::copy_file(from, fPath / name);
-		return (fPath / name).string();
-	}
-	std::string Write(const std::string& name, const std::string& bytes)
-	{
-		std::ofstream(fPath / name, std::ios::binary) << bytes;
-		return (fPath / name).string();
-	}
-	std::string Link(const std::string& target, const std::string& name)
-	{
-		fs::create_symlink(target, fPath / name);
-		return (fPath / name).string();
-	}
-
-private:
-	fs::path fPath;
-};
-
-// The pictures `flitool frames` gives for a file, as 0xRRGGBB rows.
+// The pictures `flitool frames` gives for a file, as 0xffRRGGBB rows.
 std::set<std::vector<uint32_t>> ReferenceFrames(const std::string& file)
 {
-	const std::string bytes = RunCommand("'" + FlitoolPath() + "' frames '" + file + "'");
+	const std::string bytes = RunTool({FlitoolPath(), "frames", file}, 30s).output;
 	const size_t frameBytes = size_t(kViewWidth) * kViewHeight * 4;
 	std::set<std::vector<uint32_t>> frames;
 	for (size_t start = 0; start + frameBytes <= bytes.size(); start += frameBytes) {
 		std::vector<uint32_t> pixels(size_t(kViewWidth) * kViewHeight);
 		for (size_t i = 0; i < pixels.size(); i++) {
 			const auto* p = reinterpret_cast<const uint8_t*>(bytes.data() + start + 4 * i);
-			pixels[i] = uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0];
+			pixels[i] = 0xff000000u | uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0];
 		}
 		frames.insert(std::move(pixels));
 	}
@@ -88,16 +57,18 @@ std::set<std::vector<uint32_t>> ReferenceFrames(const std::string& file)
 }
 
 // The view's picture: the bottom 200 rows of the window's content at 1:1.
-std::vector<uint32_t> ViewPicture(const std::string& window)
+std::vector<uint32_t> ViewPicture(unsigned long window)
 {
-	const XWindowGeometry geometry = desktop->Geometry(window);
-	return desktop->Grab(
-		geometry.x, geometry.y + geometry.height - kViewHeight, kViewWidth, kViewHeight);
+	const XWindowGeometry geometry = Geometry(window);
+	std::vector<uint32_t> pixels;
+	Screenshot(
+		geometry.x, geometry.y + geometry.height - kViewHeight, kViewWidth, kViewHeight, pixels);
+	return pixels;
 }
 
 // A grab can fall between two updates of the window; a playing view shows one of the
 // file's frames in at least one of several grabs.
-bool ShowsOneOf(const std::string& window, const std::set<std::vector<uint32_t>>& frames)
+bool ShowsOneOf(unsigned long window, const std::set<std::vector<uint32_t>>& frames)
 {
 	for (int attempt = 0; attempt < 20; attempt++) {
 		if (frames.count(ViewPicture(window)) != 0)
@@ -141,34 +112,14 @@ std::vector<TextLine> TextLines(const std::vector<uint32_t>& pixels, int width, 
 	return lines;
 }
 
-// The player with its environment changed: each of `environment` sets a variable
-// ("NAME=value") or unsets one ("NAME"). It starts in `folder` when one is given. Standard
-// error is joined to standard output, so Lines() holds everything it wrote, in order.
-ChildProcess PlayerWithEnvironment(const std::vector<std::string>& environment,
-	const std::vector<std::string>& arguments, const std::string& folder = "")
+// For a player whose environment a case changes: each of `environment` sets a variable
+// ("NAME=value") or unsets one ("NAME"); it starts in `folder` when one is given. Standard
+// error joins standard output, so Lines() holds everything it wrote, in order.
+ChildOptions Environment(std::vector<std::string> environment, std::string folder = "")
 {
-	std::vector<std::string> command = {"/bin/sh", "-c", "exec /usr/bin/env \"$@\" 2>&1", "sh"};
-	for (const std::string& variable : environment)
-		if (variable.find('=') == std::string::npos)
-			command.insert(command.end(), {"-u", variable});
-	if (!folder.empty())
-		command.insert(command.end(), {"-C", folder});
-	for (const std::string& variable : environment)
-		if (variable.find('=') != std::string::npos)
-			command.push_back(variable);
-	command.push_back(PlayerPath());
-	command.insert(command.end(), arguments.begin(), arguments.end());
-	return ChildProcess(command);
-}
-
-// An X display name that no server answers.
-std::string AbsentDisplay()
-{
-	int number = 4000;
-	while (access(("/tmp/.X11-unix/X" + std::to_string(number)).c_str(), F_OK) == 0
-		|| access(("/tmp/.X" + std::to_string(number) + "-lock").c_str(), F_OK) == 0)
-		number++;
-	return ":" + std::to_string(number);
+	return {.environment = std::move(environment),
+		.folder = std::move(folder),
+		.errors = ChildOptions::Errors::Join};
 }
 
 bool HoldsASocket(const std::string& folder)
@@ -179,59 +130,36 @@ bool HoldsASocket(const std::string& folder)
 	return false;
 }
 
-class PlayerTest : public ::testing::Test {
-protected:
-	void SetUp() override
-	{
-		if (desktop == nullptr)
-			GTEST_SKIP() << "no Xvfb, xdotool or ImageMagick";
-	}
-
-	// Dismisses the error alert with its one button.
-	void AnswerAlert()
-	{
-		const std::string alert = desktop->WaitForWindow("^Error$");
-		ASSERT_NE(alert, "")
-			<< "no alert"
-			<< RunCommand(
-				   "for w in $(xdotool search --name .); do echo $w $(xdotool getwindowname $w) "
-				   "$(xwininfo -id $w | grep -E 'Map State|Absolute|Width|Height'); done");
-		desktop->Key(alert, "Return");
-		ASSERT_TRUE(desktop->WaitUntilGone("^Error$"));
-	}
-
-	RuntimeFolder runtime;
-	Scratch files;
-};
+class PlayerTest : public PlayerDesktopTest {};
 
 TEST_F(PlayerTest, StartsEmptyNumbersNewWindowsOffsetsThemAndQuitsWithTheLastClose)
 {
 	PlayerProcess player(runtime.Path(), {});
-	const std::string first = desktop->WaitForWindow("^Untitled 1$");
-	ASSERT_NE(first, "");
-	const XWindowGeometry firstGeometry = desktop->Geometry(first);
+	const unsigned long first = WaitForWindow("^Untitled 1$");
+	ASSERT_NE(first, 0u);
+	const XWindowGeometry firstGeometry = Geometry(first);
 	EXPECT_EQ(firstGeometry.x, 150);
 	EXPECT_EQ(firstGeometry.y, 100);
 	EXPECT_EQ(firstGeometry.width, kViewWidth);
 
-	desktop->Key(first, "ctrl+n");
-	const std::string second = desktop->WaitForWindow("^Untitled 2$");
-	ASSERT_NE(second, "");
-	const XWindowGeometry secondGeometry = desktop->Geometry(second);
+	Key(first, "ctrl+n");
+	const unsigned long second = WaitForWindow("^Untitled 2$");
+	ASSERT_NE(second, 0u);
+	const XWindowGeometry secondGeometry = Geometry(second);
 	EXPECT_EQ(secondGeometry.x, firstGeometry.x + 20);
 	EXPECT_EQ(secondGeometry.y, firstGeometry.y + 20);
 	EXPECT_EQ(secondGeometry.width, firstGeometry.width);
 	EXPECT_EQ(secondGeometry.height, firstGeometry.height);
 
-	desktop->Key(second, "ctrl+w");
-	ASSERT_TRUE(desktop->WaitUntilGone("^Untitled 2$"));
-	desktop->Key(first, "ctrl+n");
-	EXPECT_NE(desktop->WaitForWindow("^Untitled 3$"), "") << "numbers are never reused";
-	desktop->Key(desktop->WaitForWindow("^Untitled 3$"), "ctrl+w");
-	ASSERT_TRUE(desktop->WaitUntilGone("^Untitled 3$"));
+	Key(second, "ctrl+w");
+	ASSERT_TRUE(WaitUntilGone("^Untitled 2$"));
+	Key(first, "ctrl+n");
+	EXPECT_NE(WaitForWindow("^Untitled 3$"), 0u) << "numbers are never reused";
+	Key(WaitForWindow("^Untitled 3$"), "ctrl+w");
+	ASSERT_TRUE(WaitUntilGone("^Untitled 3$"));
 	EXPECT_TRUE(player.Running()) << "one window is still open";
 
-	desktop->Key(first, "ctrl+w");
+	Key(first, "ctrl+w");
 	EXPECT_EQ(player.WaitForExit(5s), 0) << "closing the last window quits";
 	EXPECT_EQ(player.Output(), "");
 }
@@ -242,14 +170,14 @@ TEST_F(PlayerTest, OpensEachArgumentInItsOwnWindowAndQuitsOnCtrlQ)
 	const std::string bounce = files.Copy(kBounce, "second.fli");
 	PlayerProcess player(runtime.Path(), {demo, bounce});
 	EXPECT_TRUE(player.WaitForOutput(demo + "\n" + bounce + "\n")) << player.Output();
-	ASSERT_NE(desktop->WaitForWindow("^first.fli$"), "");
-	const std::string second = desktop->WaitForWindow("^second.fli$");
-	ASSERT_NE(second, "");
-	EXPECT_TRUE(desktop->Windows("^Untitled").empty());
+	ASSERT_NE(WaitForWindow("^first.fli$"), 0u);
+	const unsigned long second = WaitForWindow("^second.fli$");
+	ASSERT_NE(second, 0u);
+	EXPECT_TRUE(Windows("^Untitled").empty());
 
-	desktop->Key(second, "ctrl+n");
-	ASSERT_NE(desktop->WaitForWindow("^Untitled 1$"), "");
-	desktop->Key(second, "ctrl+q");
+	Key(second, "ctrl+n");
+	ASSERT_NE(WaitForWindow("^Untitled 1$"), 0u);
+	Key(second, "ctrl+q");
 	EXPECT_EQ(player.WaitForExit(5s), 0) << "quit with three windows playing";
 }
 
@@ -267,12 +195,12 @@ TEST_F(PlayerTest, RefusesWhatCannotBePlayedWithAnAlertThenOpensAnEmptyWindow)
 	};
 	for (const Case& c : cases) {
 		SCOPED_TRACE(c.path);
-		RuntimeFolder folder;
+		TemporaryFolder folder;
 		PlayerProcess player(folder.Path(), {c.path});
 		AnswerAlert();
-		EXPECT_NE(desktop->WaitForWindow("^Untitled 1$"), "") << "the empty window after the alert";
+		EXPECT_NE(WaitForWindow("^Untitled 1$"), 0u) << "the empty window after the alert";
 		EXPECT_EQ(player.Output(), c.echoed ? c.path + "\n" : "");
-		desktop->Key(desktop->WaitForWindow("^Untitled 1$"), "ctrl+q");
+		Key(WaitForWindow("^Untitled 1$"), "ctrl+q");
 		EXPECT_EQ(player.WaitForExit(5s), 0);
 	}
 }
@@ -282,19 +210,19 @@ TEST_F(PlayerTest, SymbolicLinkOpensTheTargetUnderTheTargetsName)
 	const std::string target = files.Copy(kBounce, "target.fli");
 	const std::string link = files.Link(target, "link.fli");
 	PlayerProcess player(runtime.Path(), {link});
-	const std::string window = desktop->WaitForWindow("^target.fli$");
-	ASSERT_NE(window, "");
+	const unsigned long window = WaitForWindow("^target.fli$");
+	ASSERT_NE(window, 0u);
 	EXPECT_TRUE(ShowsOneOf(window, ReferenceFrames(kBounce)));
 	EXPECT_EQ(player.Output(), link + "\n");
-	desktop->Key(window, "ctrl+q");
+	Key(window, "ctrl+q");
 	EXPECT_EQ(player.WaitForExit(5s), 0);
 }
 
 TEST_F(PlayerTest, PlayingViewShowsTheDecodedFramesPixelForPixel)
 {
 	PlayerProcess player(runtime.Path(), {kDemo});
-	const std::string window = desktop->WaitForWindow("^demo.fli$");
-	ASSERT_NE(window, "");
+	const unsigned long window = WaitForWindow("^demo.fli$");
+	ASSERT_NE(window, 0u);
 	const auto frames = ReferenceFrames(kDemo);
 	ASSERT_GT(frames.size(), 10u);
 	EXPECT_TRUE(ShowsOneOf(window, frames));
@@ -303,43 +231,44 @@ TEST_F(PlayerTest, PlayingViewShowsTheDecodedFramesPixelForPixel)
 	std::this_thread::sleep_for(200ms);
 	EXPECT_NE(ViewPicture(window), before);
 	EXPECT_TRUE(ShowsOneOf(window, frames));
-	desktop->Key(window, "ctrl+w");
+	Key(window, "ctrl+w");
 	EXPECT_EQ(player.WaitForExit(5s), 0);
 }
 
 TEST_F(PlayerTest, OpenPanelLoadsTheChosenFileIntoItsOwnWindowOrRefusesIt)
 {
 	PlayerProcess player(runtime.Path(), {kDemo});
-	const std::string window = desktop->WaitForWindow("^demo.fli$");
-	ASSERT_NE(window, "");
+	const unsigned long window = WaitForWindow("^demo.fli$");
+	ASSERT_NE(window, 0u);
 	const auto choose = [&](const std::string& path) {
-		desktop->Key(window, "ctrl+o");
-		const std::string panel = desktop->WaitForWindow("^Open$");
-		ASSERT_NE(panel, "");
-		RunCommand("xdotool windowfocus --sync " + panel + " type --delay 2 '" + path + "'");
-		RunCommand("xdotool key Return");
-		ASSERT_TRUE(desktop->WaitUntilGone("^Open$"));
+		Key(window, "ctrl+o");
+		const unsigned long panel = WaitForWindow("^Open$");
+		ASSERT_NE(panel, 0u);
+		ASSERT_TRUE(FocusWindow(panel));
+		ASSERT_TRUE(TypeText(path));
+		ASSERT_TRUE(Key("Return"));
+		ASSERT_TRUE(WaitUntilGone("^Open$"));
 	};
 	// Without a window manager nothing gives the window its focus back when the panel
 	// goes; the user clicks it (on the bar, as a click on the view would drag).
 	const auto clickWindow = [&] {
-		const XWindowGeometry geometry = desktop->Geometry(window);
-		desktop->Click(geometry.x + 200, geometry.y + 8);
+		const XWindowGeometry geometry = Geometry(window);
+		Click(geometry.x + 200, geometry.y + 8);
 	};
 
 	choose(files.Write("broken.fli", std::string(500, 'x')));
 	AnswerAlert();
-	EXPECT_EQ(desktop->Name(window), "demo.fli") << "a refused file changes nothing";
+	EXPECT_EQ(WindowName(window), "demo.fli") << "a refused file changes nothing";
 	EXPECT_TRUE(ShowsOneOf(window, ReferenceFrames(kDemo)));
 
 	choose(files.Copy(kBounce, "picked.fli"));
-	EXPECT_NE(desktop->WaitForWindow("^picked.fli$"), "");
-	EXPECT_EQ(desktop->Name(window), "picked.fli") << "the same window takes the file";
-	EXPECT_EQ(desktop->Windows("\\.fli$").size(), 1u) << "no window is added";
+	EXPECT_NE(WaitForWindow("^picked.fli$"), 0u);
+	EXPECT_EQ(WindowName(window), "picked.fli") << "the same window takes the file";
+	EXPECT_EQ(Windows("\\.fli$").size(), 1u) << "no window is added";
 	EXPECT_TRUE(ShowsOneOf(window, ReferenceFrames(kBounce)));
 	EXPECT_EQ(player.Output(), kDemo + "\n") << "only command-line paths are echoed";
 	clickWindow();
-	desktop->Key(window, "ctrl+q");
+	Key(window, "ctrl+q");
 	EXPECT_EQ(player.WaitForExit(5s), 0);
 }
 
@@ -352,56 +281,61 @@ TEST_F(PlayerTest, OpenPanelListsFliAnimationsFirstAndAllFilesSecond)
 	files.Copy(kBounce, "ccc.FLI");
 	const std::string folder = fs::path(text).parent_path().string();
 	PlayerProcess player(runtime.Path(), {});
-	const std::string window = desktop->WaitForWindow("^Untitled 1$");
-	ASSERT_NE(window, "");
+	const unsigned long window = WaitForWindow("^Untitled 1$");
+	ASSERT_NE(window, 0u);
 	// Opens the panel, types `typed` and Return in its file name field when given (a
-	// folder: the panel goes there), then sends `keys` from the file name field (alt+n
-	// puts the focus there): Tab reaches the file types, shift+Tab the list.
-	const auto pick = [&](const std::string& typed, const std::string& keys) {
-		const XWindowGeometry geometry = desktop->Geometry(window);
-		desktop->Click(geometry.x + 200, geometry.y + 8);
-		desktop->Key(window, "ctrl+o");
-		const std::string panel = desktop->WaitForWindow("^Open$");
-		ASSERT_NE(panel, "");
+	// folder: the panel goes there), then presses each of `keys` in turn from the file name
+	// field (alt+n puts the focus there): Tab reaches the file types, shift+Tab the list.
+	const auto pick = [&](const std::string& typed, const std::vector<std::string>& keys) {
+		const XWindowGeometry geometry = Geometry(window);
+		Click(geometry.x + 200, geometry.y + 8);
+		Key(window, "ctrl+o");
+		const unsigned long panel = WaitForWindow("^Open$");
+		ASSERT_NE(panel, 0u);
 		if (!typed.empty()) {
-			RunCommand("xdotool windowfocus --sync " + panel + " type --delay 2 '" + typed + "'");
-			RunCommand("xdotool key Return");
+			ASSERT_TRUE(FocusWindow(panel));
+			ASSERT_TRUE(TypeText(typed));
+			ASSERT_TRUE(Key("Return"));
 		}
-		RunCommand(
-			"xdotool windowfocus --sync " + panel + " sleep 0.3 key alt+n sleep 0.3 key " + keys);
-		ASSERT_TRUE(desktop->WaitUntilGone("^Open$"));
+		ASSERT_TRUE(FocusWindow(panel));
+		std::vector<std::string> steps{"alt+n"};
+		steps.insert(steps.end(), keys.begin(), keys.end());
+		for (const std::string& step : steps) {
+			std::this_thread::sleep_for(300ms);
+			Key(step);
+		}
+		ASSERT_TRUE(WaitUntilGone("^Open$"));
 	};
 
-	pick(folder, "shift+Tab sleep 0.3 key End Home Return");
-	EXPECT_NE(desktop->WaitForWindow("^bbb.fli$"), "") << "aaa.txt is not listed first";
+	pick(folder, {"shift+Tab", "End Home Return"});
+	EXPECT_NE(WaitForWindow("^bbb.fli$"), 0u) << "aaa.txt is not listed first";
 	EXPECT_TRUE(ShowsOneOf(window, ReferenceFrames(kDemo)));
 
-	pick("", "shift+Tab sleep 0.3 key Home End Return");
-	EXPECT_NE(desktop->WaitForWindow("^ccc.FLI$"), "") << "upper-case names are listed";
+	pick("", {"shift+Tab", "Home End Return"});
+	EXPECT_NE(WaitForWindow("^ccc.FLI$"), 0u) << "upper-case names are listed";
 
-	pick("",
-		"Tab sleep 0.3 key Down sleep 0.3 key shift+Tab shift+Tab sleep 0.3 key End Home Return");
+	pick("", {"Tab", "Down", "shift+Tab shift+Tab", "End Home Return"});
 	AnswerAlert();
-	EXPECT_EQ(desktop->Name(window), "ccc.FLI") << "all files list aaa.txt first, which is refused";
+	EXPECT_EQ(WindowName(window), "ccc.FLI") << "all files list aaa.txt first, which is refused";
 	EXPECT_EQ(player.Output(), "");
-	const XWindowGeometry geometry = desktop->Geometry(window);
-	desktop->Click(geometry.x + 200, geometry.y + 8);
-	desktop->Key(window, "ctrl+q");
+	const XWindowGeometry geometry = Geometry(window);
+	Click(geometry.x + 200, geometry.y + 8);
+	Key(window, "ctrl+q");
 	EXPECT_EQ(player.WaitForExit(5s), 0);
 }
 
 TEST_F(PlayerTest, SecondLaunchOpensItsFileInTheRunningInstance)
 {
 	PlayerProcess first(runtime.Path(), {});
-	ASSERT_NE(desktop->WaitForWindow("^Untitled 1$"), "");
+	ASSERT_NE(WaitForWindow("^Untitled 1$"), 0u);
 	const std::string file = files.Copy(kBounce, "later.fli");
 	PlayerProcess second(runtime.Path(), {file});
 	EXPECT_EQ(second.WaitForExit(5s), 0) << "the later launch hands over and ends";
 	EXPECT_EQ(second.Output(), "");
 	EXPECT_TRUE(first.WaitForOutput(file + "\n")) << first.Output();
-	const std::string window = desktop->WaitForWindow("^later.fli$");
-	ASSERT_NE(window, "");
-	desktop->Key(window, "ctrl+q");
+	const unsigned long window = WaitForWindow("^later.fli$");
+	ASSERT_NE(window, 0u);
+	Key(window, "ctrl+q");
 	EXPECT_EQ(first.WaitForExit(5s), 0);
 }
 
@@ -410,24 +344,24 @@ TEST_F(PlayerTest, SecondLaunchOpensItsFileInTheRunningInstance)
 TEST_F(PlayerTest, LaterLaunchWithoutADisplayHandsOverAndOptionsStayWhereTheyAreAsked)
 {
 	PlayerProcess first(runtime.Path(), {});
-	ASSERT_NE(desktop->WaitForWindow("^Untitled 1$"), "");
+	ASSERT_NE(WaitForWindow("^Untitled 1$"), 0u);
 	for (const char* option : {"--help", "--version"}) {
-		ChildProcess asked =
-			PlayerWithEnvironment({"ZOETRA_RUNTIME_DIR=" + runtime.Path()}, {option});
+		PlayerProcess asked(Environment({"ZOETRA_RUNTIME_DIR=" + runtime.Path()}), {option});
 		EXPECT_EQ(asked.WaitForExit(), 0) << option;
 		EXPECT_FALSE(asked.Lines().empty()) << option;
 	}
 
 	const std::string file = files.Copy(kBounce, "later.fli");
-	ChildProcess later = PlayerWithEnvironment(
-		{"DISPLAY", "WAYLAND_DISPLAY", "ZOETRA_RUNTIME_DIR=" + runtime.Path()}, {file});
+	PlayerProcess later(
+		Environment({"DISPLAY", "WAYLAND_DISPLAY", "ZOETRA_RUNTIME_DIR=" + runtime.Path()}),
+		{file});
 	EXPECT_EQ(later.WaitForExit(5s), 0);
 	EXPECT_TRUE(later.Lines().empty());
 	EXPECT_TRUE(first.WaitForOutput(file + "\n")) << first.Output();
-	const std::string window = desktop->WaitForWindow("^later.fli$");
-	ASSERT_NE(window, "");
-	EXPECT_TRUE(desktop->Windows("^Error$").empty()) << "an option reached the running instance";
-	desktop->Key(window, "ctrl+q");
+	const unsigned long window = WaitForWindow("^later.fli$");
+	ASSERT_NE(window, 0u);
+	EXPECT_TRUE(Windows("^Error$").empty()) << "an option reached the running instance";
+	Key(window, "ctrl+q");
 	EXPECT_EQ(first.WaitForExit(5s), 0);
 }
 
@@ -438,20 +372,20 @@ TEST_F(PlayerTest, DoubleDashMakesEveryLaterArgumentAFile)
 	const std::string folder = fs::path(files.Copy(kBounce, "-x.fli")).parent_path().string();
 	const std::vector<std::string> environment = {"ZOETRA_RUNTIME_DIR=" + runtime.Path()};
 	{
-		ChildProcess player = PlayerWithEnvironment(environment, {"-x"}, folder);
+		PlayerProcess player(Environment(environment, folder), {"-x"});
 		AnswerAlert();
-		const std::string window = desktop->WaitForWindow("^Untitled 1$");
-		ASSERT_NE(window, "");
-		desktop->Key(window, "ctrl+q");
+		const unsigned long window = WaitForWindow("^Untitled 1$");
+		ASSERT_NE(window, 0u);
+		Key(window, "ctrl+q");
 		EXPECT_EQ(player.WaitForExit(5s), 0);
 		EXPECT_TRUE(player.Lines().empty());
 	}
-	ChildProcess player = PlayerWithEnvironment(environment, {"--", "-x.fli", "--version"}, folder);
-	const std::string window = desktop->WaitForWindow("^-x\\.fli$");
-	ASSERT_NE(window, "");
+	PlayerProcess player(Environment(environment, folder), {"--", "-x.fli", "--version"});
+	const unsigned long window = WaitForWindow("^-x\\.fli$");
+	ASSERT_NE(window, 0u);
 	AnswerAlert();
 	EXPECT_TRUE(ShowsOneOf(window, ReferenceFrames(kBounce)));
-	desktop->Key(window, "ctrl+q");
+	Key(window, "ctrl+q");
 	EXPECT_EQ(player.WaitForExit(5s), 0);
 	EXPECT_EQ(player.Lines(), std::vector<std::string>{"-x.fli"});
 }
@@ -461,14 +395,14 @@ TEST_F(PlayerTest, DoubleDashMakesEveryLaterArgumentAFile)
 TEST_F(PlayerTest, StandardErrorHoldsOnlyThePlayersOwnLines)
 {
 	const std::string file = files.Copy(kBounce, "quiet.fli");
-	RuntimeFolder xdg;
+	TemporaryFolder xdg;
 	const auto run = [&](const std::vector<std::string>& environment) {
 		std::vector<std::string> variables = environment;
 		variables.push_back("ZOETRA_RUNTIME_DIR=" + runtime.Path());
-		ChildProcess player = PlayerWithEnvironment(variables, {file});
-		const std::string window = desktop->WaitForWindow("^quiet.fli$");
-		EXPECT_NE(window, "");
-		desktop->Key(window, "ctrl+q");
+		PlayerProcess player(Environment(variables), {file});
+		const unsigned long window = WaitForWindow("^quiet.fli$");
+		EXPECT_NE(window, 0u);
+		Key(window, "ctrl+q");
 		EXPECT_EQ(player.WaitForExit(5s), 0);
 		return player.Lines();
 	};
@@ -488,55 +422,52 @@ TEST_F(PlayerTest, DraggedAnimationPlaysAsACopyUnderTheSourcesTitle)
 	const std::string source = files.Copy(kDemo, "source.fli");
 	const std::string target = files.Copy(kBounce, "target.fli");
 	PlayerProcess player(runtime.Path(), {source, target});
-	const std::string from = desktop->WaitForWindow("^source.fli$");
-	const std::string to = desktop->WaitForWindow("^target.fli$");
-	ASSERT_NE(from, "");
-	ASSERT_NE(to, "");
-	desktop->Move(to, 600, 300);
-	const XWindowGeometry a = desktop->Geometry(from);
-	const XWindowGeometry b = desktop->Geometry(to);
-	desktop->Drag(a.x + 160, a.y + a.height - 100, b.x + 160, b.y + b.height - 100);
+	const unsigned long from = WaitForWindow("^source.fli$");
+	const unsigned long to = WaitForWindow("^target.fli$");
+	ASSERT_NE(from, 0u);
+	ASSERT_NE(to, 0u);
+	MoveWindow(to, 600, 300);
+	const XWindowGeometry a = Geometry(from);
+	const XWindowGeometry b = Geometry(to);
+	Drag(a.x + 160, a.y + a.height - 100, b.x + 160, b.y + b.height - 100);
 
-	ASSERT_TRUE(desktop->WaitUntilGone("^target.fli$")) << "the target takes the source's title";
-	EXPECT_EQ(desktop->Name(to), "source.fli");
-	EXPECT_EQ(desktop->Name(from), "source.fli");
+	ASSERT_TRUE(WaitUntilGone("^target.fli$")) << "the target takes the source's title";
+	EXPECT_EQ(WindowName(to), "source.fli");
+	EXPECT_EQ(WindowName(from), "source.fli");
 	const auto demoFrames = ReferenceFrames(kDemo);
 	EXPECT_TRUE(ShowsOneOf(to, demoFrames)) << "the target plays the source's animation";
 	EXPECT_TRUE(ShowsOneOf(from, demoFrames)) << "the source plays on";
 
-	desktop->Key(from, "ctrl+w");
-	const auto deadline = std::chrono::steady_clock::now() + 10s;
-	while (
-		desktop->Windows("^source.fli$").size() != 1 && std::chrono::steady_clock::now() < deadline)
-		std::this_thread::sleep_for(20ms);
-	ASSERT_EQ(desktop->Windows("^source.fli$"), std::vector<std::string>{to});
+	Key(from, "ctrl+w");
+	WaitForWindow("^source.fli$");
+	ASSERT_EQ(Windows("^source.fli$"), std::vector<unsigned long>{to});
 	EXPECT_TRUE(player.Running());
 	EXPECT_TRUE(ShowsOneOf(to, demoFrames)) << "the copy plays on after its source has closed";
 	const std::vector<uint32_t> before = ViewPicture(to);
 	std::this_thread::sleep_for(200ms);
 	EXPECT_NE(ViewPicture(to), before);
-	desktop->Key(to, "ctrl+w");
+	Key(to, "ctrl+w");
 	EXPECT_EQ(player.WaitForExit(5s), 0);
 }
 
 TEST_F(PlayerTest, AboutOpensOnceAndASecondRequestRaisesIt)
 {
 	PlayerProcess player(runtime.Path(), {});
-	const std::string window = desktop->WaitForWindow("^Untitled 1$");
-	ASSERT_NE(window, "");
+	const unsigned long window = WaitForWindow("^Untitled 1$");
+	ASSERT_NE(window, 0u);
 	// Up from the top wraps to "Quit"; once more, over the separator, is "About Zoetra...".
-	desktop->FileMenu(window, "Up Up Return");
-	const std::string about = desktop->WaitForWindow("^About Zoetra$");
-	ASSERT_NE(about, "");
-	const XWindowGeometry geometry = desktop->Geometry(about);
+	FileMenu(window, "Up Up Return");
+	const unsigned long about = WaitForWindow("^About Zoetra$");
+	ASSERT_NE(about, 0u);
+	const XWindowGeometry geometry = Geometry(about);
 	EXPECT_EQ(geometry.x, 210);
 	EXPECT_EQ(geometry.y, 150);
 	EXPECT_EQ(geometry.width, 280);
 	// The heading, "Version 1.12", "Written by", the author's line and the two contact
 	// lines: each centred, and each whole inside the border with a free column beside it.
-	const std::vector<TextLine> lines =
-		TextLines(desktop->Grab(geometry.x, geometry.y, geometry.width, geometry.height),
-			geometry.width, geometry.height);
+	std::vector<uint32_t> picture;
+	ASSERT_TRUE(Screenshot(geometry.x, geometry.y, geometry.width, geometry.height, picture));
+	const std::vector<TextLine> lines = TextLines(picture, geometry.width, geometry.height);
 	ASSERT_EQ(lines.size(), 6u);
 	for (size_t line = 0; line < lines.size(); line++) {
 		EXPECT_NEAR(lines[line].Centre(), 139.5, 2.0) << "line " << line + 1;
@@ -544,26 +475,27 @@ TEST_F(PlayerTest, AboutOpensOnceAndASecondRequestRaisesIt)
 		EXPECT_LE(lines[line].right, geometry.width - 3) << "line " << line + 1;
 	}
 
-	desktop->FileMenu(window, "Up Up Return");
+	FileMenu(window, "Up Up Return");
 	std::this_thread::sleep_for(300ms);
-	EXPECT_EQ(desktop->Windows("^About Zoetra$").size(), 1u);
+	EXPECT_EQ(Windows("^About Zoetra$").size(), 1u);
 
-	desktop->CloseBox(about);
-	ASSERT_TRUE(desktop->WaitUntilGone("^About Zoetra$"));
-	desktop->FileMenu(window, "Up Up Return");
-	const std::string again = desktop->WaitForWindow("^About Zoetra$");
-	EXPECT_NE(again, "") << "a request after closing makes a new About window";
+	CloseWindow(about);
+	ASSERT_TRUE(WaitUntilGone("^About Zoetra$"));
+	FileMenu(window, "Up Up Return");
+	const unsigned long again = WaitForWindow("^About Zoetra$");
+	EXPECT_NE(again, 0u) << "a request after closing makes a new About window";
 
-	desktop->CloseBox(window);
+	CloseWindow(window);
 	EXPECT_EQ(player.WaitForExit(5s), 0) << "the About window does not keep the player open";
 }
 
 TEST(PlayerCommandLine, HelpAndVersionAnswerWithoutADisplayOrSingleLaunch)
 {
-	RuntimeFolder runtime;
+	TemporaryFolder runtime;
 	const auto run = [&](const std::vector<std::string>& arguments) {
-		ChildProcess player = PlayerWithEnvironment(
-			{"DISPLAY", "WAYLAND_DISPLAY", "ZOETRA_RUNTIME_DIR=" + runtime.Path()}, arguments);
+		PlayerProcess player(
+			Environment({"DISPLAY", "WAYLAND_DISPLAY", "ZOETRA_RUNTIME_DIR=" + runtime.Path()}),
+			arguments);
 		EXPECT_EQ(player.WaitForExit(), 0);
 		return player.Lines();
 	};
@@ -589,7 +521,7 @@ TEST(PlayerCommandLine, HelpAndVersionAnswerWithoutADisplayOrSingleLaunch)
 
 TEST(PlayerCommandLine, WithoutADisplayOneLineNamesWhatWasTriedAndTheStatusIsOne)
 {
-	RuntimeFolder runtime;
+	TemporaryFolder runtime;
 	const std::string absent = AbsentDisplay();
 	const std::vector<std::pair<std::string, std::string>> cases = {
 		{"DISPLAY", "cannot open display (DISPLAY and WAYLAND_DISPLAY are not set)"},
@@ -597,8 +529,8 @@ TEST(PlayerCommandLine, WithoutADisplayOneLineNamesWhatWasTriedAndTheStatusIsOne
 	};
 	for (const auto& [display, line] : cases) {
 		SCOPED_TRACE(display);
-		ChildProcess player = PlayerWithEnvironment(
-			{display, "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "ZOETRA_RUNTIME_DIR=" + runtime.Path()},
+		PlayerProcess player(Environment({display, "WAYLAND_DISPLAY", "QT_QPA_PLATFORM",
+								 "ZOETRA_RUNTIME_DIR=" + runtime.Path()}),
 			{kDemo});
 		// Not 134 (an abort) or any other death by signal.
 		EXPECT_EQ(player.WaitForExit(), 1);
@@ -613,22 +545,20 @@ TEST(PlayerLostDisplay, EndsWithStatusOneAndTakesItsLaunchSocketAlong)
 		GTEST_SKIP() << "no Xvfb";
 	auto server = std::make_unique<XvfbServer>();
 	ASSERT_NE(server->Display(), "");
-	RuntimeFolder runtime;
-	ChildProcess player =
-		PlayerWithEnvironment({"DISPLAY=" + server->Display(), "WAYLAND_DISPLAY", "QT_QPA_PLATFORM",
-								  "ZOETRA_RUNTIME_DIR=" + runtime.Path()},
-			{kDemo});
+	TemporaryFolder runtime;
+	PlayerProcess player(Environment({"DISPLAY=" + server->Display(), "WAYLAND_DISPLAY",
+							 "QT_QPA_PLATFORM", "ZOETRA_RUNTIME_DIR=" + runtime.Path()}),
+		{kDemo});
 	ASSERT_TRUE(player.WaitForLine(kDemo));
-	ASSERT_EQ(RunTool({"env", "DISPLAY=" + server->Display(), "xdotool", "search", "--sync",
-						  "--onlyvisible", "--name", "^demo.fli$"})
-				  .status,
-		0);
+	ChildProcess search({"xdotool", "search", "--sync", "--onlyvisible", "--name", "^demo.fli$"},
+		{.environment = {"DISPLAY=" + server->Display()}, .errors = ChildOptions::Errors::Discard});
+	ASSERT_EQ(search.WaitForExit(), 0);
 	ASSERT_TRUE(HoldsASocket(runtime.Path()));
 
 	server.reset();
 	EXPECT_EQ(player.WaitForExit(), 1);
 	// Xlib, which Qt uses beside xcb, may have its own say first ("XIO: fatal IO error").
-	const std::vector<std::string>& lines = player.Lines();
+	const std::vector<std::string> lines = player.Lines();
 	ASSERT_GE(lines.size(), 2u);
 	EXPECT_EQ(lines.front(), kDemo);
 	EXPECT_EQ(lines.back(), "zoetra: lost the connection to the display");
@@ -640,8 +570,9 @@ TEST(PlayerLostDisplay, EndsWithStatusOneAndTakesItsLaunchSocketAlong)
 
 TEST(PlayerIdentity, ExecutableCarriesSignatureVersionAndSingleLaunch)
 {
-	const std::string info = RunCommand("objcopy -O binary --only-section=.zoetra.appinfo '"
-		+ PlayerPath() + "' /dev/stdout 2>/dev/null");
+	const std::string info = RunTool(
+		{"objcopy", "-O", "binary", "--only-section=.zoetra.appinfo", PlayerPath(), "/dev/stdout"})
+								 .output;
 	EXPECT_NE(info.find("signature=application/x-vnd.quenvik-Zoetra\n"), std::string::npos) << info;
 	EXPECT_NE(info.find("file_type=application/x-vnd.Be-elfexecutable\n"), std::string::npos);
 	EXPECT_NE(info.find("version=1.12.0\nvariety=5\n"), std::string::npos);

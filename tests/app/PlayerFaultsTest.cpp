@@ -1,8 +1,8 @@
 // zoetra under faults, as real processes on a private Xvfb: a stopped instance, quit
 // signals, a huge file, drops from another program.
 #include "ChildProcess.h"
+#include "PlayerDesktopTest.h"
 #include "PlayerProcess.h"
-#include "XDesktop.h"
 
 #include "private/LaunchProtocol.h"
 
@@ -11,63 +11,29 @@
 #include <csignal>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <thread>
 
 using namespace zoetra::testing;
+using namespace std::chrono_literals;
 namespace fs = std::filesystem;
 
 namespace {
 
 const std::string kBounce = std::string(ZOETRA_TEST_DATA) + "/bounce.fli";
 
-XDesktop* desktop = nullptr;
-
-class DesktopEnvironment : public ::testing::Environment {
-public:
-	void SetUp() override
-	{
-		if (!XDesktop::Available())
-			return;
-		desktop = new XDesktop;
-		if (!desktop->Start()) {
-			delete desktop;
-			desktop = nullptr;
-		}
-	}
-	void TearDown() override { delete desktop; }
-};
-
-const auto* const environment = ::testing::AddGlobalTestEnvironment(new DesktopEnvironment);
-
-class PlayerFaultsTest : public ::testing::Test {
+class PlayerFaultsTest : public PlayerDesktopTest {
 protected:
-	void SetUp() override
-	{
-		if (desktop == nullptr)
-			GTEST_SKIP() << "no Xvfb, xdotool or ImageMagick";
-	}
-
-	std::string Copy(const std::string& from, const std::string& name)
-	{
-		fs::copy_file(from, fs::path(files.Path()) / name);
-		return (fs::path(files.Path()) / name).string();
-	}
-
 	std::string SocketPath() const
 	{
 		return runtime.Path() + "/application_x-vnd.quenvik-Zoetra.socket";
 	}
-
-	RuntimeFolder runtime;
-	// Not a runtime folder: a private folder for the files a case makes.
-	RuntimeFolder files;
 };
 
 // The process that shows `window`.
-pid_t ProcessOf(const std::string& window)
+pid_t ProcessOf(unsigned long window)
 {
-	return pid_t(std::atoi(RunCommand("xdotool getwindowpid " + window).c_str()));
+	return pid_t(
+		std::atoi(RunTool({"xdotool", "getwindowpid", std::to_string(window)}).output.c_str()));
 }
 
 // While the instance is stopped, each launch decides within the decision time (plus a
@@ -76,8 +42,8 @@ pid_t ProcessOf(const std::string& window)
 TEST_F(PlayerFaultsTest, AStoppedInstanceLeavesEachLaunchedFileShownExactlyOnce)
 {
 	PlayerProcess instance(runtime.Path(), {});
-	const std::string window = desktop->WaitForWindow("^Untitled 1$");
-	ASSERT_NE(window, "");
+	const unsigned long window = WaitForWindow("^Untitled 1$");
+	ASSERT_NE(window, 0u);
 	const pid_t pid = ProcessOf(window);
 	ASSERT_GT(pid, 0);
 	ASSERT_EQ(kill(pid, SIGSTOP), 0);
@@ -87,7 +53,7 @@ TEST_F(PlayerFaultsTest, AStoppedInstanceLeavesEachLaunchedFileShownExactlyOnce)
 	for (int i = 0; i < 4; i++) {
 		names.push_back("launch" + std::to_string(i) + ".fli");
 		launches.push_back(std::make_unique<PlayerProcess>(
-			runtime.Path(), std::vector<std::string>{Copy(kBounce, names.back())}));
+			runtime.Path(), std::vector<std::string>{files.Copy(kBounce, names.back())}));
 	}
 	const auto bound = std::chrono::steady_clock::now()
 		+ std::chrono::microseconds(BPrivate::kDecisionTimeout) + 5s;
@@ -101,49 +67,48 @@ TEST_F(PlayerFaultsTest, AStoppedInstanceLeavesEachLaunchedFileShownExactlyOnce)
 	ASSERT_EQ(kill(pid, SIGCONT), 0);
 
 	for (const std::string& name : names)
-		EXPECT_NE(desktop->WaitForWindow("^" + name + "$"), "") << name;
+		EXPECT_NE(WaitForWindow("^" + name + "$"), 0u) << name;
 	// Long enough for the woken instance to serve every connection it had queued.
 	std::this_thread::sleep_for(std::chrono::microseconds(BPrivate::kConnectionTimeout) + 1s);
 	for (const std::string& name : names)
-		EXPECT_EQ(desktop->Windows("^" + name + "$").size(), 1u) << name;
-	desktop->Key(window, "ctrl+q");
+		EXPECT_EQ(Windows("^" + name + "$").size(), 1u) << name;
+	Key(window, "ctrl+q");
 	EXPECT_EQ(instance.WaitForExit(5s), 0);
 }
 
 TEST_F(PlayerFaultsTest, QuitSignalsEndThePlayerAsQuitDoes)
 {
-	const std::string first = Copy(kBounce, "first.fli");
-	const std::string second = Copy(kBounce, "second.fli");
+	const std::string first = files.Copy(kBounce, "first.fli");
+	const std::string second = files.Copy(kBounce, "second.fli");
 	for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
 		SCOPED_TRACE(strsignal(signal));
 		PlayerProcess player(runtime.Path(), {first, second});
-		const std::string window = desktop->WaitForWindow("^first.fli$");
-		ASSERT_NE(window, "");
-		ASSERT_NE(desktop->WaitForWindow("^second.fli$"), "");
+		const unsigned long window = WaitForWindow("^first.fli$");
+		ASSERT_NE(window, 0u);
+		ASSERT_NE(WaitForWindow("^second.fli$"), 0u);
 		ASSERT_TRUE(fs::exists(SocketPath()));
 		ASSERT_EQ(kill(ProcessOf(window), signal), 0);
 		EXPECT_EQ(player.WaitForExit(5s), 0);
 		EXPECT_FALSE(fs::exists(SocketPath())) << "the socket outlived the player";
-		EXPECT_TRUE(desktop->WaitUntilGone("\\.fli$"));
+		EXPECT_TRUE(WaitUntilGone("\\.fli$"));
 	}
 }
 
 // A file of 4 GiB - 1 byte with a valid header: the next file opens at once.
 TEST_F(PlayerFaultsTest, AHugeFileDoesNotHoldUpTheNextOne)
 {
-	const std::string huge = (fs::path(files.Path()) / "huge.fli").string();
-	fs::copy_file(kBounce, huge);
+	const std::string huge = files.Copy(kBounce, "huge.fli");
 	fs::resize_file(huge, (uint64_t(1) << 32) - 1);
 	PlayerProcess player(runtime.Path(), {huge});
 	ASSERT_TRUE(player.WaitForOutput(huge + "\n"));
 
-	const std::string later = Copy(kBounce, "later.fli");
+	const std::string later = files.Copy(kBounce, "later.fli");
 	PlayerProcess launch(runtime.Path(), {later});
 	EXPECT_EQ(launch.WaitForExit(10s), 0);
-	EXPECT_NE(desktop->WaitForWindow("^later.fli$", 10s), "") << "the second file waited";
-	EXPECT_NE(desktop->WaitForWindow("^huge.fli$", 60s), "");
-	EXPECT_TRUE(desktop->Windows("^Untitled").empty()) << "its file opened: no empty window";
-	desktop->Key(desktop->WaitForWindow("^later.fli$"), "ctrl+q");
+	EXPECT_NE(WaitForWindow("^later.fli$", 10s), 0u) << "the second file waited";
+	EXPECT_NE(WaitForWindow("^huge.fli$", 60s), 0u);
+	EXPECT_TRUE(Windows("^Untitled").empty()) << "its file opened: no empty window";
+	Key(WaitForWindow("^later.fli$"), "ctrl+q");
 	EXPECT_EQ(player.WaitForExit(5s), 0);
 }
 
@@ -151,18 +116,17 @@ TEST_F(PlayerFaultsTest, AHugeFileDoesNotHoldUpTheNextOne)
 // still shows the alert first and the empty window after it.
 TEST_F(PlayerFaultsTest, ALargeFileThatIsRefusedShowsItsAlertThenTheEmptyWindow)
 {
-	const std::string large = (fs::path(files.Path()) / "large.fli").string();
-	std::ofstream(large, std::ios::binary) << std::string(128, 'x');
+	const std::string large = files.Write("large.fli", std::string(128, 'x'));
 	fs::resize_file(large, 64 << 20);
 	PlayerProcess player(runtime.Path(), {large});
-	const std::string alert = desktop->WaitForWindow("^Error$");
-	ASSERT_NE(alert, "");
-	EXPECT_TRUE(desktop->Windows("^Untitled").empty()) << "the empty window came first";
-	desktop->Key(alert, "Return");
-	const std::string window = desktop->WaitForWindow("^Untitled 1$");
-	ASSERT_NE(window, "");
+	const unsigned long alert = WaitForWindow("^Error$");
+	ASSERT_NE(alert, 0u);
+	EXPECT_TRUE(Windows("^Untitled").empty()) << "the empty window came first";
+	Key(alert, "Return");
+	const unsigned long window = WaitForWindow("^Untitled 1$");
+	ASSERT_NE(window, 0u);
 	EXPECT_EQ(player.Output(), large + "\n");
-	desktop->Key(window, "ctrl+q");
+	Key(window, "ctrl+q");
 	EXPECT_EQ(player.WaitForExit(5s), 0);
 }
 
@@ -170,14 +134,15 @@ TEST_F(PlayerFaultsTest, ALargeFileThatIsRefusedShowsItsAlertThenTheEmptyWindow)
 // and keeps running while the case lasts: the window fetches the dropped data from it.
 class ForeignDrop {
 public:
-	ForeignDrop(const std::string& path, const std::string& window)
+	ForeignDrop(const std::string& path, unsigned long window)
 		: fSource({std::string(ZOETRA_BUILD_DIR) + "/tests/drag_source", path})
 	{
 		if (!fSource.WaitForLine("ready"))
 			return;
-		const XWindowGeometry from = desktop->Geometry(desktop->WaitForWindow("^drag source$"));
-		const XWindowGeometry to = desktop->Geometry(window);
-		desktop->Drag(from.x + from.width / 2, from.y + from.height / 2, to.x + to.width / 2,
+		XWindowGeometry from, to;
+		if (!WindowGeometry(WaitForWindow("^drag source$"), from) || !WindowGeometry(window, to))
+			return;
+		Drag(from.x + from.width / 2, from.y + from.height / 2, to.x + to.width / 2,
 			to.y + to.height - 100);
 	}
 
@@ -186,7 +151,8 @@ public:
 	{
 		if (fSource.WaitForLine("copy", 5s))
 			return "copy";
-		return fSource.Lines().size() > 1 ? fSource.Lines().back() : "no answer";
+		const std::vector<std::string> lines = fSource.Lines();
+		return lines.size() > 1 ? lines.back() : "no answer";
 	}
 
 private:
@@ -196,26 +162,26 @@ private:
 TEST_F(PlayerFaultsTest, DropsFromAnotherProgramAreCopiesAndAMissingFileIsNamed)
 {
 	PlayerProcess player(runtime.Path(), {});
-	const std::string window = desktop->WaitForWindow("^Untitled 1$");
-	ASSERT_NE(window, "");
-	desktop->Move(window, 600, 300);
+	const unsigned long window = WaitForWindow("^Untitled 1$");
+	ASSERT_NE(window, 0u);
+	MoveWindow(window, 600, 300);
 
-	const std::string dropped = Copy(kBounce, "dropped.fli");
+	const std::string dropped = files.Copy(kBounce, "dropped.fli");
 	{
 		ForeignDrop drop(dropped, window);
 		EXPECT_EQ(drop.Answer(), "copy");
-		EXPECT_NE(desktop->WaitForWindow("^dropped.fli$"), "") << "the window takes the file";
+		EXPECT_NE(WaitForWindow("^dropped.fli$"), 0u) << "the window takes the file";
 	}
 	EXPECT_TRUE(fs::exists(dropped));
 
-	ForeignDrop drop((fs::path(files.Path()) / "missing.fli").string(), window);
+	ForeignDrop drop(files.File("missing.fli"), window);
 	EXPECT_EQ(drop.Answer(), "copy");
-	const std::string alert = desktop->WaitForWindow("^Error$");
-	ASSERT_NE(alert, "") << "a dropped file that does not exist gets an alert";
-	desktop->Key(alert, "Return");
-	ASSERT_TRUE(desktop->WaitUntilGone("^Error$"));
-	EXPECT_EQ(desktop->Name(window), "dropped.fli") << "and the window plays on";
-	desktop->Key(window, "ctrl+q");
+	const unsigned long alert = WaitForWindow("^Error$");
+	ASSERT_NE(alert, 0u) << "a dropped file that does not exist gets an alert";
+	Key(alert, "Return");
+	ASSERT_TRUE(WaitUntilGone("^Error$"));
+	EXPECT_EQ(WindowName(window), "dropped.fli") << "and the window plays on";
+	Key(window, "ctrl+q");
 	EXPECT_EQ(player.WaitForExit(5s), 0);
 }
 

@@ -8,6 +8,8 @@
 
 #include "FliEncoder.h"
 
+#include "ChildProcess.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -336,19 +338,20 @@ TEST_F(ExportCommand, EveryGifPictureEqualsTheFrameThePlayerShowsAtThatTime)
 // A second opinion on the compositing: ImageMagick's own GIF reader.
 TEST_F(ExportCommand, ImageMagickCompositesTheGifAlike)
 {
-	if (std::system("command -v convert > /dev/null 2>&1") != 0)
+	if (!zoetra::testing::ProgramInstalled("convert"))
 		GTEST_SKIP() << "ImageMagick's convert is not installed";
 	for (const std::string& file : {std::string(ZOETRA_SOURCE_DIR) + "/data/demo.fli",
 			 WriteFile("palette-changes.fli", PaletteChangesMidFile()),
 			 WriteFile("512-colours.fli", FiveHundredColours())}) {
 		SCOPED_TRACE(file);
-		const std::string path = (scratch_ / "a.gif").string(), rgb = (scratch_ / "a.rgb").string();
+		const std::string path = (scratch_ / "a.gif").string();
 		ToolRun run;
 		const GifAnimation gif = MakeGif({"gif", file, path}, run);
 		ASSERT_TRUE(gif.read);
-		const std::string command = "convert '" + path + "' -coalesce -depth 8 'rgb:" + rgb + "'";
-		ASSERT_EQ(std::system(command.c_str()), 0) << command;
-		const std::string bytes = ReadText(rgb);
+		const zoetra::testing::ToolResult converted =
+			zoetra::testing::RunTool({"convert", path, "-coalesce", "-depth", "8", "rgb:-"});
+		ASSERT_EQ(converted.status, 0) << path;
+		const std::string& bytes = converted.output;
 		ASSERT_EQ(bytes.size(), gif.pictures.size() * kPixelCount * 3);
 		for (size_t i = 0; i < gif.pictures.size(); ++i) {
 			Pixels pixels(kPixelCount);

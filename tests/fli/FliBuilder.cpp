@@ -111,13 +111,25 @@ Bytes ChunkBytes(const Chunk& chunk)
 	return out;
 }
 
+namespace {
+
+// The bytes of `parts` one after another.
+template <typename Part>
+Bytes Joined(const std::vector<Part>& parts, Bytes (*bytesOf)(const Part&))
+{
+	Bytes joined;
+	for (const Part& part : parts) {
+		const Bytes bytes = bytesOf(part);
+		joined.insert(joined.end(), bytes.begin(), bytes.end());
+	}
+	return joined;
+}
+
+} // namespace
+
 Bytes FrameBytes(const Frame& frame)
 {
-	Bytes body;
-	for (const Chunk& chunk : frame.chunks) {
-		const Bytes bytes = ChunkBytes(chunk);
-		body.insert(body.end(), bytes.begin(), bytes.end());
-	}
+	const Bytes body = Joined(frame.chunks, ChunkBytes);
 	Bytes out;
 	Put32(out, frame.sizeField.value_or(static_cast<uint32_t>(kFrameHeaderSize + body.size())));
 	Put16(out, frame.magic);
@@ -129,11 +141,7 @@ Bytes FrameBytes(const Frame& frame)
 
 Bytes FileBytes(const File& file)
 {
-	Bytes body;
-	for (const Frame& frame : file.frames) {
-		const Bytes bytes = FrameBytes(frame);
-		body.insert(body.end(), bytes.begin(), bytes.end());
-	}
+	const Bytes body = Joined(file.frames, FrameBytes);
 	Bytes out;
 	Put32(out, static_cast<uint32_t>(kFileHeaderSize + body.size()));
 	Put16(out, 0xAF11);

@@ -1,10 +1,11 @@
-// flitool through the shell, its standard output and error kept in files.
+// flitool as a child process, its standard output and error read apart.
 #include "FlitoolRun.h"
 
-#include <cstdlib>
+#include "ChildProcess.h"
+
+#include <chrono>
 #include <fstream>
 #include <iterator>
-#include <sys/wait.h>
 
 namespace fli::test {
 
@@ -31,23 +32,15 @@ std::vector<std::vector<uint32_t>> FramesAsPixels(const std::string& frames)
 	return pictures;
 }
 
-void FlitoolCommand::SetUp()
-{
-	const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-	scratch_ = fs::path(ZOETRA_BUILD_DIR) / "tests" / "flitool-scratch" / info->name();
-	fs::remove_all(scratch_);
-	fs::create_directories(scratch_);
-}
-
 ToolRun FlitoolCommand::RunFlitool(const std::vector<std::string>& arguments)
 {
-	std::string command = "'" + std::string(ZOETRA_BUILD_DIR) + "/flitool'";
-	for (const std::string& argument : arguments)
-		command += " '" + argument + "'";
-	const fs::path out = scratch_ / "stdout", err = scratch_ / "stderr";
-	command += " > '" + out.string() + "' 2> '" + err.string() + "' < /dev/null";
-	const int status = std::system(command.c_str());
-	return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadText(out), ReadText(err)};
+	using zoetra::testing::ChildOptions;
+	std::vector<std::string> command{std::string(ZOETRA_BUILD_DIR) + "/flitool"};
+	command.insert(command.end(), arguments.begin(), arguments.end());
+	zoetra::testing::ChildProcess flitool(command, {.errors = ChildOptions::Errors::Read});
+	// Generous: a sanitizer build exports a whole animation several times slower.
+	const int exitCode = flitool.WaitForExit(std::chrono::seconds(60));
+	return {exitCode, flitool.Output(), flitool.Errors()};
 }
 
 std::string FlitoolCommand::WriteFile(const std::string& name, const Bytes& bytes)

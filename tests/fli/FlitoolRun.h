@@ -1,9 +1,11 @@
-// Running the built flitool as a user does, in a scratch folder of the test's own.
+// Running the built flitool as a user does, in a private folder of the test's own.
 #pragma once
 
 #include "FliBuilder.h"
 
 #include "fli/Format.h"
+
+#include "TemporaryFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -28,7 +30,7 @@ std::vector<std::vector<uint32_t>> FramesAsPixels(const std::string& frames);
 
 class FlitoolCommand : public ::testing::Test {
 protected:
-	void SetUp() override;
+	void SetUp() override { ASSERT_NE(files_.Path(), ""); }
 
 	ToolRun RunFlitool(const std::vector<std::string>& arguments);
 	std::string WriteFile(const std::string& name, const Bytes& bytes);
@@ -36,7 +38,8 @@ protected:
 	// unless a count is given).
 	std::vector<std::vector<uint32_t>> PlayerFrames(const std::string& path, int64_t count = -1);
 
-	std::filesystem::path scratch_;
+	zoetra::testing::TemporaryFolder files_{"zoetra-flitool"};
+	const std::filesystem::path scratch_ = files_.Path();
 };
 
 } // namespace fli::test

@@ -6,16 +6,20 @@
 
 #include "fli/FrameSequence.h"
 
+#include "ChildProcess.h"
+
 #include <gtest/gtest.h>
 #include <zlib.h>
 
-#include <cstdlib>
 #include <filesystem>
 
 namespace fli::test {
 namespace {
 
 namespace fs = std::filesystem;
+using zoetra::testing::ProgramInstalled;
+using zoetra::testing::RunTool;
+using zoetra::testing::ToolResult;
 
 // A file whose frame i paints pixel 0 with palette entry 10 + i, entries set by frame 0.
 Bytes NumberedFrames(int16_t frameCount, int framesInFile)
@@ -121,17 +125,15 @@ TEST_F(FlitoolCommand, ExportWritesEachFrameAsAPngThatDecodesToTheFrameBuffer)
 	EXPECT_FALSE(fs::exists(directory / "frame-0003.png"));
 
 	// An independent PNG reader, where one is installed, checks the pictures themselves.
-	if (std::system("command -v convert > /dev/null 2>&1") != 0)
+	if (!ProgramInstalled("convert"))
 		GTEST_SKIP() << "ImageMagick's convert is not installed";
 	FrameSequence frames(demo.data(), static_cast<uint32_t>(demo.size()), 3);
 	for (int i = 0; i < 3; ++i) {
 		ASSERT_TRUE(frames.Next());
 		const fs::path png = directory / ("frame-000" + std::to_string(i) + ".png");
-		const fs::path rgb = scratch_ / "frame.rgb";
-		const std::string command =
-			"convert '" + png.string() + "' -depth 8 'rgb:" + rgb.string() + "'";
-		ASSERT_EQ(std::system(command.c_str()), 0) << command;
-		const std::string pixels = ReadText(rgb);
+		const ToolResult converted = RunTool({"convert", png.string(), "-depth", "8", "rgb:-"});
+		ASSERT_EQ(converted.status, 0) << png;
+		const std::string& pixels = converted.output;
 		ASSERT_EQ(pixels.size(), size_t{kPixelCount} * 3);
 		for (int p = 0; p < kPixelCount; ++p) {
 			const uint32_t pixel = frames.Pixels()[p];

@@ -6,12 +6,14 @@
 
 #include "FliEncoder.h"
 
+#include "ChildProcess.h"
+
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <chrono>
 #include <cmath>
 #include <cstring>
-#include <cstdlib>
 #include <fstream>
 #include <map>
 #include <set>
@@ -21,6 +23,8 @@ namespace fli::test {
 namespace {
 
 namespace fs = std::filesystem;
+using zoetra::testing::ChildOptions;
+using zoetra::testing::ChildProcess;
 
 // The key=value lines of a desktop-style file, from every group.
 std::map<std::string, std::string> ReadKeys(const fs::path& path)
@@ -44,14 +48,6 @@ std::set<std::string> MimeTypes(const std::string& list)
 			types.insert(type);
 	}
 	return types;
-}
-
-std::string Quoted(const std::string& text)
-{
-	std::string quoted = "'";
-	for (const char c : text)
-		quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-	return quoted + "'";
 }
 
 // The file:// URI some file managers pass for a local path: bytes other than letters,
@@ -138,18 +134,18 @@ protected:
 	{
 		FlitoolCommand::SetUp();
 		prefix_ = scratch_ / "prefix";
-		const std::string install = "cmake --install " + Quoted(ZOETRA_BUILD_DIR) + " --prefix "
-			+ Quoted(prefix_.string()) + " > " + Quoted((scratch_ / "install.log").string())
-			+ " 2>&1";
-		ASSERT_EQ(std::system(install.c_str()), 0) << ReadText(scratch_ / "install.log");
+		ChildProcess install({"cmake", "--install", ZOETRA_BUILD_DIR, "--prefix", prefix_.string()},
+			{.errors = ChildOptions::Errors::Join});
+		ASSERT_EQ(install.WaitForExit(std::chrono::seconds(60)), 0) << install.Output();
 		keys_ = ReadKeys(prefix_ / "share" / "thumbnailers" / "zoetra.thumbnailer");
 	}
 
 	// The Exec line split into words, %s %i %o replaced as file managers replace them, run
-	// with the installed programs alone on the PATH. Its exit status.
+	// with the installed programs alone on the PATH. Its exit status; its standard error
+	// stays in errors_.
 	int RunExecLine(int size, const std::string& input, const std::string& output)
 	{
-		std::string command = "env PATH=" + Quoted((prefix_ / "bin").string());
+		std::vector<std::string> command;
 		std::istringstream words(keys_["Exec"]);
 		for (std::string word; words >> word;) {
 			if (word == "%s")
@@ -158,14 +154,18 @@ protected:
 				word = input;
 			else if (word == "%o")
 				word = output;
-			command += " " + Quoted(word);
+			command.push_back(word);
 		}
-		command += " 2> " + Quoted((scratch_ / "stderr").string());
-		const int status = std::system(command.c_str());
-		return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+		ChildProcess thumbnailer(command,
+			{.environment = {"PATH=" + (prefix_ / "bin").string()},
+				.errors = ChildOptions::Errors::Read});
+		const int status = thumbnailer.WaitForExit();
+		errors_ = thumbnailer.Errors();
+		return status;
 	}
 
 	fs::path prefix_;
+	std::string errors_;
 	std::map<std::string, std::string> keys_;
 };
 
@@ -192,7 +192,7 @@ TEST_F(InstalledThumbnailer, MakesTheFirstFrameAreaAveraged)
 			SCOPED_TRACE(input + " at " + std::to_string(size));
 			const std::string output = (scratch_ / "thumbnail.png").string();
 			fs::remove(output);
-			ASSERT_EQ(RunExecLine(size, input, output), 0) << ReadText(scratch_ / "stderr");
+			ASSERT_EQ(RunExecLine(size, input, output), 0) << errors_;
 			const PngPicture thumbnail = ReadPng(output);
 			ASSERT_TRUE(thumbnail.read);
 			EXPECT_EQ(thumbnail.width, size);

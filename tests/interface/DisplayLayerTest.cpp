@@ -10,9 +10,11 @@
 
 #include "Dialogs.h"
 #include "DisplayHarness.h"
+#include "DisplayProbe.h"
 #include "DisplayServer.h"
-#include "DisplayTesting.h"
 #include "DisplayWindow.h"
+#include "WaitFor.h"
+#include "Watchdog.h"
 
 using namespace zoetra::display;
 using zoetra::testing::RunWithDisplay;

@@ -10,12 +10,13 @@
 #include <cstring>
 #include <thread>
 
-#include "DisplayHarness.h"
-#include "DisplayTesting.h"
-#include "DisplayWindow.h"
 #include "Dialogs.h"
+#include "DisplayHarness.h"
+#include "DisplayProbe.h"
+#include "DisplayWindow.h"
 #include "KitTestWindows.h"
 #include "private/WindowPrivate.h"
+#include "WaitFor.h"
 
 using namespace zoetra::testing;
 namespace probe = zoetra::display::probe;

@@ -17,11 +17,14 @@
 #include <unistd.h>
 
 #include "DisplayHarness.h"
+#include "DisplayProbe.h"
 #include "DisplayServer.h"
-#include "DisplayTesting.h"
 #include "DisplayWindow.h"
 #include "KitTestWindows.h"
 #include "private/WindowPrivate.h"
+#include "TemporaryFolder.h"
+#include "WaitFor.h"
+#include "Watchdog.h"
 
 using namespace zoetra::testing;
 namespace probe = zoetra::display::probe;
@@ -569,13 +572,10 @@ TEST_F(InterfaceKit, DropsReachTheViewUnderThePointerAndForeignPointersAreRefuse
 		ASSERT_TRUE(probe::DropMessage(Native(window), 70, 30, bytes, getpid(), true));
 		EXPECT_TRUE(log.WaitFor("target got FLdg dropped at 170,80"));
 
-		char path[] = "/tmp/zoetra-drop-XXXXXX";
-		const int fd = mkstemp(path);
-		ASSERT_GE(fd, 0);
-		close(fd);
+		TemporaryFolder folder("zoetra-drop");
+		const std::string path = folder.Write("dropped", "");
 		ASSERT_TRUE(probe::DropFiles(Native(window), 80, 5, {path}));
 		EXPECT_TRUE(log.WaitFor("target got DATA dropped at 180,55"));
-		unlink(path);
 		EXPECT_TRUE(QuitAndWait(window, log));
 	});
 }
@@ -666,9 +666,9 @@ private:
 
 TEST_F(InterfaceKit, ApplicationRunsTheDisplayOnTheMainThreadAndListsItsWindows)
 {
-	char runtime[] = "/tmp/zoetra-interface-runtime-XXXXXX";
-	ASSERT_NE(mkdtemp(runtime), nullptr);
-	setenv("ZOETRA_RUNTIME_DIR", runtime, 1);
+	TemporaryFolder runtime("zoetra-interface-runtime");
+	ASSERT_NE(runtime.Path(), "");
+	setenv("ZOETRA_RUNTIME_DIR", runtime.Path().c_str(), 1);
 	EventLog log;
 	{
 		Watchdog watchdog(std::chrono::seconds(30), "the application");
@@ -683,7 +683,6 @@ TEST_F(InterfaceKit, ApplicationRunsTheDisplayOnTheMainThreadAndListsItsWindows)
 	EXPECT_TRUE(log.Has("app off display thread"));
 	EXPECT_TRUE(log.Has("destroyed First"));
 	EXPECT_TRUE(log.Has("destroyed Second"));
-	rmdir(runtime);
 }
 
 TEST_F(InterfaceKit, ScreenFrameIsTheDisplaysMainScreen)

@@ -1,27 +1,17 @@
 // The demo program built on the kits alone, run on a real X server and used as a user would.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <fstream>
-#include <unistd.h>
-
 #include "ChildProcess.h"
-#include "DisplayHarness.h"
-#include "XvfbServer.h"
+#include "TemporaryFolder.h"
+#include "WaitFor.h"
+#include "XDesktop.h"
+#include "XvfbTest.h"
 
 using namespace zoetra::testing;
 
 namespace {
 
-class KitDemo : public ::testing::Test {
-protected:
-	void SetUp() override
-	{
-		if (!XvfbAvailable())
-			GTEST_SKIP() << "Xvfb is not installed";
-		ASSERT_TRUE(UseXvfbDisplay()) << "Xvfb did not start";
-	}
-};
+class KitDemo : public XvfbTest {};
 
 // Presses keys in a window until the program answers with `line`.
 bool PressUntil(
@@ -39,10 +29,9 @@ bool PressUntil(
 TEST_F(KitDemo, WindowsMenusPictureAlertPanelAndDragWorkTogether)
 {
 	// A private runtime folder: single launch must not reach another instance.
-	char runtime[] = "/tmp/zoetra-demo-runtime-XXXXXX";
-	ASSERT_NE(mkdtemp(runtime), nullptr);
-	setenv("ZOETRA_RUNTIME_DIR", runtime, 1);
-	ChildProcess demo({KIT_DEMO_PATH});
+	TemporaryFolder runtime("zoetra-demo-runtime");
+	ASSERT_NE(runtime.Path(), "");
+	ChildProcess demo({KIT_DEMO_PATH}, {.environment = {"ZOETRA_RUNTIME_DIR=" + runtime.Path()}});
 	ASSERT_TRUE(demo.Started());
 	ASSERT_TRUE(demo.WaitForLine("ready"));
 	const unsigned long a = FindWindow("Kit demo A");
@@ -89,10 +78,8 @@ TEST_F(KitDemo, WindowsMenusPictureAlertPanelAndDragWorkTogether)
 	EXPECT_TRUE(PressUntil(demo, alert, "Return", "alert answered 1"));
 
 	// The open panel: type a name, and the choice comes back as refs.
-	char folder[] = "/tmp/zoetra-demo-XXXXXX";
-	ASSERT_NE(mkdtemp(folder), nullptr);
-	const std::string file = std::string(folder) + "/picked.fli";
-	std::ofstream(file) << "x";
+	TemporaryFolder folder("zoetra-demo");
+	const std::string file = folder.Write("picked.fli", "x");
 	ASSERT_TRUE(FocusWindow(a));
 	ASSERT_TRUE(Key("ctrl+o"));
 	const unsigned long panel = FindWindow("Open");
@@ -101,8 +88,6 @@ TEST_F(KitDemo, WindowsMenusPictureAlertPanelAndDragWorkTogether)
 	ASSERT_TRUE(TypeText(file));
 	SaveScreen(std::string(ZOETRA_BUILD_DIR) + "/tests/kit-demo-panel.png");
 	EXPECT_TRUE(PressUntil(demo, panel, "Return", "opened picked.fli"));
-	unlink(file.c_str());
-	rmdir(folder);
 
 	// Quit from the keyboard ends the program cleanly. A click makes B the active window
 	// again (the X focus alone may already sit there, so giving it changes nothing for Qt).
@@ -114,7 +99,6 @@ TEST_F(KitDemo, WindowsMenusPictureAlertPanelAndDragWorkTogether)
 	}
 	EXPECT_EQ(status, 0);
 	EXPECT_TRUE(demo.WaitForLine("quit", std::chrono::milliseconds(100)));
-	RunTool({"rm", "-rf", runtime});
 }
 
 } // namespace

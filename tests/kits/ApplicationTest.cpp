@@ -6,6 +6,9 @@
 #include "private/DisplayLoop.h"
 #include "private/LaunchChannel.h"
 #include "private/WindowRegistry.h"
+
+#include "EventLog.h"
+#include "TemporaryFolder.h"
 #include "Watchdog.h"
 
 #include <gtest/gtest.h>
@@ -20,6 +23,8 @@
 #include <thread>
 
 namespace {
+
+using namespace zoetra::testing;
 
 constexpr char kSignature[] = "application/x-vnd.zoetra-kits-test";
 
@@ -41,19 +46,13 @@ class ApplicationTest : public testing::Test {
 protected:
 	void SetUp() override
 	{
-		char folder[] = "/tmp/zoetra-app-test-XXXXXX";
-		ASSERT_NE(mkdtemp(folder), nullptr);
-		fFolder = folder;
-		setenv(BPrivate::kRuntimeDirectoryVariable, folder, 1);
+		ASSERT_NE(fFolder.Path(), "");
+		setenv(BPrivate::kRuntimeDirectoryVariable, fFolder.Path().c_str(), 1);
 	}
 
-	void TearDown() override
-	{
-		std::string command = "rm -rf '" + fFolder + "'";
-		EXPECT_EQ(system(command.c_str()), 0);
-	}
+	void TearDown() override { EXPECT_TRUE(fFolder.Remove()); }
 
-	std::string fFolder;
+	TemporaryFolder fFolder{"zoetra-app-test"};
 };
 
 class HookApp : public BApplication {
@@ -90,7 +89,7 @@ private:
 
 TEST_F(ApplicationTest, StartUpDeliversArgumentsThenEarlierMessagesThenReadyToRun)
 {
-	Watchdog watchdog(30, "the application");
+	Watchdog watchdog(std::chrono::seconds(30), "the application");
 	EventLog log;
 	HookApp app(&log);
 	ASSERT_EQ(app.InitCheck(), B_OK);
@@ -147,7 +146,7 @@ private:
 
 TEST_F(ApplicationTest, QuitFromAnotherThreadReturnsAtOnceAndEndsRun)
 {
-	Watchdog watchdog(30, "the application");
+	Watchdog watchdog(std::chrono::seconds(30), "the application");
 	EventLog log;
 	QuitFromElsewhereApp app(&log);
 	app.Run();
@@ -225,7 +224,7 @@ private:
 
 TEST_F(ApplicationTest, QuitAsksWindowsThenEndsThemAll)
 {
-	Watchdog watchdog(30, "the application");
+	Watchdog watchdog(std::chrono::seconds(30), "the application");
 	EventLog log;
 	WindowsApp app(&log);
 	app.Run();
@@ -321,7 +320,7 @@ private:
 
 TEST_F(ApplicationTest, InstalledDisplayLoopRunsOnTheCallingThreadUntilWindowsAreGone)
 {
-	Watchdog watchdog(30, "the application");
+	Watchdog watchdog(std::chrono::seconds(30), "the application");
 	EventLog log;
 	RecordingDisplayLoop::sLog = &log;
 	BPrivate::SetDisplayLoopFactory([]() -> std::unique_ptr<BPrivate::DisplayLoop> {

@@ -1,7 +1,7 @@
 // Threads, semaphores, sleeping and atomics of the kernel kit.
 #include <OS.h>
 
-#include "Watchdog.h"
+#include "WaitFor.h"
 
 #include <gtest/gtest.h>
 
@@ -10,6 +10,18 @@
 #include <thread>
 
 namespace {
+
+using namespace zoetra::testing;
+
+// Waits until the semaphore's count is `count` (a negative count: that many threads wait).
+bool WaitForSemaphoreCount(sem_id semaphore, int32 count)
+{
+	return WaitFor([&] {
+		int32 now = 0;
+		get_sem_count(semaphore, &now);
+		return now == count;
+	});
+}
 
 // The guard a view builds from these calls: an atomic counter in front of a semaphore
 // that starts at 0, so an uncontended entry never touches the semaphore.
@@ -213,11 +225,7 @@ TEST(KernelSemaphores, DeleteReleasesEveryBlockedTaker)
 			reinterpret_cast<void*>(intptr_t(semaphore)));
 		resume_thread(taker);
 	}
-	ASSERT_TRUE(WaitUntil([&] {
-		int32 count = 0;
-		get_sem_count(semaphore, &count);
-		return count == -3;
-	})) << "the takers never blocked";
+	ASSERT_TRUE(WaitForSemaphoreCount(semaphore, -3)) << "the takers never blocked";
 	EXPECT_EQ(delete_sem(semaphore), B_OK);
 	for (thread_id taker : takers) {
 		status_t exitValue = B_OK;
@@ -273,18 +281,10 @@ TEST(KernelSemaphores, WaitersAreServedInArrivalOrder)
 	};
 	thread_id first = spawn_thread(take, "big", B_NORMAL_PRIORITY, &big);
 	resume_thread(first);
-	ASSERT_TRUE(WaitUntil([&] {
-		int32 c;
-		get_sem_count(semaphore, &c);
-		return c == -2;
-	}));
+	ASSERT_TRUE(WaitForSemaphoreCount(semaphore, -2));
 	thread_id second = spawn_thread(take, "small", B_NORMAL_PRIORITY, &small);
 	resume_thread(second);
-	ASSERT_TRUE(WaitUntil([&] {
-		int32 c;
-		get_sem_count(semaphore, &c);
-		return c == -3;
-	}));
+	ASSERT_TRUE(WaitForSemaphoreCount(semaphore, -3));
 	// One count is not enough for the first request, and the second may not take it.
 	release_sem(semaphore);
 	EXPECT_EQ(acquire_sem_etc(order, 1, B_RELATIVE_TIMEOUT, 50000), B_TIMED_OUT);

@@ -49,8 +49,6 @@ public:
 
 int main()
 {
-	// A helper that a broken test leaves behind ends by itself.
-	alarm(60);
 	if (getenv("LAUNCH_HELPER_DISPLAY_FAILS") != nullptr)
 		BPrivate::SetDisplayLoopFactory(DisplayThatFails);
 	LaunchHelper application;

@@ -2,17 +2,21 @@
 // what the listener refuses.
 #include <Message.h>
 
-#include "Watchdog.h"
+#include "ChildProcess.h"
+#include "TemporaryFolder.h"
+#include "WaitFor.h"
 #include "private/LaunchProtocol.h"
 #include "private/MessagePrivate.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <memory>
 #include <poll.h>
 #include <set>
 #include <sys/file.h>
@@ -20,113 +24,48 @@
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
 
 constexpr char kSocketName[] = "application_x-vnd.zoetra-launch-helper.socket";
-constexpr bigtime_t kTimeout = 10000000;
 
-struct Launch {
-	pid_t pid = -1;
-	int output = -1;
-	std::string buffer;
-
-	// The next line of the process's output, or "" when none comes within the timeout.
-	std::string ReadLine(bigtime_t timeout = kTimeout)
-	{
-		bigtime_t deadline = system_time() + timeout;
-		while (true) {
-			size_t newline = buffer.find('\n');
-			if (newline != std::string::npos) {
-				std::string line = buffer.substr(0, newline);
-				buffer.erase(0, newline + 1);
-				return line;
-			}
-			bigtime_t remaining = deadline - system_time();
-			if (remaining <= 0)
-				return "";
-			pollfd entry = {output, POLLIN, 0};
-			if (poll(&entry, 1, static_cast<int>(remaining / 1000) + 1) <= 0)
-				continue;
-			char chunk[256];
-			ssize_t count = read(output, chunk, sizeof(chunk));
-			if (count <= 0)
-				return "";
-			buffer.append(chunk, static_cast<size_t>(count));
-		}
-	}
-
-	// The exit status, or -1 if the process is still running after the timeout.
-	int WaitForExit(bigtime_t timeout = kTimeout)
-	{
-		int status = 0;
-		bool ended = WaitUntil([&] { return waitpid(pid, &status, WNOHANG) == pid; }, timeout);
-		if (!ended)
-			return -1;
-		pid = -1;
-		return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-	}
-
-	~Launch()
-	{
-		if (pid > 0) {
-			kill(pid, SIGKILL);
-			waitpid(pid, nullptr, 0);
-		}
-		if (output >= 0)
-			close(output);
-	}
-};
+using namespace zoetra::testing;
 
 class LaunchTest : public testing::Test {
 protected:
 	void SetUp() override
 	{
-		char folder[] = "/tmp/zoetra-launch-test-XXXXXX";
-		ASSERT_NE(mkdtemp(folder), nullptr);
-		fFolder = folder;
-		setenv("ZOETRA_RUNTIME_DIR", folder, 1);
-		fWork = fFolder + "/work";
+		ASSERT_NE(fFolder, "");
 		ASSERT_EQ(mkdir(fWork.c_str(), 0755), 0);
 	}
 
-	void TearDown() override
-	{
-		std::string command = "rm -rf '" + fFolder + "'";
-		EXPECT_EQ(system(command.c_str()), 0);
-	}
+	void TearDown() override { EXPECT_TRUE(fFiles.Remove()); }
 
-	std::unique_ptr<Launch> Start(
+	// The helper started in `directory` (the work folder by default), with the runtime
+	// folder of this test.
+	std::unique_ptr<ChildProcess> Start(
 		const std::vector<std::string>& arguments, const std::string& directory = "")
 	{
-		int pipeEnds[2];
-		if (pipe(pipeEnds) != 0)
-			return nullptr;
-		auto launch = std::make_unique<Launch>();
-		launch->pid = fork();
-		if (launch->pid == 0) {
-			dup2(pipeEnds[1], STDOUT_FILENO);
-			if (fCaptureErrors)
-				dup2(pipeEnds[1], STDERR_FILENO);
-			close(pipeEnds[0]);
-			close(pipeEnds[1]);
-			if (chdir(directory.empty() ? fWork.c_str() : directory.c_str()) != 0)
-				_exit(126);
-			std::vector<char*> argv{const_cast<char*>(LAUNCH_HELPER)};
-			for (const std::string& argument : arguments)
-				argv.push_back(const_cast<char*>(argument.c_str()));
-			argv.push_back(nullptr);
-			execv(LAUNCH_HELPER, argv.data());
-			_exit(127);
-		}
-		close(pipeEnds[1]);
-		launch->output = pipeEnds[0];
-		return launch;
+		return StartWith(arguments,
+			{
+				.environment = {"ZOETRA_RUNTIME_DIR=" + fFolder},
+				.folder = directory,
+			});
 	}
 
-	std::unique_ptr<Launch> StartInstance()
+	// The helper started with `options` as they are (in the work folder unless they name one).
+	std::unique_ptr<ChildProcess> StartWith(
+		const std::vector<std::string>& arguments, ChildOptions options)
+	{
+		std::vector<std::string> command{LAUNCH_HELPER};
+		command.insert(command.end(), arguments.begin(), arguments.end());
+		if (options.folder.empty())
+			options.folder = fWork;
+		return std::make_unique<ChildProcess>(command, std::move(options));
+	}
+
+	std::unique_ptr<ChildProcess> StartInstance()
 	{
 		auto instance = Start({});
 		EXPECT_EQ(instance->ReadLine().rfind("ready ", 0), 0u);
@@ -138,10 +77,10 @@ protected:
 	{
 		auto launch = Start(arguments, directory);
 		EXPECT_EQ(launch->WaitForExit(), 0);
-		EXPECT_EQ(launch->ReadLine(0), "") << "a launch that handed over must print nothing";
+		EXPECT_EQ(launch->Output(), "") << "a launch that handed over must print nothing";
 	}
 
-	void QuitInstance(Launch& instance)
+	void QuitInstance(ChildProcess& instance)
 	{
 		HandOver({"--quit"});
 		EXPECT_EQ(instance.ReadLine(), "arg " + fWork + "/--quit");
@@ -151,10 +90,9 @@ protected:
 
 	std::string SocketPath() const { return fFolder + "/" + kSocketName; }
 
-	std::string fFolder;
-	std::string fWork;
-	// Standard error goes to the same pipe as standard output.
-	bool fCaptureErrors = false;
+	TemporaryFolder fFiles{"zoetra-launch-test"};
+	const std::string fFolder = fFiles.Path();
+	const std::string fWork = fFolder + "/work";
 };
 
 TEST_F(LaunchTest, LaterLaunchHandsOverAbsoluteArgumentsAndExits)
@@ -182,7 +120,7 @@ TEST_F(LaunchTest, LaterLaunchHandsOverAbsoluteArgumentsAndExits)
 TEST_F(LaunchTest, StaleSocketOfAKilledInstanceIsRecovered)
 {
 	auto killed = StartInstance();
-	kill(killed->pid, SIGKILL);
+	killed->Signal(SIGKILL);
 	EXPECT_EQ(killed->WaitForExit(), 128 + SIGKILL);
 	ASSERT_EQ(access(SocketPath().c_str(), F_OK), 0) << "the killed instance left no socket";
 
@@ -196,32 +134,22 @@ TEST_F(LaunchTest, StaleSocketOfAKilledInstanceIsRecovered)
 
 TEST_F(LaunchTest, SimultaneousLaunchesEndWithExactlyOneInstance)
 {
-	std::vector<std::unique_ptr<Launch>> launches;
+	std::vector<std::unique_ptr<ChildProcess>> launches;
 	for (int i = 0; i < 4; i++)
 		launches.push_back(Start({"f" + std::to_string(i)}));
 
 	// Three end with status 0; the fourth is the instance and keeps running.
-	std::vector<int> statuses(launches.size(), -1);
 	auto ended = [&] {
-		size_t count = 0;
-		for (size_t i = 0; i < launches.size(); i++) {
-			int status;
-			if (launches[i]->pid > 0
-				&& waitpid(launches[i]->pid, &status, WNOHANG) == launches[i]->pid) {
-				launches[i]->pid = -1;
-				statuses[i] = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-			}
-			count += launches[i]->pid < 0 ? 1 : 0;
-		}
-		return count;
+		return size_t(std::count_if(launches.begin(), launches.end(),
+			[](const auto& launch) { return !launch->Running(); }));
 	};
-	ASSERT_TRUE(WaitUntil([&] { return ended() >= 3; })) << "launches did not hand over";
-	Launch* instance = nullptr;
-	for (size_t i = 0; i < launches.size(); i++) {
-		if (launches[i]->pid > 0)
-			instance = launches[i].get();
+	ASSERT_TRUE(WaitFor([&] { return ended() >= 3; })) << "launches did not hand over";
+	ChildProcess* instance = nullptr;
+	for (const auto& launch : launches) {
+		if (launch->Running())
+			instance = launch.get();
 		else
-			EXPECT_EQ(statuses[i], 0);
+			EXPECT_EQ(launch->WaitForExit(std::chrono::milliseconds(0)), 0);
 	}
 	ASSERT_NE(instance, nullptr) << "no launch became the instance";
 	EXPECT_EQ(ended(), 3u) << "more than one launch kept running";
@@ -334,24 +262,20 @@ TEST_F(LaunchTest, PeersOfAnotherUserAreRefused)
 	std::string path = SocketPath();
 	std::string message = Framed(LaunchMessage("/from-other-user.fli"));
 
-	pid_t child = fork();
-	if (child == 0) {
+	const int status = RunInForkedChild([&] {
 		// Another user by its effective id, which the peer credentials report; the file
 		// system id stays root's so that the private folder can still be entered.
 		if (seteuid(65534) != 0)
-			_exit(2);
+			return 2;
 		setfsuid(0);
 		int probe = Connect(path);
 		if (probe < 0)
-			_exit(3);
+			return 3;
 		close(probe);
-		_exit(SendRaw(path, message) ? 1 : 0);
-	}
-	int status = -1;
-	ASSERT_EQ(waitpid(child, &status, 0), child);
-	ASSERT_TRUE(WIFEXITED(status));
-	EXPECT_NE(WEXITSTATUS(status), 3) << "the test could not reach the socket as another user";
-	EXPECT_EQ(WEXITSTATUS(status), 0) << "the listener acknowledged another user";
+		return SendRaw(path, message) ? 1 : 0;
+	});
+	EXPECT_NE(status, 3) << "the test could not reach the socket as another user";
+	EXPECT_EQ(status, 0) << "the listener acknowledged another user";
 
 	HandOver({"/mine.fli"});
 	EXPECT_EQ(instance->ReadLine(), "arg /mine.fli");
@@ -391,10 +315,10 @@ TEST_F(LaunchTest, TheConfirmationAloneDecidesEvenWhenEitherSideStalls)
 
 	HandMadeLaunch stopped(SocketPath(), "/confirmed-while-stopped.fli");
 	ASSERT_EQ(stopped.Answer(), BPrivate::kHeld);
-	kill(instance->pid, SIGSTOP);
+	instance->Signal(SIGSTOP);
 	EXPECT_TRUE(stopped.Confirm());
 	snooze(pastDeadline);
-	kill(instance->pid, SIGCONT);
+	instance->Signal(SIGCONT);
 	EXPECT_EQ(instance->ReadLine(), "arg /confirmed-while-stopped.fli");
 
 	HandMadeLaunch late(SocketPath(), "/confirmed-too-late.fli");
@@ -563,17 +487,18 @@ TEST_F(LaunchTest, ARuntimeFolderThatIsNotPrivateTurnsSingleLaunchOffWithOneLine
 		ASSERT_EQ(mkdir(cases.back().folder.c_str(), 0700), 0);
 		ASSERT_EQ(chown(cases.back().folder.c_str(), 65534, 65534), 0);
 	}
-	fCaptureErrors = true;
 	for (const Case& c : cases) {
 		SCOPED_TRACE(c.folder);
-		setenv("ZOETRA_RUNTIME_DIR", c.folder.c_str(), 1);
-		auto launch = Start({});
+		auto launch = StartWith({},
+			{
+				.environment = {"ZOETRA_RUNTIME_DIR=" + c.folder},
+				.errors = ChildOptions::Errors::Join,
+			});
 		EXPECT_EQ(launch->ReadLine(),
 			"kits_launch_helper: single launch is off: the runtime folder " + c.folder + " "
 				+ c.problem);
 		EXPECT_EQ(launch->ReadLine().rfind("ready ", 0), 0u) << "it runs on its own";
 	}
-	setenv("ZOETRA_RUNTIME_DIR", fFolder.c_str(), 1);
 }
 
 // A process takes launches only once its display is open. A launch that comes meanwhile
@@ -581,11 +506,10 @@ TEST_F(LaunchTest, ARuntimeFolderThatIsNotPrivateTurnsSingleLaunchOffWithOneLine
 // instance itself rather than having handed its files to a process about to fail.
 TEST_F(LaunchTest, NoLaunchIsHandedToAProcessWhoseDisplayIsNotOpen)
 {
-	setenv("LAUNCH_HELPER_DISPLAY_FAILS", "700", 1);
-	auto failing = Start({});
-	unsetenv("LAUNCH_HELPER_DISPLAY_FAILS");
+	auto failing = StartWith(
+		{}, {.environment = {"ZOETRA_RUNTIME_DIR=" + fFolder, "LAUNCH_HELPER_DISPLAY_FAILS=700"}});
 	std::string lockPath = fFolder + "/application_x-vnd.zoetra-launch-helper.lock";
-	ASSERT_TRUE(WaitUntil([&] {
+	ASSERT_TRUE(WaitFor([&] {
 		int fd = open(lockPath.c_str(), O_RDONLY | O_CLOEXEC);
 		bool held = fd >= 0 && flock(fd, LOCK_EX | LOCK_NB) != 0;
 		if (fd >= 0)
@@ -607,7 +531,7 @@ TEST_F(LaunchTest, QuitSignalsEndTheInstanceCleanly)
 	for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
 		SCOPED_TRACE(strsignal(signal));
 		auto instance = StartInstance();
-		kill(instance->pid, signal);
+		instance->Signal(signal);
 		EXPECT_EQ(instance->ReadLine(), "exit");
 		EXPECT_EQ(instance->WaitForExit(), 0);
 		EXPECT_NE(access(SocketPath().c_str(), F_OK), 0) << "the socket outlived its instance";

@@ -4,15 +4,18 @@
 #include <Message.h>
 #include <Messenger.h>
 
-#include "Watchdog.h"
+#include "EventLog.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <memory>
 #include <thread>
 
 namespace {
+
+using namespace zoetra::testing;
 
 constexpr uint32 kNumbered = 'NUMB';
 constexpr uint32 kBlock = 'BLCK';
@@ -172,9 +175,9 @@ TEST(Loopers, LockIsRecursiveAndHeldDuringDispatch)
 
 	// A message posted meanwhile waits for the lock.
 	looper->PostMessage(kPing);
-	EXPECT_FALSE(log.WaitForCount(1, 0));
+	EXPECT_FALSE(log.WaitForCount(1, std::chrono::seconds(0)));
 	looper->Unlock();
-	EXPECT_FALSE(log.WaitForCount(1, 0));
+	EXPECT_FALSE(log.WaitForCount(1, std::chrono::seconds(0)));
 	looper->Unlock();
 	ASSERT_TRUE(log.WaitForCount(1));
 	EXPECT_EQ(log.Events()[0], "ping locked=yes by looper thread=yes");

@@ -3,6 +3,8 @@
 #include <File.h>
 #include <Path.h>
 
+#include "ChildProcess.h"
+#include "TemporaryFolder.h"
 #include "Watchdog.h"
 
 #include <gtest/gtest.h>
@@ -12,30 +14,28 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
 namespace {
 
+using namespace zoetra::testing;
+
 class StorageTest : public testing::Test {
 protected:
 	void SetUp() override
 	{
-		char folder[] = "/tmp/zoetra-storage-test-XXXXXX";
-		ASSERT_NE(mkdtemp(folder), nullptr);
-		fFolder = folder;
-		ASSERT_EQ(chmod(folder, 0755), 0);
+		ASSERT_NE(fFiles.Path(), "");
+		ASSERT_EQ(chmod(fFolder.c_str(), 0755), 0);
 		ASSERT_NE(getcwd(fOldDirectory, sizeof(fOldDirectory)), nullptr);
-		ASSERT_EQ(chdir(folder), 0);
+		ASSERT_EQ(chdir(fFolder.c_str()), 0);
 		Write("clip.fli", "0123456789");
 	}
 
 	void TearDown() override
 	{
 		EXPECT_EQ(chdir(fOldDirectory), 0);
-		std::string command = "rm -rf '" + fFolder + "'";
-		EXPECT_EQ(system(command.c_str()), 0);
+		EXPECT_TRUE(fFiles.Remove());
 	}
 
 	void Write(const char* name, const std::string& contents)
@@ -49,7 +49,8 @@ protected:
 
 	std::string Path(const entry_ref& ref) { return BPath(&ref).Path(); }
 
-	std::string fFolder;
+	TemporaryFolder fFiles{"zoetra-storage-test"};
+	const std::string fFolder = fFiles.Path();
 	char fOldDirectory[PATH_MAX];
 };
 
@@ -167,23 +168,19 @@ TEST_F(StorageTest, UnreadableFileIsPermissionDenied)
 		return;
 	}
 	// Root reads anything; look as an ordinary user from a child process.
-	pid_t child = fork();
-	if (child == 0) {
+	EXPECT_EQ(RunInForkedChild([&] {
 		if (setgid(65534) != 0 || setuid(65534) != 0)
-			_exit(2);
+			return 2;
 		BFile file(path.c_str(), B_READ_ONLY);
-		_exit(file.InitCheck() == B_PERMISSION_DENIED ? 0 : 1);
-	}
-	int status = -1;
-	ASSERT_EQ(waitpid(child, &status, 0), child);
-	ASSERT_TRUE(WIFEXITED(status));
-	EXPECT_EQ(WEXITSTATUS(status), 0);
+		return file.InitCheck() == B_PERMISSION_DENIED ? 0 : 1;
+	}),
+		0);
 }
 
 TEST_F(StorageTest, FifoIsRefusedWithoutBlocking)
 {
 	ASSERT_EQ(mkfifo("pipe.fli", 0644), 0);
-	Watchdog watchdog(10, "opening a FIFO");
+	Watchdog watchdog(std::chrono::seconds(10), "opening a FIFO");
 	entry_ref ref;
 	ASSERT_EQ(get_ref_for_path("pipe.fli", &ref), B_OK);
 	BEntry entry(&ref, true);
@@ -225,7 +222,7 @@ TEST_F(StorageTest, LinkLoopAndDanglingLinkEndInErrors)
 	ASSERT_EQ(symlink("b.fli", "a.fli"), 0);
 	ASSERT_EQ(symlink("a.fli", "b.fli"), 0);
 	ASSERT_EQ(symlink("nowhere.fli", "dangling.fli"), 0);
-	Watchdog watchdog(10, "following a loop of links");
+	Watchdog watchdog(std::chrono::seconds(10), "following a loop of links");
 
 	entry_ref loop;
 	ASSERT_EQ(get_ref_for_path("a.fli", &loop), B_OK);

@@ -12,10 +12,12 @@
 #include <unistd.h>
 
 #include "DisplayHarness.h"
-#include "DisplayTesting.h"
+#include "DisplayProbe.h"
 #include "DisplayWindow.h"
 #include "PlaybackHarness.h"
 #include "private/WindowPrivate.h"
+#include "TemporaryFolder.h"
+#include "WaitFor.h"
 
 using namespace zoetra::testing;
 namespace probe = zoetra::display::probe;
@@ -43,19 +45,6 @@ std::vector<std::string> FieldNames(const BMessage& message)
 		names.push_back(name);
 	return names;
 }
-
-struct TemporaryFile {
-	std::string path;
-	TemporaryFile()
-	{
-		char name[] = "/tmp/zoetra-drop-XXXXXX";
-		const int fd = mkstemp(name);
-		EXPECT_GE(fd, 0);
-		close(fd);
-		path = name;
-	}
-	~TemporaryFile() { unlink(path.c_str()); }
-};
 
 } // namespace
 
@@ -157,13 +146,14 @@ TEST(AnimationView, ADraggedBufferIsCopiedOnlyWhileItsViewStillHoldsIt)
 TEST(AnimationView, DroppedFilesGoToTheApplicationNamingTheWindow)
 {
 	OpenWindow window = Open("Files");
-	TemporaryFile file;
+	TemporaryFolder folder("zoetra-drop");
+	const std::string path = folder.Write("dropped.fli", "");
 	const size_t before = ReceivedRefs().size();
 
 	// Not dropped: ignored, whatever it carries.
 	BMessage posted(B_SIMPLE_DATA);
 	entry_ref ref;
-	ASSERT_EQ(get_ref_for_path(file.path.c_str(), &ref), B_OK);
+	ASSERT_EQ(get_ref_for_path(path.c_str(), &ref), B_OK);
 	posted.AddRef("refs", &ref);
 	ASSERT_EQ(window->PostMessage(&posted, window->View()), B_OK);
 	// Dropped without "refs": ignored.
@@ -176,7 +166,7 @@ TEST(AnimationView, DroppedFilesGoToTheApplicationNamingTheWindow)
 	refs.AddInt32("marker", 2);
 	ASSERT_TRUE(probe::DropMessage(Native(window.get()), 20, 20, Flat(refs), getpid(), false));
 	// A file from the desktop arrives as a dropped 'DATA' with refs.
-	ASSERT_TRUE(probe::DropFiles(Native(window.get()), 30, 30, {file.path}));
+	ASSERT_TRUE(probe::DropFiles(Native(window.get()), 30, 30, {path}));
 
 	ASSERT_TRUE(WaitFor([&] { return ReceivedRefs().size() >= before + 2; }));
 	// Messages reach the application in the order the window handled them, so anything

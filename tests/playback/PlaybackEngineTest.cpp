@@ -13,6 +13,8 @@
 
 #include "DisplayHarness.h"
 #include "PlaybackHarness.h"
+#include "WaitFor.h"
+#include "Watchdog.h"
 
 using namespace zoetra::testing;
 

@@ -13,7 +13,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -21,6 +20,8 @@
 #include <thread>
 
 #include "DisplayHarness.h"
+#include "TemporaryFolder.h"
+#include "Watchdog.h"
 #include "XvfbServer.h"
 
 namespace zoetra::testing {
@@ -294,10 +295,10 @@ int zoetra::testing::RunPlaybackTests(int argc, char** argv, bool onXvfb)
 		return RUN_ALL_TESTS();
 
 	// Single launch must never meet another test process or a real instance.
-	char runtime[] = "/tmp/zoetra-playback-XXXXXX";
-	if (mkdtemp(runtime) == nullptr)
+	TemporaryFolder runtime("zoetra-playback");
+	if (runtime.Path().empty())
 		return 2;
-	setenv("ZOETRA_RUNTIME_DIR", runtime, 1);
+	setenv("ZOETRA_RUNTIME_DIR", runtime.Path().c_str(), 1);
 
 	if (onXvfb)
 		sRealDisplay = XvfbAvailable() && UseXvfbDisplay();
@@ -311,6 +312,5 @@ int zoetra::testing::RunPlaybackTests(int argc, char** argv, bool onXvfb)
 		application.Run();
 		result = application.Finish();
 	}
-	std::filesystem::remove_all(runtime);
 	return result;
 }

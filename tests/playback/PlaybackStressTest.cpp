@@ -11,10 +11,11 @@
 #include <thread>
 
 #include "DisplayHarness.h"
-#include "DisplayTesting.h"
+#include "DisplayProbe.h"
 #include "DisplayWindow.h"
 #include "PlaybackHarness.h"
 #include "private/WindowPrivate.h"
+#include "Watchdog.h"
 
 using namespace zoetra::testing;
 namespace probe = zoetra::display::probe;

@@ -13,6 +13,8 @@
 
 #include "DisplayHarness.h"
 #include "PlaybackHarness.h"
+#include "WaitFor.h"
+#include "XDesktop.h"
 #include "XvfbServer.h"
 
 using namespace zoetra::testing;
@@ -58,6 +60,23 @@ int DifferingPixels(const std::vector<uint32_t>& screen, const uint32* frame, in
 	return wrong;
 }
 
+// Waits (bounded) until the screen at `area` shows the frame buffer scaled to width x
+// height; how many pixels differed in the last look.
+int PixelsOffScreen(const XWindowGeometry& area, const uint32* frame, int width, int height)
+{
+	std::vector<uint32_t> screen;
+	int wrong = -1;
+	WaitFor(
+		[&] {
+			if (!Screenshot(area.x, area.y, width, height, screen))
+				return false;
+			wrong = DifferingPixels(screen, frame, width, height);
+			return wrong == 0;
+		},
+		std::chrono::seconds(10));
+	return wrong;
+}
+
 } // namespace
 
 TEST_F(RealWindow, PlaysTheDemoThroughItsRingFrameAndStopsWithinAFrame)
@@ -91,24 +110,11 @@ TEST_F(RealWindow, PlaysTheDemoThroughItsRingFrameAndStopsWithinAFrame)
 
 	// The picture of a stopped view stays on screen, and follows the window's size.
 	const XWindowGeometry area = Where("Demo");
-	std::vector<uint32_t> screen;
-	ASSERT_TRUE(WaitFor(
-		[&] {
-			return Screenshot(area.x, area.y, 320, 200, screen)
-				&& DifferingPixels(screen, view->Pixels(), 320, 200) == 0;
-		},
-		std::chrono::seconds(10)))
-		<< DifferingPixels(screen, view->Pixels(), 320, 200) << " pixels differ";
+	ASSERT_EQ(PixelsOffScreen(area, view->Pixels(), 320, 200), 0);
 	ASSERT_TRUE(window->Lock());
 	window->ResizeTo(639, 399);
 	window->Unlock();
-	ASSERT_TRUE(WaitFor(
-		[&] {
-			return Screenshot(area.x, area.y, 640, 400, screen)
-				&& DifferingPixels(screen, view->Pixels(), 640, 400) == 0;
-		},
-		std::chrono::seconds(10)))
-		<< DifferingPixels(screen, view->Pixels(), 640, 400) << " pixels differ at 2x";
+	ASSERT_EQ(PixelsOffScreen(area, view->Pixels(), 640, 400), 0) << "at 2x";
 	EXPECT_TRUE(Close(window));
 }
 

@@ -1,4 +1,11 @@
 // Runs test code beside a live display loop: the display on the main thread, the test on another.
+//
+// How to use:
+//   UseOffscreenPlatform();            // in main, or UseXvfbDisplay() for real windows
+//   RunWithDisplay([] {
+//   	auto* window = new LoggingWindow(...); // kit calls, from a thread that is not the display's
+//   	...
+//   });
 #pragma once
 
 #include <chrono>
@@ -15,22 +22,5 @@ void UseOffscreenPlatform();
 // longer than `bound`, the process fails with a message instead of hanging.
 void RunWithDisplay(
 	const std::function<void()>& body, std::chrono::seconds bound = std::chrono::seconds(30));
-
-// Fails the process with `what` unless disarmed within `bound`.
-class Watchdog {
-public:
-	Watchdog(std::chrono::milliseconds bound, const char* what);
-	~Watchdog();
-	Watchdog(const Watchdog&) = delete;
-	Watchdog& operator=(const Watchdog&) = delete;
-
-private:
-	struct State;
-	State* fState;
-};
-
-// Polls `condition` every few milliseconds until it holds or `bound` passes.
-bool WaitFor(const std::function<bool()>& condition,
-	std::chrono::milliseconds bound = std::chrono::milliseconds(5000));
 
 } // namespace zoetra::testing

@@ -1,4 +1,12 @@
 // A window and a view that write what reaches them into an EventLog, for kit tests.
+//
+// How to use (inside RunWithDisplay, see DisplayHarness.h):
+//   EventLog log;
+//   auto* window = new LoggingWindow(BRect(0, 0, 99, 99), "Clicks", log);
+//   window->AddChild(new LoggingView(window->Bounds(), "view", B_FOLLOW_ALL_SIDES, log));
+//   window->Show();
+//   EXPECT_TRUE(log.WaitFor("view draw"));      // also "view down X,Y", "view got CODE", ...
+//   EXPECT_TRUE(QuitAndWait(window, log));
 #pragma once
 
 #include <Message.h>

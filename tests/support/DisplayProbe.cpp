@@ -1,5 +1,5 @@
 // Test hooks that drive and read native windows on the display thread.
-#include "DisplayTesting.h"
+#include "DisplayProbe.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -33,22 +33,28 @@ namespace {
 
 constexpr auto kAnswerBound = std::chrono::seconds(5);
 
-// Runs `work` with the window's widget on the display thread and waits for it.
-bool OnDisplay(DisplayWindow& window, std::function<void(WindowWidget*)> work)
+// Runs `work` on the display thread and waits for it.
+bool OnDisplayThread(std::function<void()> work)
 {
-	std::shared_ptr<WindowState> state = DisplayWindowAccess::State(window);
 	if (IsDisplayThread()) {
-		work(state->widget);
+		work();
 		return true;
 	}
 	auto done = std::make_shared<std::promise<void>>();
 	std::future<void> answered = done->get_future();
-	if (!Post([state, work = std::move(work), done] {
-			work(state->widget);
+	if (!Post([work = std::move(work), done] {
+			work();
 			done->set_value();
 		}))
 		return false;
 	return answered.wait_for(kAnswerBound) == std::future_status::ready;
+}
+
+// Runs `work` with the window's widget on the display thread and waits for it.
+bool OnDisplay(DisplayWindow& window, std::function<void(WindowWidget*)> work)
+{
+	std::shared_ptr<WindowState> state = DisplayWindowAccess::State(window);
+	return OnDisplayThread([state, work = std::move(work)] { work(state->widget); });
 }
 
 } // namespace
@@ -186,22 +192,6 @@ QMessageBox* ShowingBox()
 		if (auto* box = qobject_cast<QMessageBox*>(widget); box && box->isVisible())
 			return box;
 	return nullptr;
-}
-
-bool OnDisplayThread(std::function<void()> work)
-{
-	if (IsDisplayThread()) {
-		work();
-		return true;
-	}
-	auto done = std::make_shared<std::promise<void>>();
-	std::future<void> answered = done->get_future();
-	if (!Post([work = std::move(work), done] {
-			work();
-			done->set_value();
-		}))
-		return false;
-	return answered.wait_for(kAnswerBound) == std::future_status::ready;
 }
 
 } // namespace

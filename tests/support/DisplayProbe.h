@@ -1,6 +1,13 @@
 // Hooks for tests: act on a native window as a user would, and read back what it shows.
 // Each call runs on the display thread and returns its answer to the caller, so a test
 // thread can use them while the display loop runs (they wait for it, with a bound).
+//
+// How to use (inside RunWithDisplay, see DisplayHarness.h):
+//   DisplayWindow& native = BPrivate::WindowPrivate::Display(window);
+//   ASSERT_TRUE(probe::Click(native, 10, 20));
+//   probe::NativeSnapshot shot;
+//   ASSERT_TRUE(probe::Snapshot(native, shot, true)); // true: with the pixels
+//   EXPECT_EQ(shot.title, "Untitled 1");
 #pragma once
 
 #include <cstdint>
