@@ -283,17 +283,22 @@ TEST_F(DisplayLayer, FirstClickReachesTheWindowOnlyWhenItAcceptsFirstClicks)
 		eagerOptions.acceptsFirstClick = true;
 		DisplayWindow plainWindow(OptionsOfSize(50, 50), std::move(plainLog));
 		DisplayWindow eagerWindow(eagerOptions, std::move(eagerLog));
+		const auto isActive = [](DisplayWindow& window) {
+			probe::NativeSnapshot shot;
+			return probe::Snapshot(window, shot) && shot.active;
+		};
 		plainWindow.Show();
 		eagerWindow.Show();
-		ASSERT_TRUE(probe::Activate(eagerWindow, false));
+		// Each window is activated as it shows, and the platform delivers that a moment
+		// later: the plain window is only inactive once the eager one's activation is in.
+		ASSERT_TRUE(probe::Activate(eagerWindow, true));
+		ASSERT_TRUE(zoetra::testing::WaitFor(
+			[&] { return isActive(eagerWindow) && !isActive(plainWindow); }));
 		ASSERT_TRUE(probe::Click(plainWindow, 7, 9));
 		ASSERT_TRUE(plain.WaitFor("up"));
 		EXPECT_FALSE(plain.Has("down")) << "the activating click leaked through";
 		// Activation may reach the window a little after the click that asked for it.
-		ASSERT_TRUE(zoetra::testing::WaitFor([&] {
-			probe::NativeSnapshot shot;
-			return probe::Snapshot(plainWindow, shot) && shot.active;
-		}));
+		ASSERT_TRUE(zoetra::testing::WaitFor([&] { return isActive(plainWindow); }));
 		ASSERT_TRUE(probe::Click(plainWindow, 7, 9));
 		EXPECT_TRUE(plain.WaitFor("down 7,9 b1"));
 		ASSERT_TRUE(probe::Click(eagerWindow, 3, 4));
