@@ -199,7 +199,7 @@ TEST_F(PlayerTest, RefusesWhatCannotBePlayedWithAnAlertThenOpensAnEmptyWindow)
 		PlayerProcess player(folder.Path(), {c.path});
 		AnswerAlert();
 		EXPECT_NE(WaitForWindow("^Untitled 1$"), 0u) << "the empty window after the alert";
-		EXPECT_EQ(player.Output(), c.echoed ? c.path + "\n" : "");
+		EXPECT_TRUE(player.WaitForOutput(c.echoed ? c.path + "\n" : "")) << player.Output();
 		Key(WaitForWindow("^Untitled 1$"), "ctrl+q");
 		EXPECT_EQ(player.WaitForExit(5s), 0);
 	}
@@ -213,7 +213,7 @@ TEST_F(PlayerTest, SymbolicLinkOpensTheTargetUnderTheTargetsName)
 	const unsigned long window = WaitForWindow("^target.fli$");
 	ASSERT_NE(window, 0u);
 	EXPECT_TRUE(ShowsOneOf(window, ReferenceFrames(kBounce)));
-	EXPECT_EQ(player.Output(), link + "\n");
+	EXPECT_TRUE(player.WaitForOutput(link + "\n")) << player.Output();
 	Key(window, "ctrl+q");
 	EXPECT_EQ(player.WaitForExit(5s), 0);
 }
@@ -266,7 +266,8 @@ TEST_F(PlayerTest, OpenPanelLoadsTheChosenFileIntoItsOwnWindowOrRefusesIt)
 	EXPECT_EQ(WindowName(window), "picked.fli") << "the same window takes the file";
 	EXPECT_EQ(Windows("\\.fli$").size(), 1u) << "no window is added";
 	EXPECT_TRUE(ShowsOneOf(window, ReferenceFrames(kBounce)));
-	EXPECT_EQ(player.Output(), kDemo + "\n") << "only command-line paths are echoed";
+	EXPECT_TRUE(player.WaitForOutput(kDemo + "\n"))
+		<< "only command-line paths are echoed: " << player.Output();
 	clickWindow();
 	Key(window, "ctrl+q");
 	EXPECT_EQ(player.WaitForExit(5s), 0);

@@ -125,7 +125,7 @@ TEST_F(PlayerFaultsTest, ALargeFileThatIsRefusedShowsItsAlertThenTheEmptyWindow)
 	Key(alert, "Return");
 	const unsigned long window = WaitForWindow("^Untitled 1$");
 	ASSERT_NE(window, 0u);
-	EXPECT_EQ(player.Output(), large + "\n");
+	EXPECT_TRUE(player.WaitForOutput(large + "\n")) << player.Output();
 	Key(window, "ctrl+q");
 	EXPECT_EQ(player.WaitForExit(5s), 0);
 }

@@ -316,6 +316,9 @@ std::vector<std::string> ChildProcess::Lines()
 bool ChildProcess::WaitForOutput(const std::string& expected, std::chrono::milliseconds bound)
 {
 	const Deadline deadline = Clock::now() + bound;
+	// What is there already counts: output that equals `expected` only because the rest
+	// was not read yet does not.
+	ReadWhatIsThere();
 	while (fOutput != expected)
 		if (!ReadUntil(deadline))
 			return fOutput == expected;

@@ -64,7 +64,7 @@ public:
 	std::string Errors();
 	// The complete lines of the output so far, without their line ends.
 	std::vector<std::string> Lines();
-	// Waits until the whole output equals `expected`; false after `bound`.
+	// Waits until the whole output so far equals `expected`; false after `bound`.
 	bool WaitForOutput(
 		const std::string& expected, std::chrono::milliseconds bound = std::chrono::seconds(10));
 	// Waits until some line of the output equals `line`; false after `bound`.
