@@ -10,6 +10,7 @@
 #include "private/MessagePort.h"
 #include "private/MessagePrivate.h"
 #include "private/QuitSignals.h"
+#include "private/ThreadEnd.h"
 #include "private/WindowRegistry.h"
 
 #include <cstdlib>
@@ -34,6 +35,9 @@ namespace {
 // How long the application waits for its windows to end when it quits. A window whose
 // thread is stuck past this is left behind: Run() returns and the process ends with it.
 constexpr bigtime_t kWindowQuitTimeout = 5000000;
+// How long Run() waits, once the windows are gone, for the threads of loopers that quit to
+// end: they are at the very end of their work by then.
+constexpr bigtime_t kThreadEndTimeout = 1000000;
 
 // The process's own arguments without the options the kit answers itself.
 std::vector<std::string> ProcessArguments()
@@ -149,6 +153,7 @@ thread_id BApplication::Run()
 	Quit();
 	status_t exitValue;
 	wait_for_thread(thread, &exitValue);
+	BPrivate::JoinEndingThreads(kThreadEndTimeout);
 	fQuitSignals.reset();
 	return thread;
 }

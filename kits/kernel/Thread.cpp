@@ -1,9 +1,11 @@
 // Kernel-kit threads on POSIX threads: made suspended, resumed once, joined by id.
 #include <OS.h>
 
+#include "private/ThreadEnd.h"
 #include "private/ThreadPriority.h"
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <map>
@@ -11,6 +13,7 @@
 #include <mutex>
 #include <pthread.h>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -27,6 +30,9 @@ struct ThreadRecord {
 	std::condition_variable stateChanged;
 	ThreadState state = ThreadState::Suspended;
 	status_t exitValue = B_OK;
+	// Set by the thread itself before anyone can see it finished.
+	pthread_t handle{};
+	std::once_flag joined;
 };
 
 // Threads that ended without anyone waiting for them keep their exit value for a later
@@ -58,6 +64,14 @@ std::shared_ptr<ThreadRecord> LookUp(thread_id id)
 	return found == table.threads.end() ? nullptr : found->second;
 }
 
+// Waits until the thread is wholly gone: past its function and past the thread-local
+// destructors that run after it, where libraries (the display's among them) release what
+// the thread held. A process that exits while a thread is still in them can crash there.
+void Join(ThreadRecord& record)
+{
+	std::call_once(record.joined, [&] { pthread_join(record.handle, nullptr); });
+}
+
 void Forget(thread_id id)
 {
 	ThreadTable& table = Table();
@@ -67,15 +81,25 @@ void Forget(thread_id id)
 
 void RememberFinished(thread_id id)
 {
-	ThreadTable& table = Table();
-	std::lock_guard<std::mutex> lock(table.mutex);
-	if (table.threads.count(id) == 0)
-		return;
-	table.finishedUnwaited.push_back(id);
-	while (table.finishedUnwaited.size() > kMaxUnwaitedFinished) {
-		table.threads.erase(table.finishedUnwaited.front());
-		table.finishedUnwaited.pop_front();
+	std::vector<std::shared_ptr<ThreadRecord>> forgotten;
+	{
+		ThreadTable& table = Table();
+		std::lock_guard<std::mutex> lock(table.mutex);
+		if (table.threads.count(id) == 0)
+			return;
+		table.finishedUnwaited.push_back(id);
+		while (table.finishedUnwaited.size() > kMaxUnwaitedFinished) {
+			auto found = table.threads.find(table.finishedUnwaited.front());
+			if (found != table.threads.end()) {
+				forgotten.push_back(found->second);
+				table.threads.erase(found);
+			}
+			table.finishedUnwaited.pop_front();
+		}
 	}
+	// Finished long ago: joining them takes no time, and frees what they still hold.
+	for (const std::shared_ptr<ThreadRecord>& record : forgotten)
+		Join(*record);
 }
 
 void* ThreadEntry(void* argument)
@@ -90,6 +114,7 @@ void* ThreadEntry(void* argument)
 	BPrivate::ApplyThreadPriority(record->priority);
 	{
 		std::unique_lock<std::mutex> lock(record->mutex);
+		record->handle = pthread_self();
 		record->stateChanged.wait(lock, [&] { return record->state != ThreadState::Suspended; });
 	}
 
@@ -125,13 +150,10 @@ thread_id spawn_thread(thread_func function, const char* name, int32 priority, v
 		table.threads[record->id] = record;
 	}
 
-	pthread_attr_t attributes;
-	pthread_attr_init(&attributes);
-	pthread_attr_setdetachstate(&attributes, PTHREAD_CREATE_DETACHED);
+	// Joinable: whoever waits for the thread joins it (see Join).
 	pthread_t thread;
 	auto* argument = new std::shared_ptr<ThreadRecord>(record);
-	int error = pthread_create(&thread, &attributes, ThreadEntry, argument);
-	pthread_attr_destroy(&attributes);
+	int error = pthread_create(&thread, nullptr, ThreadEntry, argument);
 	if (error != 0) {
 		delete argument;
 		Forget(record->id);
@@ -173,8 +195,34 @@ status_t wait_for_thread(thread_id id, status_t* exitValue)
 	if (exitValue != nullptr)
 		*exitValue = record->exitValue;
 	lock.unlock();
+	Join(*record);
 	Forget(id);
 	return B_OK;
+}
+
+void BPrivate::JoinEndingThreads(bigtime_t timeout)
+{
+	const auto deadline = std::chrono::steady_clock::now() + std::chrono::microseconds(timeout);
+	std::vector<std::shared_ptr<ThreadRecord>> records;
+	{
+		ThreadTable& table = Table();
+		std::lock_guard<std::mutex> lock(table.mutex);
+		for (const auto& [id, record] : table.threads)
+			records.push_back(record);
+	}
+	for (const std::shared_ptr<ThreadRecord>& record : records) {
+		if (record->id == tCurrentThreadId)
+			continue;
+		std::unique_lock<std::mutex> lock(record->mutex);
+		// A thread never resumed has run none of its code.
+		if (record->state == ThreadState::Suspended)
+			continue;
+		if (!record->stateChanged.wait_until(
+				lock, deadline, [&] { return record->state == ThreadState::Finished; }))
+			continue;
+		lock.unlock();
+		Join(*record);
+	}
 }
 
 thread_id find_thread(const char* name)

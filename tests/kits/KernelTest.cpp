@@ -2,6 +2,7 @@
 #include <OS.h>
 
 #include "WaitFor.h"
+#include "private/ThreadEnd.h"
 
 #include <gtest/gtest.h>
 
@@ -121,6 +122,39 @@ TEST(KernelThreads, WaitForThreadReturnsExitValueOnceAndFailsForUnknownIds)
 	EXPECT_EQ(wait_for_thread(thread + 100000, &exitValue), B_BAD_THREAD_ID);
 	EXPECT_EQ(resume_thread(thread), B_BAD_THREAD_ID);
 	EXPECT_EQ(wait_for_thread(find_thread(nullptr), &exitValue), B_BAD_THREAD_ID);
+}
+
+// Thread-local destructors run after a thread's function returns; libraries release there
+// what the thread held. A thread is waited for, or joined by the kit at the end of the
+// process, only once they are done: a process must never exit under them.
+std::atomic<int> releasedThreadLocals{0};
+
+int32 HoldThreadLocal(void*)
+{
+	struct Held {
+		~Held()
+		{
+			snooze(50000);
+			releasedThreadLocals++;
+		}
+	};
+	static thread_local Held held;
+	(void)held;
+	return B_OK;
+}
+
+TEST(KernelThreads, WaitingAndTheEndOfTheProcessOutlastThreadLocalDestructors)
+{
+	status_t exitValue = 0;
+	thread_id waited = spawn_thread(HoldThreadLocal, "waited", B_NORMAL_PRIORITY, nullptr);
+	ASSERT_EQ(resume_thread(waited), B_OK);
+	ASSERT_EQ(wait_for_thread(waited, &exitValue), B_OK);
+	EXPECT_EQ(releasedThreadLocals.load(), 1);
+
+	thread_id unwaited = spawn_thread(HoldThreadLocal, "unwaited", B_NORMAL_PRIORITY, nullptr);
+	ASSERT_EQ(resume_thread(unwaited), B_OK);
+	BPrivate::JoinEndingThreads(10000000);
+	EXPECT_EQ(releasedThreadLocals.load(), 2);
 }
 
 TEST(KernelThreads, SpawnedThreadWaitsUntilResumed)

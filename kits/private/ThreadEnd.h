@@ -1,0 +1,14 @@
+// The end of the kit's threads when the process is about to exit.
+#pragma once
+
+#include <SupportDefs.h>
+
+namespace BPrivate {
+
+// Waits, up to `timeout`, for every resumed thread to return from its function, and until
+// each one that has returned is wholly gone. Threads nobody waits for (those of loopers
+// that quit) are still running their thread-local destructors a moment after their loop
+// ends; exiting under them tears down the libraries those destructors use.
+void JoinEndingThreads(bigtime_t timeout);
+
+} // namespace BPrivate
