@@ -7,6 +7,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstdlib>
 #include <deque>
 #include <map>
 #include <memory>
@@ -150,7 +151,10 @@ thread_id spawn_thread(thread_func function, const char* name, int32 priority, v
 		table.threads[record->id] = record;
 	}
 
-	// Joinable: whoever waits for the thread joins it (see Join).
+	// Joinable: whoever waits for the thread joins it (see Join); the threads nobody waited
+	// for are joined as the process exits, once they have finished.
+	static const bool joinedAtExit = std::atexit([] { BPrivate::JoinEndingThreads(0); }) == 0;
+	(void)joinedAtExit;
 	pthread_t thread;
 	auto* argument = new std::shared_ptr<ThreadRecord>(record);
 	int error = pthread_create(&thread, nullptr, ThreadEntry, argument);
