@@ -41,6 +41,10 @@ struct ThreadRecord {
 // ever waiting (loopers) must not grow without bound.
 constexpr size_t kMaxUnwaitedFinished = 1024;
 
+// How long an exiting process waits for its running threads to end before it exits under
+// them: they see no more of it than a process ended by a signal.
+constexpr bigtime_t kEndAtExitTimeout = 1000000;
+
 struct ThreadTable {
 	std::mutex mutex;
 	std::map<thread_id, std::shared_ptr<ThreadRecord>> threads;
@@ -152,8 +156,10 @@ thread_id spawn_thread(thread_func function, const char* name, int32 priority, v
 	}
 
 	// Joinable: whoever waits for the thread joins it (see Join); the threads nobody waited
-	// for are joined as the process exits, once they have finished.
-	static const bool joinedAtExit = std::atexit([] { BPrivate::JoinEndingThreads(0); }) == 0;
+	// for are joined as the process exits, those still running given a moment to end
+	// (a looper quit just before the exit is usually still unwinding).
+	static const bool joinedAtExit =
+		std::atexit([] { BPrivate::JoinEndingThreads(kEndAtExitTimeout); }) == 0;
 	(void)joinedAtExit;
 	pthread_t thread;
 	auto* argument = new std::shared_ptr<ThreadRecord>(record);

@@ -6,8 +6,8 @@
 namespace BPrivate {
 
 // Waits, up to `timeout`, for every resumed thread to return from its function, and until
-// each one that has returned is wholly gone; a timeout of 0 joins only those that have
-// returned already, as the kit does for every thread when the process exits. Threads
+// each one that has returned is wholly gone; the kit does it for every thread when the
+// process exits, and a timeout of 0 joins only those that have returned already. Threads
 // nobody waits for (those of loopers that quit) are still running their thread-local
 // destructors a moment after their loop ends; exiting under them tears down the
 // libraries those destructors use.
