@@ -31,7 +31,7 @@ struct ThreadRecord {
 	std::condition_variable stateChanged;
 	ThreadState state = ThreadState::Suspended;
 	status_t exitValue = B_OK;
-	// Set by the thread itself before anyone can see it finished.
+	// Set by spawn_thread and by the thread itself, whichever comes first, under the mutex.
 	pthread_t handle{};
 	std::once_flag joined;
 };
@@ -40,10 +40,6 @@ struct ThreadRecord {
 // wait_for_thread, but only the most recent ones: a process that spawns threads without
 // ever waiting (loopers) must not grow without bound.
 constexpr size_t kMaxUnwaitedFinished = 1024;
-
-// How long an exiting process waits for its running threads to end before it exits under
-// them: they see no more of it than a process ended by a signal.
-constexpr bigtime_t kEndAtExitTimeout = 1000000;
 
 struct ThreadTable {
 	std::mutex mutex;
@@ -75,6 +71,12 @@ std::shared_ptr<ThreadRecord> LookUp(thread_id id)
 void Join(ThreadRecord& record)
 {
 	std::call_once(record.joined, [&] { pthread_join(record.handle, nullptr); });
+}
+
+// Lets a thread that is still running end on its own; nobody joins it after this.
+void LetGo(ThreadRecord& record)
+{
+	std::call_once(record.joined, [&] { pthread_detach(record.handle); });
 }
 
 void Forget(thread_id id)
@@ -155,12 +157,11 @@ thread_id spawn_thread(thread_func function, const char* name, int32 priority, v
 		table.threads[record->id] = record;
 	}
 
-	// Joinable: whoever waits for the thread joins it (see Join); the threads nobody waited
-	// for are joined as the process exits, those still running given a moment to end
-	// (a looper quit just before the exit is usually still unwinding).
-	static const bool joinedAtExit =
-		std::atexit([] { BPrivate::JoinEndingThreads(kEndAtExitTimeout); }) == 0;
-	(void)joinedAtExit;
+	// Joinable: whoever waits for the thread joins it (see Join). As the process exits, the
+	// threads nobody waited for are joined if they have finished, and let go if not: an exit
+	// never waits, so that what runs after it (the launch socket's removal) comes at once.
+	static const bool releasedAtExit = std::atexit([] { BPrivate::JoinEndingThreads(0); }) == 0;
+	(void)releasedAtExit;
 	pthread_t thread;
 	auto* argument = new std::shared_ptr<ThreadRecord>(record);
 	int error = pthread_create(&thread, nullptr, ThreadEntry, argument);
@@ -168,6 +169,10 @@ thread_id spawn_thread(thread_func function, const char* name, int32 priority, v
 		delete argument;
 		Forget(record->id);
 		return B_NO_MORE_THREADS;
+	}
+	{
+		std::lock_guard<std::mutex> lock(record->mutex);
+		record->handle = thread;
 	}
 	return record->id;
 }
@@ -227,11 +232,13 @@ void BPrivate::JoinEndingThreads(bigtime_t timeout)
 		// A thread never resumed has run none of its code.
 		if (record->state == ThreadState::Suspended)
 			continue;
-		if (!record->stateChanged.wait_until(
-				lock, deadline, [&] { return record->state == ThreadState::Finished; }))
-			continue;
+		const bool finished = record->stateChanged.wait_until(
+			lock, deadline, [&] { return record->state == ThreadState::Finished; });
 		lock.unlock();
-		Join(*record);
+		if (finished)
+			Join(*record);
+		else
+			LetGo(*record);
 	}
 }
 
