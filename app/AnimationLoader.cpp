@@ -56,16 +56,13 @@ int64 AnimationLoader::Start(const entry_ref& ref, void* target, const BMessenge
 	std::lock_guard lock(fMutex);
 	const int64 id = fNextLoad++;
 	running->thread = std::thread([running, id, ref, application] {
-		Result result;
-		result.target = running->target;
 		try {
-			result.animation = ReadAnimation(ref, &running->stop);
+			running->result.animation = ReadAnimation(ref, &running->stop);
 		} catch (FormatException& error) {
-			result.refusal = error.GetMessage();
+			running->result.refusal = error.GetMessage();
 		}
-		running->result = std::move(result);
 		BMessage loaded(kAnimationLoaded);
-		loaded.AddInt64("load", id);
+		loaded.AddInt64(kLoadField, id);
 		application.SendMessage(&loaded);
 	});
 	fLoads[id] = std::move(load);
@@ -99,6 +96,7 @@ bool AnimationLoader::Take(int64 id, Result* result)
 		return false;
 	}
 	*result = std::move(load->result);
+	result->target = load->target;
 	return true;
 }
 

@@ -11,8 +11,9 @@
 #include <mutex>
 #include <string>
 
-// Posted to the application when a load has ended: int64 "load" names it.
+// Posted to the application when a load has ended: the int64 kLoadField names it.
 enum { kAnimationLoaded = 'ALdd' };
+constexpr const char* kLoadField = "load";
 
 class AnimationLoader {
 public:

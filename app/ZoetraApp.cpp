@@ -101,7 +101,7 @@ void ZoetraApp::AnimationLoaded(BMessage* message)
 {
 	int64 load = 0;
 	AnimationLoader::Result result;
-	if (message->FindInt64("load", &load) == B_OK && loader->Take(load, &result)) {
+	if (message->FindInt64(kLoadField, &load) == B_OK && loader->Take(load, &result)) {
 		if (result.animation.data != nullptr)
 			Open(result.animation, result.target);
 		else

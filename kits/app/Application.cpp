@@ -39,12 +39,6 @@ constexpr bigtime_t kWindowQuitTimeout = 5000000;
 // end: they are at the very end of their work by then.
 constexpr bigtime_t kThreadEndTimeout = 1000000;
 
-// The process's own arguments without the options the kit answers itself.
-std::vector<std::string> ProcessArguments()
-{
-	return ProcessCommandLine().arguments;
-}
-
 // The display layer may end the process with exit() while the application runs (its
 // display went away); the single-launch socket goes with the process then too. Registered
 // once, after the display loop exists: atexit handlers run last registered first, and the
@@ -80,7 +74,8 @@ void BApplication::InitData(const char* signature, status_t* error)
 {
 	// --help and --version are answered before anything else: no display, no running
 	// instance.
-	AnswerCommandLineRequest(ProcessCommandLine());
+	CommandLine commandLine = ProcessCommandLine();
+	AnswerCommandLineRequest(commandLine);
 	fInitStatus = B_OK;
 	fReadyToRunDone = false;
 	fLaunching = true;
@@ -97,7 +92,7 @@ void BApplication::InitData(const char* signature, status_t* error)
 		be_app_messenger = BMessenger(this);
 		// A later launch hands over here, before anything needs a display; the instance
 		// takes launches from Run() on.
-		LaunchChannel::Decision launch = LaunchChannel::Decide(signature, ProcessArguments());
+		LaunchChannel::Decision launch = LaunchChannel::Decide(signature, commandLine.arguments);
 		// As on BeOS, a later launch of a single-launch application ends here.
 		if (launch.role == LaunchChannel::kHandedOver)
 			exit(0);

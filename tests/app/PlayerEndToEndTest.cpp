@@ -501,9 +501,10 @@ TEST(PlayerCommandLine, HelpAndVersionAnswerWithoutADisplayOrSingleLaunch)
 		return player.Lines();
 	};
 
-	EXPECT_EQ(run({"--version"}), std::vector<std::string>{"Zoetra 1.12"});
+	const std::vector<std::string> version{"Zoetra " ZOETRA_SHORT_VERSION};
+	EXPECT_EQ(run({"--version"}), version);
 	// Options may follow a file, as with most commands; the first one answers.
-	EXPECT_EQ(run({kDemo, "--version", "--help"}), std::vector<std::string>{"Zoetra 1.12"});
+	EXPECT_EQ(run({kDemo, "--version", "--help"}), version);
 
 	const std::vector<std::string> help = run({"--help"});
 	ASSERT_FALSE(help.empty());
@@ -576,7 +577,7 @@ TEST(PlayerIdentity, ExecutableCarriesSignatureVersionAndSingleLaunch)
 								 .output;
 	EXPECT_NE(info.find("signature=application/x-vnd.quenvik-Zoetra\n"), std::string::npos) << info;
 	EXPECT_NE(info.find("file_type=application/x-vnd.Be-elfexecutable\n"), std::string::npos);
-	EXPECT_NE(info.find("version=1.12.0\nvariety=5\n"), std::string::npos);
+	EXPECT_NE(info.find("version=" ZOETRA_VERSION "\nvariety=5\n"), std::string::npos);
 	EXPECT_NE(info.find("app_flags=0x0\n"), std::string::npos);
 }
 
