@@ -35,8 +35,7 @@ bool HasIdentityText()
 	return &be_app_identity_text != nullptr;
 }
 
-} // namespace
-
+// Options are taken only when `takesOptions` is true; otherwise every argument stays.
 CommandLine ParseCommandLine(std::vector<std::string> arguments, bool takesOptions)
 {
 	CommandLine commandLine;
@@ -59,6 +58,8 @@ CommandLine ParseCommandLine(std::vector<std::string> arguments, bool takesOptio
 	}
 	return commandLine;
 }
+
+} // namespace
 
 CommandLine ProcessCommandLine()
 {

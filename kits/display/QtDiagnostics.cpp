@@ -64,17 +64,17 @@ void HandleQtMessage(QtMsgType type, const QMessageLogContext& context, const QS
 			break;
 		case QtFatalMsg:
 			sFatalReported = true;
-			if (sOpeningDisplay) {
-				// Qt's own account of this is a page of plug-in names.
-				PrintDiagnostic(("cannot open display (" + DisplaysTried() + ")").c_str());
-				std::exit(1);
-			}
 			break;
 	}
 	std::string text;
-	if (context.category != nullptr && std::strcmp(context.category, "default") != 0)
-		text = std::string(context.category) + ": ";
-	text += message.toStdString();
+	if (type == QtFatalMsg && sOpeningDisplay) {
+		// Qt's own account of this is a page of plug-in names.
+		text = "cannot open display (" + DisplaysTried() + ")";
+	} else {
+		if (context.category != nullptr && std::strcmp(context.category, "default") != 0)
+			text = std::string(context.category) + ": ";
+		text += message.toStdString();
+	}
 	PrintDiagnostic(text.c_str());
 	// Qt would abort after a fatal message and leave a core behind: end it here instead.
 	if (type == QtFatalMsg)

@@ -2,10 +2,6 @@
 #include <Alert.h>
 
 #include <Errors.h>
-#include <Invoker.h>
-#include <Message.h>
-
-#include <thread>
 
 #include "Dialogs.h"
 

@@ -7,8 +7,6 @@
 #include <string>
 #include <vector>
 
-class BInvoker;
-
 // Unlike on BeOS this is not a BWindow: the box is the desktop's own modal dialog, and
 // the object exists only to describe it and to be run.
 class BAlert {

@@ -24,7 +24,6 @@ BBitmap::BBitmap(BRect bounds, color_space space, bool acceptsViews, bool)
 	: fBits(nullptr),
 	  fBytesPerRow(0),
 	  fBitsLength(0),
-	  fSpace(space),
 	  fBounds(bounds),
 	  fInitStatus(B_NO_INIT)
 {
@@ -32,7 +31,7 @@ BBitmap::BBitmap(BRect bounds, color_space space, bool acceptsViews, bool)
 		fInitStatus = B_BAD_VALUE;
 		return;
 	}
-	Allocate(bounds, space, -1);
+	Allocate(bounds, space);
 }
 
 BBitmap::~BBitmap()
@@ -40,7 +39,7 @@ BBitmap::~BBitmap()
 	std::free(fBits);
 }
 
-void BBitmap::Allocate(BRect bounds, color_space space, int32 bytesPerRow)
+void BBitmap::Allocate(BRect bounds, color_space space)
 {
 	if (!IsSupported(space) || !bounds.IsValid()) {
 		fInitStatus = B_BAD_VALUE;
@@ -48,9 +47,8 @@ void BBitmap::Allocate(BRect bounds, color_space space, int32 bytesPerRow)
 	}
 	const int64 width = int64(std::floor(bounds.right) - std::floor(bounds.left)) + 1;
 	const int64 height = int64(std::floor(bounds.bottom) - std::floor(bounds.top)) + 1;
-	const int64 minimumRow = width * 4;
-	const int64 row = bytesPerRow < 0 ? minimumRow : bytesPerRow;
-	if (width <= 0 || height <= 0 || row < minimumRow || row % 4 != 0 || row * height > kMaxBytes) {
+	const int64 row = width * 4;
+	if (width <= 0 || height <= 0 || row * height > kMaxBytes) {
 		fInitStatus = B_BAD_VALUE;
 		return;
 	}

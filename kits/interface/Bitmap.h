@@ -25,12 +25,11 @@ public:
 	BRect Bounds() const;
 
 private:
-	void Allocate(BRect bounds, color_space space, int32 bytesPerRow);
+	void Allocate(BRect bounds, color_space space);
 
 	uint8* fBits;
 	int32 fBytesPerRow;
 	int32 fBitsLength;
-	color_space fSpace;
 	BRect fBounds;
 	status_t fInitStatus;
 };

@@ -3,8 +3,6 @@
 
 #include <View.h>
 
-#include <string>
-
 class BBox : public BView {
 public:
 	BBox(BRect frame, const char* name = NULL, uint32 resizingMode = B_FOLLOW_LEFT | B_FOLLOW_TOP,
@@ -17,5 +15,4 @@ public:
 
 private:
 	border_style fBorder;
-	std::string fLabel;
 };

@@ -38,7 +38,8 @@ public:
 	virtual status_t SetTargetForItems(BMessenger messenger);
 
 protected:
-	// The menu bar this menu belongs to, or NULL.
+	// An item was added, removed or changed: the menu tells the menu it hangs in, up to
+	// the menu bar, which shows the change.
 	virtual void ItemsChanged();
 
 private:

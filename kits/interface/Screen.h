@@ -5,8 +5,6 @@
 #include <InterfaceDefs.h>
 #include <Rect.h>
 
-class BWindow;
-
 class BScreen {
 public:
 	BScreen(screen_id id = B_MAIN_SCREEN_ID);

@@ -16,9 +16,6 @@ struct CommandLine {
 	std::vector<std::string> arguments;
 };
 
-// Options are taken only when `takesOptions` is true; otherwise every argument stays.
-CommandLine ParseCommandLine(std::vector<std::string> arguments, bool takesOptions);
-
 // The process's own command line (main() need not pass it on); it takes options when the
 // executable defines be_app_identity_text.
 CommandLine ProcessCommandLine();
