@@ -7,6 +7,8 @@
 
 #include <FliView.h>
 
+#include "fli/FrameWalk.h"
+
 #include <algorithm>
 #include <condition_variable>
 #include <cstdio>
@@ -83,7 +85,7 @@ Result Play(const std::vector<unsigned char>& file, int width, int height, doubl
 	window->Lock();
 	window->Quit();
 
-	const bigtime_t delay = FliView::FrameDelay(int16(file[16] | (file[17] << 8)));
+	const bigtime_t delay = fli::FrameWalk(file.data(), file.size()).DelayMicroseconds();
 	std::vector<double> overruns;
 	for (size_t i = 1; i < times.size(); i++)
 		overruns.push_back(double(times[i] - times[i - 1] - delay) / 1000.0);

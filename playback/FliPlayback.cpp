@@ -4,16 +4,10 @@
 
 #include "AnimationBuffers.h"
 
-#include "fli/Format.h"
 #include "fli/FrameWalk.h"
 
 #include <cassert>
 #include <limits>
-
-bigtime_t FliView::FrameDelay(int16 speed)
-{
-	return fli::FrameDelayMicroseconds(speed);
-}
 
 void FliView::SetData(unsigned char* data, unsigned long size)
 {

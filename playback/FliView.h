@@ -81,10 +81,6 @@ public:
 	void DecodeFLI_COPY(const unsigned char* data);
 	void Clear(unsigned long value);
 
-	// The pause after each frame for a header speed field, in microseconds: the decoder's
-	// rule, fli::FrameDelayMicroseconds (a speed of 0 or below counts as 2).
-	static bigtime_t FrameDelay(int16 speed);
-
 protected:
 	// Test seams; the defaults are the behaviour. Called with the window locked, on the
 	// play thread, right after a frame has been decoded.

@@ -6,6 +6,7 @@
 #include <AnimationBuffers.h>
 
 #include "fli/Format.h"
+#include "fli/FrameWalk.h"
 
 #include <atomic>
 #include <ctime>
@@ -173,11 +174,11 @@ TEST(PlaybackEngine, FilesThatShowNoFrameSleepInsteadOfSpinning)
 
 TEST(PlaybackEngine, SleepsTheSpeedTimesSixtiethsOfASecondAfterEachFrame)
 {
-	EXPECT_EQ(FliView::FrameDelay(0), 33332);
-	EXPECT_EQ(FliView::FrameDelay(1), 16666);
-	EXPECT_EQ(FliView::FrameDelay(5), 83330);
-	EXPECT_EQ(FliView::FrameDelay(-3), 33332) << "a negative speed plays like 0";
-	EXPECT_EQ(FliView::FrameDelay(32767), bigtime_t(32767) * 16666);
+	EXPECT_EQ(fli::FrameDelayMicroseconds(0), 33332);
+	EXPECT_EQ(fli::FrameDelayMicroseconds(1), 16666);
+	EXPECT_EQ(fli::FrameDelayMicroseconds(5), 83330);
+	EXPECT_EQ(fli::FrameDelayMicroseconds(-3), 33332) << "a negative speed plays like 0";
+	EXPECT_EQ(fli::FrameDelayMicroseconds(32767), bigtime_t(32767) * 16666);
 
 	OpenWindow window = Open("Delays");
 	ProbeView* view = window->View();

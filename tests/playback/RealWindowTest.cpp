@@ -106,7 +106,7 @@ TEST_F(RealWindow, PlaysTheDemoThroughItsRingFrameAndStopsWithinAFrame)
 	EXPECT_LE(view->DecodedFrames().size(), framesBefore + 1)
 		<< "more than one frame after the stop";
 	// One frame delay plus one frame's decode and draw, with a generous margin.
-	EXPECT_LT(took, FliView::FrameDelay(2) + 1000000);
+	EXPECT_LT(took, fli::FrameDelayMicroseconds(2) + 1000000);
 
 	// The picture of a stopped view stays on screen, and follows the window's size.
 	const XWindowGeometry area = Where("Demo");
