@@ -3,6 +3,7 @@
 #include "ChildProcess.h"
 #include "PlayerDesktopTest.h"
 #include "PlayerProcess.h"
+#include "WaitFor.h"
 
 #include "private/LaunchProtocol.h"
 
@@ -29,13 +30,6 @@ protected:
 	}
 };
 
-// The process that shows `window`.
-pid_t ProcessOf(unsigned long window)
-{
-	return pid_t(
-		std::atoi(RunTool({"xdotool", "getwindowpid", std::to_string(window)}).output.c_str()));
-}
-
 // While the instance is stopped, each launch decides within the decision time (plus a
 // margin for starting a player on a busy machine): it hands over and ends, or opens its
 // file itself. When the instance wakes it opens none of the files again.
@@ -44,8 +38,7 @@ TEST_F(PlayerFaultsTest, AStoppedInstanceLeavesEachLaunchedFileShownExactlyOnce)
 	PlayerProcess instance(runtime.Path(), {});
 	const unsigned long window = WaitForWindow("^Untitled 1$");
 	ASSERT_NE(window, 0u);
-	const pid_t pid = ProcessOf(window);
-	ASSERT_GT(pid, 0);
+	const pid_t pid = instance.Pid();
 	ASSERT_EQ(kill(pid, SIGSTOP), 0);
 
 	std::vector<std::string> names;
@@ -58,10 +51,10 @@ TEST_F(PlayerFaultsTest, AStoppedInstanceLeavesEachLaunchedFileShownExactlyOnce)
 	const auto bound = std::chrono::steady_clock::now()
 		+ std::chrono::microseconds(BPrivate::kDecisionTimeout) + 5s;
 	for (size_t i = 0; i < launches.size(); i++) {
-		while (launches[i]->Running() && launches[i]->Output().empty()
-			&& std::chrono::steady_clock::now() < bound)
-			std::this_thread::sleep_for(20ms);
-		EXPECT_TRUE(!launches[i]->Running() || !launches[i]->Output().empty())
+		PlayerProcess& launch = *launches[i];
+		const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+			bound - std::chrono::steady_clock::now());
+		EXPECT_TRUE(WaitFor([&] { return !launch.Running() || !launch.Output().empty(); }, left))
 			<< names[i] << ": the launch neither handed over nor opened its file in time";
 	}
 	ASSERT_EQ(kill(pid, SIGCONT), 0);
@@ -87,7 +80,7 @@ TEST_F(PlayerFaultsTest, QuitSignalsEndThePlayerAsQuitDoes)
 		ASSERT_NE(window, 0u);
 		ASSERT_NE(WaitForWindow("^second.fli$"), 0u);
 		ASSERT_TRUE(fs::exists(SocketPath()));
-		ASSERT_EQ(kill(ProcessOf(window), signal), 0);
+		ASSERT_EQ(kill(player.Pid(), signal), 0);
 		EXPECT_EQ(player.WaitForExit(5s), 0);
 		EXPECT_FALSE(fs::exists(SocketPath())) << "the socket outlived the player";
 		EXPECT_TRUE(WaitUntilGone("\\.fli$"));
@@ -176,10 +169,8 @@ TEST_F(PlayerFaultsTest, DropsFromAnotherProgramAreCopiesAndAMissingFileIsNamed)
 
 	ForeignDrop drop(files.File("missing.fli"), window);
 	EXPECT_EQ(drop.Answer(), "copy");
-	const unsigned long alert = WaitForWindow("^Error$");
-	ASSERT_NE(alert, 0u) << "a dropped file that does not exist gets an alert";
-	Key(alert, "Return");
-	ASSERT_TRUE(WaitUntilGone("^Error$"));
+	// A dropped file that does not exist gets an alert.
+	ASSERT_NO_FATAL_FAILURE(AnswerAlert());
 	EXPECT_EQ(WindowName(window), "dropped.fli") << "and the window plays on";
 	Key(window, "ctrl+q");
 	EXPECT_EQ(player.WaitForExit(5s), 0);

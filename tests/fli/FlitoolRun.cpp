@@ -4,18 +4,8 @@
 #include "ChildProcess.h"
 
 #include <chrono>
-#include <fstream>
-#include <iterator>
 
 namespace fli::test {
-
-namespace fs = std::filesystem;
-
-std::string ReadText(const fs::path& path)
-{
-	std::ifstream in(path, std::ios::binary);
-	return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 std::vector<std::vector<uint32_t>> FramesAsPixels(const std::string& frames)
 {
@@ -45,11 +35,7 @@ ToolRun FlitoolCommand::RunFlitool(const std::vector<std::string>& arguments)
 
 std::string FlitoolCommand::WriteFile(const std::string& name, const Bytes& bytes)
 {
-	const fs::path path = scratch_ / name;
-	std::ofstream(path, std::ios::binary)
-		.write(reinterpret_cast<const char*>(bytes.data()),
-			static_cast<std::streamsize>(bytes.size()));
-	return path.string();
+	return files_.Write(name, std::string(bytes.begin(), bytes.end()));
 }
 
 std::vector<std::vector<uint32_t>> FlitoolCommand::PlayerFrames(

@@ -22,8 +22,6 @@ struct ToolRun {
 	std::string err;
 };
 
-std::string ReadText(const std::filesystem::path& path);
-
 // The 256000-byte frames of `flitool frames` output as pixel values (red << 16 | green << 8 |
 // blue), one vector a frame.
 std::vector<std::vector<uint32_t>> FramesAsPixels(const std::string& frames);

@@ -4,8 +4,6 @@
 #include <algorithm>
 #include <atomic>
 #include <future>
-#include <condition_variable>
-#include <mutex>
 #include <thread>
 
 #include "Dialogs.h"
@@ -13,6 +11,7 @@
 #include "DisplayProbe.h"
 #include "DisplayServer.h"
 #include "DisplayWindow.h"
+#include "EventLog.h"
 #include "WaitFor.h"
 #include "Watchdog.h"
 
@@ -23,31 +22,16 @@ namespace {
 
 // Records what a window reports, and lets a test wait for a report.
 struct Recorder : WindowEvents {
-	std::mutex mutex;
-	std::condition_variable changed;
-	std::vector<std::string> log;
+	zoetra::testing::EventLog events;
 
-	void Add(std::string entry)
-	{
-		{
-			std::lock_guard lock(mutex);
-			log.push_back(std::move(entry));
-		}
-		changed.notify_all();
-	}
+	void Add(std::string entry) { events.Add(std::move(entry)); }
 	bool WaitFor(const std::string& entry)
 	{
-		std::unique_lock lock(mutex);
-		return changed.wait_for(lock, std::chrono::seconds(5),
-			[&] { return std::find(log.begin(), log.end(), entry) != log.end(); });
+		return events.WaitFor(entry, std::chrono::seconds(5));
 	}
 	bool Has(const std::string& prefix)
 	{
-		std::lock_guard lock(mutex);
-		for (const auto& entry : log)
-			if (entry.rfind(prefix, 0) == 0)
-				return true;
-		return false;
+		return !events.WaitForPrefix(prefix, std::chrono::milliseconds(0)).empty();
 	}
 
 	void MouseDown(const MouseEvent& e) override

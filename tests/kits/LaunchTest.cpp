@@ -28,7 +28,9 @@
 
 namespace {
 
-constexpr char kSocketName[] = "application_x-vnd.zoetra-launch-helper.socket";
+// The launch helper's socket and lock are this name in the runtime folder, with ".socket"
+// and ".lock" after it.
+constexpr char kHelperFileName[] = "application_x-vnd.zoetra-launch-helper";
 
 using namespace zoetra::testing;
 
@@ -88,7 +90,7 @@ protected:
 		EXPECT_EQ(instance.WaitForExit(), 0);
 	}
 
-	std::string SocketPath() const { return fFolder + "/" + kSocketName; }
+	std::string SocketPath() const { return fFolder + "/" + kHelperFileName + ".socket"; }
 
 	TemporaryFolder fFiles{"zoetra-launch-test"};
 	const std::string fFolder = fFiles.Path();
@@ -174,13 +176,20 @@ TEST_F(LaunchTest, SimultaneousLaunchesEndWithExactlyOneInstance)
 	QuitInstance(*instance);
 }
 
-int Connect(const std::string& path)
+sockaddr_un UnixAddress(const std::string& path)
 {
-	int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
 	sockaddr_un address = {};
 	address.sun_family = AF_UNIX;
 	strncpy(address.sun_path, path.c_str(), sizeof(address.sun_path) - 1);
-	if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0) {
+	return address;
+}
+
+// `flags` go to socket() beside SOCK_STREAM | SOCK_CLOEXEC.
+int Connect(const std::string& path, int flags = 0)
+{
+	int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | flags, 0);
+	const sockaddr_un address = UnixAddress(path);
+	if (connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0) {
 		close(fd);
 		return -1;
 	}
@@ -342,14 +351,9 @@ TEST_F(LaunchTest, HalfSentConnectionsNeitherHoldUpLaunchesNorStayOpen)
 	half.resize(half.size() / 2);
 	std::vector<int> held;
 	for (size_t i = 0; i < 2 * BPrivate::kMaxLaunchConnections; i++) {
-		int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-		sockaddr_un address = {};
-		address.sun_family = AF_UNIX;
-		strncpy(address.sun_path, SocketPath().c_str(), sizeof(address.sun_path) - 1);
-		if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0) {
-			close(fd);
+		int fd = Connect(SocketPath(), SOCK_NONBLOCK);
+		if (fd < 0)
 			continue;
-		}
 		send(fd, half.data(), half.size(), MSG_NOSIGNAL);
 		held.push_back(fd);
 	}
@@ -375,14 +379,12 @@ class StandIn {
 public:
 	explicit StandIn(const std::string& folder)
 	{
-		std::string base = folder + "/application_x-vnd.zoetra-launch-helper";
+		std::string base = folder + "/" + kHelperFileName;
 		fLock = open((base + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
 		EXPECT_EQ(flock(fLock, LOCK_EX | LOCK_NB), 0);
 		fListen = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-		sockaddr_un address = {};
-		address.sun_family = AF_UNIX;
-		strncpy(address.sun_path, (base + ".socket").c_str(), sizeof(address.sun_path) - 1);
-		EXPECT_EQ(bind(fListen, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+		const sockaddr_un address = UnixAddress(base + ".socket");
+		EXPECT_EQ(bind(fListen, reinterpret_cast<const sockaddr*>(&address), sizeof(address)), 0);
 		EXPECT_EQ(listen(fListen, 8), 0);
 	}
 
@@ -508,7 +510,7 @@ TEST_F(LaunchTest, NoLaunchIsHandedToAProcessWhoseDisplayIsNotOpen)
 {
 	auto failing = StartWith(
 		{}, {.environment = {"ZOETRA_RUNTIME_DIR=" + fFolder, "LAUNCH_HELPER_DISPLAY_FAILS=700"}});
-	std::string lockPath = fFolder + "/application_x-vnd.zoetra-launch-helper.lock";
+	std::string lockPath = fFolder + "/" + kHelperFileName + ".lock";
 	ASSERT_TRUE(WaitFor([&] {
 		int fd = open(lockPath.c_str(), O_RDONLY | O_CLOEXEC);
 		bool held = fd >= 0 && flock(fd, LOCK_EX | LOCK_NB) != 0;
