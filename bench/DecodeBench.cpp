@@ -4,8 +4,8 @@
 #include "fli/Decoder.h"
 #include "fli/FrameWalk.h"
 
+#include "BenchSupport.h"
 #include "ChildProcess.h"
-#include "ShortRunsAnimation.h"
 
 #include <algorithm>
 #include <chrono>
@@ -18,8 +18,6 @@
 
 namespace {
 
-using zoetra::testing::ChildOptions;
-using zoetra::testing::ChildProcess;
 using zoetra::testing::ProgramInstalled;
 using Clock = std::chrono::steady_clock;
 using Bytes = std::vector<unsigned char>;
@@ -87,23 +85,14 @@ double DecodeFramesPerSecond(
 	return static_cast<double>(framesDone) / elapsed;
 }
 
-// Runs ffmpeg's command and returns its frames per second, or 0 when it cannot run.
+// Runs ffmpeg's decode and returns its frames per second, or 0 when it cannot run.
 double FfmpegFramesPerSecond(const std::string& path, int loops, int64_t& frames)
 {
-	const Clock::time_point start = Clock::now();
-	// ffmpeg reports its progress on standard error.
-	ChildProcess ffmpeg(
-		{"ffmpeg", "-hide_banner", "-nostdin", "-threads", "1", "-stream_loop",
-			std::to_string(loops), "-i", path, "-pix_fmt", "bgr0", "-f", "null", "-"},
-		{.errors = ChildOptions::Errors::Read});
-	const int status = ffmpeg.WaitForExit(std::chrono::minutes(10));
-	const double elapsed = SecondsSince(start);
-	const std::string output = ffmpeg.Errors();
-	const size_t at = output.rfind("frame=");
-	if (status != 0 || at == std::string::npos)
+	const bench::FfmpegDecode decode = bench::RunFfmpegDecode(path, loops);
+	if (!decode.ok)
 		return 0;
-	frames = std::stoll(output.substr(at + 6));
-	return static_cast<double>(frames) / elapsed;
+	frames = decode.frames;
+	return static_cast<double>(frames) / decode.seconds;
 }
 
 void BenchmarkFile(const std::string& path, bool withFfmpeg)
@@ -149,11 +138,7 @@ void BenchmarkFile(const std::string& path, bool withFfmpeg)
 
 int main(int argc, char** argv)
 {
-	std::vector<std::string> files(argv + 1, argv + argc);
-	if (files.empty())
-		files = {std::string(ZOETRA_TEST_DATA) + "/bounce.fli",
-			std::string(ZOETRA_TEST_DATA) + "/sparse.fli",
-			std::string(ZOETRA_SOURCE_DIR) + "/data/demo.fli", bench::WriteShortRunsAnimation()};
+	const std::vector<std::string> files = bench::FilesToMeasure(argc, argv);
 	const bool withFfmpeg = ProgramInstalled("ffmpeg");
 	if (!withFfmpeg)
 		std::printf("ffmpeg is not installed: no comparison\n");

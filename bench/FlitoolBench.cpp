@@ -1,8 +1,8 @@
 // flitool beside ffmpeg, end to end as processes: true-colour frames per second written to
 // /dev/null, and the sizes of the PNG and animated GIF files each writes for the same file.
+#include "BenchSupport.h"
 #include "ChildProcess.h"
 #include "CpuTime.h"
-#include "ShortRunsAnimation.h"
 
 #include <gif_lib.h>
 
@@ -17,7 +17,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
-using zoetra::testing::ChildOptions;
+using bench::Median;
 using zoetra::testing::ChildProcess;
 
 const std::string kFlitool = std::string(ZOETRA_BUILD_DIR) + "/flitool";
@@ -54,27 +54,13 @@ Timed RunTimed(const std::string& command)
 	return timed;
 }
 
+// ffmpeg's decode as a shell command, to time it with its output redirected.
 std::string FfmpegFrames(const std::string& path, int loops)
 {
-	return "ffmpeg -hide_banner -nostdin -threads 1 -stream_loop " + std::to_string(loops) + " -i "
-		+ Quoted(path) + " -pix_fmt bgr0 -f null -";
-}
-
-int64_t FramesFfmpegDecodes(const std::string& path, int loops)
-{
-	// ffmpeg reports the frames it decoded on standard error.
-	ChildProcess ffmpeg(
-		{"sh", "-c", FfmpegFrames(path, loops)}, {.errors = ChildOptions::Errors::Join});
-	ffmpeg.WaitForExit(kRunBound);
-	const std::string output = ffmpeg.Output();
-	const size_t at = output.rfind("frame=");
-	return at == std::string::npos ? 0 : std::stoll(output.substr(at + 6));
-}
-
-double Median(std::vector<double> values)
-{
-	std::sort(values.begin(), values.end());
-	return values[values.size() / 2];
+	std::string command;
+	for (const std::string& word : bench::FfmpegDecodeCommand(path, loops))
+		command += (command.empty() ? "" : " ") + Quoted(word);
+	return command;
 }
 
 // Both write the same number of true-colour frames: ffmpeg decodes the file looped, and
@@ -87,7 +73,7 @@ void CompareFrameRates(const std::string& path)
 		return;
 	}
 	const int loops = std::max(20, static_cast<int>(20 * kSecondsPerRun / estimate.wall));
-	const int64_t frames = FramesFfmpegDecodes(path, loops);
+	const int64_t frames = bench::RunFfmpegDecode(path, loops).frames;
 	const std::string ffmpeg = FfmpegFrames(path, loops) + " > /dev/null 2>&1";
 	const std::string ours = Quoted(kFlitool) + " frames " + Quoted(path) + " --count "
 		+ std::to_string(frames) + " > /dev/null";
@@ -208,12 +194,7 @@ int main(int argc, char** argv)
 		return 0;
 	}
 	fs::create_directories(kWork);
-	std::vector<std::string> files(argv + 1, argv + argc);
-	if (files.empty())
-		files = {std::string(ZOETRA_TEST_DATA) + "/bounce.fli",
-			std::string(ZOETRA_TEST_DATA) + "/sparse.fli",
-			std::string(ZOETRA_SOURCE_DIR) + "/data/demo.fli", bench::WriteShortRunsAnimation()};
-	for (const std::string& path : files) {
+	for (const std::string& path : bench::FilesToMeasure(argc, argv)) {
 		std::printf("%s\n", path.c_str());
 		CompareFrameRates(path);
 		ComparePngSizes(path);

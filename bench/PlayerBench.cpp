@@ -1,6 +1,7 @@
 // zoetra as a whole beside ffplay -loop 0: launch to first frame, resident memory, CPU while playing.
 //
 // Runs on a private Xvfb. Usage: bench_player [FILE] (default data/demo.fli).
+#include "BenchSupport.h"
 #include "PlayerProcess.h"
 #include "TemporaryFolder.h"
 #include "XDesktop.h"
@@ -9,7 +10,6 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
-#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -24,6 +24,7 @@
 
 using namespace zoetra::testing;
 using Clock = std::chrono::steady_clock;
+using bench::Median;
 
 namespace {
 
@@ -78,12 +79,6 @@ double FirstFrameMilliseconds(
 	}
 	XCloseDisplay(display);
 	return elapsed;
-}
-
-double Median(std::vector<double> values)
-{
-	std::sort(values.begin(), values.end());
-	return values.empty() ? -1 : values[values.size() / 2];
 }
 
 long ResidentKiB(pid_t pid)

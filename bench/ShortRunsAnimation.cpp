@@ -49,8 +49,7 @@ fli::encode::Palette6 Greys()
 	return palette;
 }
 
-} // namespace
-
+// `frames` frames and a ring frame back to the first picture.
 fli::encode::Bytes MakeShortRunsAnimation(int frames)
 {
 	std::mt19937 random(2024);
@@ -67,6 +66,8 @@ fli::encode::Bytes MakeShortRunsAnimation(int frames)
 	writer.AddFrame({fli::encode::EncodeLineCompressedChunk(before, first)});
 	return writer.Finish(static_cast<int16_t>(frames));
 }
+
+} // namespace
 
 std::string WriteShortRunsAnimation()
 {

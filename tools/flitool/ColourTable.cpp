@@ -32,6 +32,14 @@ int ColourTable::Add(uint32_t colour)
 	return index;
 }
 
+int ColourTable::FindOrAdd(uint32_t colour, int limit)
+{
+	const int index = Find(colour);
+	if (index != kAbsent || Size() >= limit)
+		return index;
+	return Add(colour);
+}
+
 void ColourTable::Replace(int index, uint32_t colour)
 {
 	// Rare (a colour a frame lacks in its palette), so the lookup is simply built again.

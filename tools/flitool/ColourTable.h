@@ -22,12 +22,14 @@ public:
 	// Appends `colour` as a new entry (even when an earlier entry holds it); its index, or
 	// kAbsent when the table is full.
 	int Add(uint32_t colour);
+	// The index of `colour`, added as a new entry when the table holds none and fewer than
+	// `limit` entries; kAbsent when it is not there and there is no room.
+	int FindOrAdd(uint32_t colour, int limit = kCapacity);
 	// Puts `colour` into entry `index`, which must exist; the entry's old colour can no
 	// longer be found through it.
 	void Replace(int index, uint32_t colour);
 
 	int Size() const { return static_cast<int>(colours_.size()); }
-	uint32_t Colour(int index) const { return colours_[static_cast<size_t>(index)]; }
 	const std::vector<uint32_t>& Colours() const { return colours_; }
 
 private:

@@ -18,11 +18,6 @@ namespace flitool {
 
 namespace {
 
-uint32_t SizeOf(const Animation& animation)
-{
-	return static_cast<uint32_t>(animation.size());
-}
-
 constexpr size_t kFrameBytes = static_cast<size_t>(fli::kPixelCount) * sizeof(uint32_t);
 
 // Writes the frame buffer as bytes blue, green, red, 0 per pixel. On a little-endian machine
@@ -94,11 +89,8 @@ int RunExport(const Animation& animation, const std::string& directory, int64_t 
 		char name[32];
 		std::snprintf(name, sizeof name, "frame-%04" PRId64 ".png", frames.FramesDecoded() - 1);
 		const std::string path = (std::filesystem::path(directory) / name).string();
-		const std::vector<unsigned char> png = FramePng(frames.Pixels(), frames.Palette(), indexed);
-		if (png.empty() || !WriteOutputFile(path, png)) {
-			std::fprintf(stderr, "flitool: cannot write %s\n", path.c_str());
+		if (!WriteEncodedFile(path, FramePng(frames.Pixels(), frames.Palette(), indexed)))
 			return 1;
-		}
 	}
 	return 0;
 }

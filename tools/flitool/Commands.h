@@ -30,4 +30,15 @@ int RunThumbnail(const Animation& animation, const std::string& path, int size);
 inline constexpr int kLargestGifScale = 8;
 inline constexpr int kLargestThumbnailSize = 4096;
 
+// The animation's length as the decoder takes it; the size test keeps every loaded file
+// within 32 bits.
+inline uint32_t SizeOf(const Animation& animation)
+{
+	return static_cast<uint32_t>(animation.size());
+}
+
+// What gif and thumbnail say, before they fail, when there is no picture to write.
+inline constexpr char kNoFrameMessage[] =
+	"flitool: the animation shows no frame; nothing written\n";
+
 } // namespace flitool

@@ -31,24 +31,19 @@ void NoteWhatDiffers(const PlayerLoop& loop, const GifEncoder& encoder)
 
 int RunGif(const Animation& animation, const std::string& path, int scale)
 {
-	const uint32_t size = static_cast<uint32_t>(animation.size());
-	const PlayerLoop loop = FindPlayerLoop(animation.data(), size);
+	const PlayerLoop loop = FindPlayerLoop(animation.data(), SizeOf(animation));
 	if (loop.frames == 0) {
-		std::fputs("flitool: the animation shows no frame; nothing written\n", stderr);
+		std::fputs(kNoFrameMessage, stderr);
 		return 1;
 	}
-	fli::FrameSequence frames(animation.data(), size, loop.frames);
+	fli::FrameSequence frames(animation.data(), SizeOf(animation), loop.frames);
 	GifClock clock(frames.Walk().DelayMicroseconds());
 	GifEncoder encoder(scale, loop.repeats);
 	bool encoded = true;
 	while (encoded && frames.Next())
 		encoded = encoder.AddFrame(frames.Pixels(), frames.Palette(), clock);
-	const std::vector<unsigned char> gif =
-		encoded ? encoder.Finish() : std::vector<unsigned char>{};
-	if (gif.empty() || !WriteOutputFile(path, gif)) {
-		std::fprintf(stderr, "flitool: cannot write %s\n", path.c_str());
+	if (!WriteEncodedFile(path, encoded ? encoder.Finish() : std::vector<unsigned char>{}))
 		return 1;
-	}
 	NoteWhatDiffers(loop, encoder);
 	return 0;
 }

@@ -60,19 +60,15 @@ public:
 	// Counts the pixel in; false once neither way can hold what was counted.
 	bool Fits(const uint32_t* pixels, size_t at)
 	{
-		allFit_ = allFit_ && Counted(all_, pixels[at], ColourTable::kCapacity);
+		allFit_ = allFit_ && all_.FindOrAdd(pixels[at]) != ColourTable::kAbsent;
 		if (canvas_ != nullptr && canvas_[at] != pixels[at])
-			changedFit_ = changedFit_ && Counted(changed_, pixels[at], ColourTable::kCapacity - 1);
+			changedFit_ = changedFit_
+				&& changed_.FindOrAdd(pixels[at], ColourTable::kCapacity - 1)
+					!= ColourTable::kAbsent;
 		return allFit_ || (canvas_ != nullptr && changedFit_);
 	}
 
 private:
-	static bool Counted(ColourTable& table, uint32_t colour, int limit)
-	{
-		return table.Find(colour) != ColourTable::kAbsent
-			|| (table.Size() < limit && table.Add(colour) != ColourTable::kAbsent);
-	}
-
 	const uint32_t* canvas_;
 	ColourTable all_;
 	ColourTable changed_;
@@ -115,7 +111,6 @@ std::optional<GifImage> MakeImage(
 	image.area = area;
 	image.indices.reserve(static_cast<size_t>(area.width) * static_cast<size_t>(area.height));
 	ColourTable local;
-	const ColourTable& table = global != nullptr ? *global : local;
 	std::array<bool, ColourTable::kCapacity> used{};
 	for (int y = area.top; y < area.top + area.height; ++y) {
 		for (int x = area.left; x < area.left + area.width; ++x) {
@@ -124,9 +119,8 @@ std::optional<GifImage> MakeImage(
 				image.indices.push_back(0); // made transparent below
 				continue;
 			}
-			int index = table.Find(pixels[at]);
-			if (index == ColourTable::kAbsent && global == nullptr)
-				index = local.Add(pixels[at]);
+			const int index =
+				global != nullptr ? global->Find(pixels[at]) : local.FindOrAdd(pixels[at]);
 			if (index == ColourTable::kAbsent)
 				return std::nullopt;
 			used[static_cast<size_t>(index)] = true;

@@ -49,8 +49,7 @@ bool IndexFrame(const uint32_t* pixels, const uint32_t* palette, IndexedFrame& f
 	ColourTable missing;
 	for (int i = 0; i < fli::kPixelCount; ++i) {
 		if (frame.table.Find(pixels[i]) == ColourTable::kAbsent
-			&& missing.Find(pixels[i]) == ColourTable::kAbsent
-			&& missing.Add(pixels[i]) == ColourTable::kAbsent)
+			&& missing.FindOrAdd(pixels[i]) == ColourTable::kAbsent)
 			return false;
 	}
 	int entry = 0;

@@ -2,8 +2,8 @@
 #include "OutputFile.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -48,6 +48,14 @@ bool WriteOutputFile(const std::string& path, const std::vector<unsigned char>& 
 		return false;
 	}
 	return true;
+}
+
+bool WriteEncodedFile(const std::string& path, const std::vector<unsigned char>& bytes)
+{
+	if (!bytes.empty() && WriteOutputFile(path, bytes))
+		return true;
+	std::fprintf(stderr, "flitool: cannot write %s\n", path.c_str());
+	return false;
 }
 
 } // namespace flitool

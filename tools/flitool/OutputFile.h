@@ -11,4 +11,8 @@ namespace flitool {
 // plain fopen would give it (0666 less the umask).
 bool WriteOutputFile(const std::string& path, const std::vector<unsigned char>& bytes);
 
+// Writes what an encoder made, where empty `bytes` mean the encoder failed. When either
+// fails, says on standard error that `path` cannot be written and returns false.
+bool WriteEncodedFile(const std::string& path, const std::vector<unsigned char>& bytes);
+
 } // namespace flitool

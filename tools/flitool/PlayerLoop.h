@@ -2,8 +2,6 @@
 // picture can repeat.
 #pragma once
 
-#include "fli/FrameWalk.h"
-
 #include <cstdint>
 
 namespace flitool {

@@ -12,9 +12,9 @@ namespace flitool {
 
 int RunThumbnail(const Animation& animation, const std::string& path, int size)
 {
-	fli::FrameSequence frames(animation.data(), static_cast<uint32_t>(animation.size()), 1);
+	fli::FrameSequence frames(animation.data(), SizeOf(animation), 1);
 	if (!frames.Next()) {
-		std::fputs("flitool: the animation shows no frame; nothing written\n", stderr);
+		std::fputs(kNoFrameMessage, stderr);
 		return 1;
 	}
 	// The frame is wider than high: the width is the longer side.
@@ -22,12 +22,7 @@ int RunThumbnail(const Animation& animation, const std::string& path, int size)
 	const int height = std::max(1, (size * fli::kHeight + fli::kWidth / 2) / fli::kWidth);
 	const std::vector<uint32_t> scaled =
 		ScaleByAreaAverage(frames.Pixels(), fli::kWidth, fli::kHeight, width, height);
-	const std::vector<unsigned char> png = EncodeRgbPng(width, height, scaled.data());
-	if (png.empty() || !WriteOutputFile(path, png)) {
-		std::fprintf(stderr, "flitool: cannot write %s\n", path.c_str());
-		return 1;
-	}
-	return 0;
+	return WriteEncodedFile(path, EncodeRgbPng(width, height, scaled.data())) ? 0 : 1;
 }
 
 } // namespace flitool
