@@ -14,7 +14,7 @@
 #include "CpuTime.h"
 #include "DisplayHarness.h"
 #include "DisplayWindow.h"
-#include "private/WindowPrivate.h"
+#include "private/interface/WindowPrivate.h"
 #include "WaitFor.h"
 #include "XvfbServer.h"
 

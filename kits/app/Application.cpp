@@ -2,16 +2,16 @@
 #include <Application.h>
 #include <Message.h>
 
-#include "private/CommandLine.h"
-#include "private/DisplayLoop.h"
-#include "private/HandlerPrivate.h"
-#include "private/LaunchChannel.h"
-#include "private/LooperPrivate.h"
-#include "private/MessagePort.h"
-#include "private/MessagePrivate.h"
-#include "private/QuitSignals.h"
-#include "private/ThreadEnd.h"
-#include "private/WindowRegistry.h"
+#include "private/app/CommandLine.h"
+#include "private/app/DisplayLoop.h"
+#include "private/app/HandlerPrivate.h"
+#include "private/app/LaunchChannel.h"
+#include "private/app/LooperPrivate.h"
+#include "private/app/MessagePort.h"
+#include "private/app/MessagePrivate.h"
+#include "private/app/QuitSignals.h"
+#include "private/kernel/ThreadEnd.h"
+#include "private/app/WindowRegistry.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -1,5 +1,5 @@
 // The command line: read from /proc, the kit's options taken out, --help and --version answered.
-#include "private/CommandLine.h"
+#include "private/app/CommandLine.h"
 
 #include <AppIdentity.h>
 

@@ -1,6 +1,6 @@
 // The main-thread loop: a stand-in set by a test, the interface kit's display loop, or a
 // headless wait for Quit().
-#include "private/DisplayLoop.h"
+#include "private/app/DisplayLoop.h"
 
 #include <atomic>
 #include <condition_variable>

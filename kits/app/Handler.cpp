@@ -3,7 +3,7 @@
 #include <Looper.h>
 #include <Message.h>
 
-#include "private/HandlerPrivate.h"
+#include "private/app/HandlerPrivate.h"
 
 #include <atomic>
 #include <mutex>

@@ -1,8 +1,8 @@
 // Single launch over a Unix socket, with a lock file deciding which launch listens.
-#include "private/LaunchChannel.h"
+#include "private/app/LaunchChannel.h"
 
-#include "private/LaunchListener.h"
-#include "private/LaunchProtocol.h"
+#include "private/app/LaunchListener.h"
+#include "private/app/LaunchProtocol.h"
 
 #include <algorithm>
 #include <cerrno>

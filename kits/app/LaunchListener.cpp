@@ -1,13 +1,13 @@
 // The instance's launch listener: one poll loop over the listening socket and every open
 // connection, so that a slow or silent launcher never holds up another.
-#include "private/LaunchListener.h"
+#include "private/app/LaunchListener.h"
 
 #include <Message.h>
 
-#include "private/LaunchProtocol.h"
-#include "private/LooperPrivate.h"
-#include "private/MessagePort.h"
-#include "private/MessagePrivate.h"
+#include "private/app/LaunchProtocol.h"
+#include "private/app/LooperPrivate.h"
+#include "private/app/MessagePort.h"
+#include "private/app/MessagePrivate.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,9 +1,9 @@
 // The launch requests and the launcher's side of a hand-over.
-#include "private/LaunchProtocol.h"
+#include "private/app/LaunchProtocol.h"
 
 #include <AppDefs.h>
 
-#include "private/AbsolutePath.h"
+#include "private/storage/AbsolutePath.h"
 
 #include <cerrno>
 #include <poll.h>

@@ -1,8 +1,8 @@
 // The registry of live loopers, keyed by token.
-#include "private/LooperList.h"
+#include "private/app/LooperList.h"
 
-#include "private/LooperLock.h"
-#include "private/MessagePort.h"
+#include "private/app/LooperLock.h"
+#include "private/app/MessagePort.h"
 
 #include <mutex>
 #include <unordered_map>

@@ -1,5 +1,5 @@
 // The recursive, timed lock of a looper that fails cleanly once the looper is gone.
-#include "private/LooperLock.h"
+#include "private/app/LooperLock.h"
 
 #include <chrono>
 

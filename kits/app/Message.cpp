@@ -4,9 +4,9 @@
 #include <Message.h>
 #include <Messenger.h>
 
-#include "private/EntryRefPrivate.h"
-#include "private/MessagePrivate.h"
-#include "private/MessengerPrivate.h"
+#include "private/storage/EntryRefPrivate.h"
+#include "private/app/MessagePrivate.h"
+#include "private/app/MessengerPrivate.h"
 
 #include <cstring>
 

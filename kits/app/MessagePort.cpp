@@ -1,6 +1,6 @@
 // A looper's bounded message queue. Posters hold the mutex only to queue, and wake the
 // taker after letting it go.
-#include "private/MessagePort.h"
+#include "private/app/MessagePort.h"
 
 namespace BPrivate {
 

@@ -4,12 +4,12 @@
 #include <Message.h>
 #include <Messenger.h>
 
-#include "private/HandlerPrivate.h"
-#include "private/LooperList.h"
-#include "private/LooperPrivate.h"
-#include "private/MessagePort.h"
-#include "private/MessagePrivate.h"
-#include "private/MessengerPrivate.h"
+#include "private/app/HandlerPrivate.h"
+#include "private/app/LooperList.h"
+#include "private/app/LooperPrivate.h"
+#include "private/app/MessagePort.h"
+#include "private/app/MessagePrivate.h"
+#include "private/app/MessengerPrivate.h"
 
 using namespace BPrivate;
 

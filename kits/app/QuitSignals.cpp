@@ -1,12 +1,12 @@
 // A signal handler may do next to nothing: it writes the signal's number to a pipe, and a
 // thread of ours turns it into a quit request.
-#include "private/QuitSignals.h"
+#include "private/app/QuitSignals.h"
 
 #include <AppDefs.h>
 #include <Message.h>
 
-#include "private/LooperPrivate.h"
-#include "private/MessagePort.h"
+#include "private/app/LooperPrivate.h"
+#include "private/app/MessagePort.h"
 
 #include <atomic>
 #include <cerrno>

@@ -1,9 +1,9 @@
 // The registry of live windows that the interface kit fills and the application reads.
-#include "private/WindowRegistry.h"
+#include "private/app/WindowRegistry.h"
 
 #include <Looper.h>
 
-#include "private/HandlerPrivate.h"
+#include "private/app/HandlerPrivate.h"
 
 #include <algorithm>
 #include <chrono>

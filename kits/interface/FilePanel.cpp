@@ -8,7 +8,7 @@
 #include <mutex>
 
 #include "Dialogs.h"
-#include "private/EntryRefPrivate.h"
+#include "private/storage/EntryRefPrivate.h"
 
 namespace BPrivate {
 

@@ -1,7 +1,7 @@
 // The display loop that BApplication::Run() runs on the main thread in a program that uses
 // the interface kit: Qt's.
 #include "DisplayServer.h"
-#include "private/DisplayLoop.h"
+#include "private/app/DisplayLoop.h"
 
 namespace {
 

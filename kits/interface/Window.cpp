@@ -17,10 +17,10 @@
 #include "DisplayWindow.h"
 #include "ViewGeometry.h"
 #include "WindowEventsBridge.h"
-#include "private/AbsolutePath.h"
-#include "private/EntryRefPrivate.h"
-#include "private/MessagePrivate.h"
-#include "private/WindowRegistry.h"
+#include "private/storage/AbsolutePath.h"
+#include "private/storage/EntryRefPrivate.h"
+#include "private/app/MessagePrivate.h"
+#include "private/app/WindowRegistry.h"
 
 using BPrivate::kDropped;
 using BPrivate::kMenuItemChosen;

@@ -5,7 +5,7 @@
 #include <Message.h>
 #include <OS.h>
 
-#include "private/MessagePrivate.h"
+#include "private/app/MessagePrivate.h"
 
 namespace BPrivate {
 

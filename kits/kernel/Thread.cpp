@@ -1,8 +1,8 @@
 // Kernel-kit threads on POSIX threads: made suspended, resumed once, joined by id.
 #include <OS.h>
 
-#include "private/ThreadEnd.h"
-#include "private/ThreadPriority.h"
+#include "private/kernel/ThreadEnd.h"
+#include "private/kernel/ThreadPriority.h"
 
 #include <atomic>
 #include <chrono>

@@ -1,5 +1,5 @@
 // Maps kernel-kit thread priorities onto Linux scheduling.
-#include "private/ThreadPriority.h"
+#include "private/kernel/ThreadPriority.h"
 
 #include <OS.h>
 

@@ -1,7 +1,7 @@
 // Absolute paths from relative ones, by text alone.
-#include "private/AbsolutePath.h"
+#include "private/storage/AbsolutePath.h"
 
-#include "private/ErrnoStatus.h"
+#include "private/storage/ErrnoStatus.h"
 
 #include <cerrno>
 #include <climits>

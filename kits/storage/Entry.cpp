@@ -2,9 +2,9 @@
 #include <Entry.h>
 #include <Path.h>
 
-#include "private/AbsolutePath.h"
-#include "private/EntryRefPrivate.h"
-#include "private/ErrnoStatus.h"
+#include "private/storage/AbsolutePath.h"
+#include "private/storage/EntryRefPrivate.h"
+#include "private/storage/ErrnoStatus.h"
 
 #include <cerrno>
 #include <climits>

@@ -1,9 +1,9 @@
 // entry_ref: an absolute path with its leaf name, and get_ref_for_path.
 #include <Entry.h>
 
-#include "private/AbsolutePath.h"
-#include "private/EntryRefPrivate.h"
-#include "private/ErrnoStatus.h"
+#include "private/storage/AbsolutePath.h"
+#include "private/storage/EntryRefPrivate.h"
+#include "private/storage/ErrnoStatus.h"
 
 #include <cerrno>
 #include <cstdlib>

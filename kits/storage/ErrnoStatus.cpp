@@ -1,5 +1,5 @@
 // Maps errno values onto the storage kit's status codes.
-#include "private/ErrnoStatus.h"
+#include "private/storage/ErrnoStatus.h"
 
 #include <cerrno>
 

@@ -2,8 +2,8 @@
 #include <File.h>
 #include <Path.h>
 
-#include "private/EntryRefPrivate.h"
-#include "private/ErrnoStatus.h"
+#include "private/storage/EntryRefPrivate.h"
+#include "private/storage/ErrnoStatus.h"
 
 #include <cerrno>
 #include <fcntl.h>

@@ -1,8 +1,8 @@
 // BPath: an absolute path as text.
 #include <Path.h>
 
-#include "private/AbsolutePath.h"
-#include "private/EntryRefPrivate.h"
+#include "private/storage/AbsolutePath.h"
+#include "private/storage/EntryRefPrivate.h"
 
 BPath::BPath()
 	: fStatus(B_NO_INIT)

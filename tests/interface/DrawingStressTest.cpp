@@ -15,7 +15,7 @@
 #include "DisplayProbe.h"
 #include "DisplayWindow.h"
 #include "KitTestWindows.h"
-#include "private/WindowPrivate.h"
+#include "private/interface/WindowPrivate.h"
 #include "WaitFor.h"
 
 using namespace zoetra::testing;

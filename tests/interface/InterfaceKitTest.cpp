@@ -21,7 +21,7 @@
 #include "DisplayServer.h"
 #include "DisplayWindow.h"
 #include "KitTestWindows.h"
-#include "private/WindowPrivate.h"
+#include "private/interface/WindowPrivate.h"
 #include "TemporaryFolder.h"
 #include "WaitFor.h"
 #include "Watchdog.h"

@@ -22,7 +22,7 @@
 #include "DisplayProbe.h"
 #include "DisplayWindow.h"
 #include "KitTestWindows.h"
-#include "private/WindowPrivate.h"
+#include "private/interface/WindowPrivate.h"
 #include "TemporaryFolder.h"
 #include "WaitFor.h"
 #include "XDesktop.h"

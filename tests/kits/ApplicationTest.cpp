@@ -3,9 +3,9 @@
 #include <Entry.h>
 #include <Message.h>
 
-#include "private/DisplayLoop.h"
-#include "private/LaunchChannel.h"
-#include "private/WindowRegistry.h"
+#include "private/app/DisplayLoop.h"
+#include "private/app/LaunchChannel.h"
+#include "private/app/WindowRegistry.h"
 
 #include "EventLog.h"
 #include "TemporaryFolder.h"

@@ -2,7 +2,7 @@
 #include <OS.h>
 
 #include "WaitFor.h"
-#include "private/ThreadEnd.h"
+#include "private/kernel/ThreadEnd.h"
 
 #include <gtest/gtest.h>
 

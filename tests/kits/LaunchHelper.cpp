@@ -4,7 +4,7 @@
 // open, and the process ends with status 1 as a display-less player does.
 #include <Application.h>
 
-#include "private/DisplayLoop.h"
+#include "private/app/DisplayLoop.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -5,8 +5,8 @@
 #include "ChildProcess.h"
 #include "TemporaryFolder.h"
 #include "WaitFor.h"
-#include "private/LaunchProtocol.h"
-#include "private/MessagePrivate.h"
+#include "private/app/LaunchProtocol.h"
+#include "private/app/MessagePrivate.h"
 
 #include <gtest/gtest.h>
 

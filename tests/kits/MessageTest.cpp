@@ -2,7 +2,7 @@
 #include <Entry.h>
 #include <Message.h>
 
-#include "private/MessagePrivate.h"
+#include "private/app/MessagePrivate.h"
 
 #include <gtest/gtest.h>
 

@@ -15,7 +15,7 @@
 #include "DisplayProbe.h"
 #include "DisplayWindow.h"
 #include "PlaybackHarness.h"
-#include "private/WindowPrivate.h"
+#include "private/interface/WindowPrivate.h"
 #include "TemporaryFolder.h"
 #include "WaitFor.h"
 

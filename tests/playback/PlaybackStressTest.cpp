@@ -14,7 +14,7 @@
 #include "DisplayProbe.h"
 #include "DisplayWindow.h"
 #include "PlaybackHarness.h"
-#include "private/WindowPrivate.h"
+#include "private/interface/WindowPrivate.h"
 #include "Watchdog.h"
 
 using namespace zoetra::testing;

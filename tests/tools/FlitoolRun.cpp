@@ -1,0 +1,52 @@
+// flitool as a child process, its standard output and error read apart.
+#include "FlitoolRun.h"
+
+#include "ChildProcess.h"
+
+#include <chrono>
+
+namespace fli::test {
+
+std::vector<std::vector<uint32_t>> FramesAsPixels(const std::string& frames)
+{
+	constexpr size_t kFrameBytes = size_t{kPixelCount} * 4;
+	std::vector<std::vector<uint32_t>> pictures;
+	for (size_t at = 0; at + kFrameBytes <= frames.size(); at += kFrameBytes) {
+		std::vector<uint32_t> pixels(kPixelCount);
+		for (size_t p = 0; p < pixels.size(); ++p) {
+			const auto* bgr0 = reinterpret_cast<const unsigned char*>(frames.data() + at + 4 * p);
+			pixels[p] = uint32_t{bgr0[2]} << 16 | uint32_t{bgr0[1]} << 8 | bgr0[0];
+		}
+		pictures.push_back(std::move(pixels));
+	}
+	return pictures;
+}
+
+ToolRun FlitoolCommand::RunFlitool(const std::vector<std::string>& arguments)
+{
+	using zoetra::testing::ChildOptions;
+	std::vector<std::string> command{std::string(ZOETRA_BUILD_DIR) + "/flitool"};
+	command.insert(command.end(), arguments.begin(), arguments.end());
+	zoetra::testing::ChildProcess flitool(command, {.errors = ChildOptions::Errors::Read});
+	// Generous: a sanitizer build exports a whole animation several times slower.
+	const int exitCode = flitool.WaitForExit(std::chrono::seconds(60));
+	return {exitCode, flitool.Output(), flitool.Errors()};
+}
+
+std::string FlitoolCommand::WriteFile(const std::string& name, const Bytes& bytes)
+{
+	return files_.Write(name, std::string(bytes.begin(), bytes.end()));
+}
+
+std::vector<std::vector<uint32_t>> FlitoolCommand::PlayerFrames(
+	const std::string& path, int64_t count)
+{
+	std::vector<std::string> arguments{"frames", path};
+	if (count >= 0)
+		arguments.insert(arguments.end(), {"--count", std::to_string(count)});
+	const ToolRun run = RunFlitool(arguments);
+	EXPECT_EQ(run.exitCode, 0) << run.err;
+	return FramesAsPixels(run.out);
+}
+
+} // namespace fli::test

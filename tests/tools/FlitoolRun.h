@@ -1,0 +1,43 @@
+// Running the built flitool as a user does, in a private folder of the test's own.
+#pragma once
+
+#include "FliBuilder.h"
+
+#include "fli/Format.h"
+
+#include "TemporaryFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace fli::test {
+
+struct ToolRun {
+	int exitCode;
+	std::string out;
+	std::string err;
+};
+
+// The 256000-byte frames of `flitool frames` output as pixel values (red << 16 | green << 8 |
+// blue), one vector a frame.
+std::vector<std::vector<uint32_t>> FramesAsPixels(const std::string& frames);
+
+class FlitoolCommand : public ::testing::Test {
+protected:
+	void SetUp() override { ASSERT_NE(files_.Path(), ""); }
+
+	ToolRun RunFlitool(const std::vector<std::string>& arguments);
+	std::string WriteFile(const std::string& name, const Bytes& bytes);
+	// The frames `flitool frames` writes for the file (the first pass and one later pass
+	// unless a count is given).
+	std::vector<std::vector<uint32_t>> PlayerFrames(const std::string& path, int64_t count = -1);
+
+	zoetra::testing::TemporaryFolder files_{"zoetra-flitool"};
+	const std::filesystem::path scratch_ = files_.Path();
+};
+
+} // namespace fli::test
