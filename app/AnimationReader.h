@@ -2,7 +2,6 @@
 #pragma once
 
 #include <Entry.h>
-#include <File.h>
 #include <StorageDefs.h>
 #include <SupportDefs.h>
 
@@ -32,10 +31,3 @@ extern const char* const kFileNotFoundText;
 // FLI 320x200. Nothing is left allocated when it throws. A read that sees `stop` set
 // gives up as a failed read does.
 LoadedAnimation ReadAnimation(const entry_ref& ref, const std::atomic<bool>* stop = nullptr);
-
-// Reads exactly `size` bytes from the start of the file into `data`. False when the file
-// gives fewer (it shrank since its size was taken, or reports a size it does not hold),
-// the read fails, or `stop` is set: such a buffer has an undefined tail and is never played.
-// Only the file's data is held in memory: holes and pages of zeros take none.
-bool ReadExactly(
-	BFile& file, unsigned char* data, uint32 size, const std::atomic<bool>* stop = nullptr);

@@ -263,24 +263,6 @@ TEST_F(ReadAnimationTest, RefusesAFileWhoseBufferCannotBeAllocated)
 	EXPECT_EQ(status, 0) << "status " << status;
 }
 
-TEST(ReadExactlyTest, FailsWhenTheFileHoldsLessThanItsSize)
-{
-	// sysfs reports 4096 bytes for attributes that hold a few.
-	const char* attribute = "/sys/devices/system/cpu/online";
-	BFile file(attribute, B_READ_ONLY);
-	off_t size = 0;
-	if (file.InitCheck() != B_OK || file.GetSize(&size) != B_OK || size < 128)
-		GTEST_SKIP() << "no sysfs attribute to read";
-	std::vector<unsigned char> buffer(static_cast<size_t>(size));
-	EXPECT_FALSE(ReadExactly(file, buffer.data(), uint32(size)));
-
-	const std::string bounce = Bounce();
-	BFile whole((std::string(ZOETRA_TEST_DATA) + "/bounce.fli").c_str(), B_READ_ONLY);
-	std::vector<unsigned char> all(bounce.size());
-	EXPECT_TRUE(ReadExactly(whole, all.data(), uint32(all.size())));
-	EXPECT_EQ(std::memcmp(all.data(), bounce.data(), all.size()), 0);
-}
-
 PlayerWindow* FakeWindow(int n)
 {
 	static char places[16];

@@ -5,7 +5,7 @@
 #include "PlayerProcess.h"
 #include "WaitFor.h"
 
-#include "private/LaunchProtocol.h"
+#include "private/app/LaunchProtocol.h"
 
 #include <gtest/gtest.h>
 
