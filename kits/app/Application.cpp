@@ -10,7 +10,7 @@
 #include "private/app/MessagePort.h"
 #include "private/app/MessagePrivate.h"
 #include "private/app/QuitSignals.h"
-#include "private/kernel/ThreadEnd.h"
+#include "private/kernel/Thread.h"
 #include "private/app/WindowRegistry.h"
 
 #include <cstdlib>

@@ -13,7 +13,7 @@
 #include <unistd.h>
 
 #include "DisplayWindow.h"
-#include "ViewGeometry.h"
+#include "private/interface/ViewGeometry.h"
 
 using BPrivate::ToPixels;
 using zoetra::display::PixelPlane;

@@ -1,5 +1,5 @@
 // Resizing-mode arithmetic and rounding of rectangles to pixels.
-#include "ViewGeometry.h"
+#include "private/interface/ViewGeometry.h"
 
 #include <InterfaceDefs.h>
 

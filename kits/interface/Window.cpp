@@ -15,12 +15,13 @@
 #include <cstring>
 
 #include "DisplayWindow.h"
-#include "ViewGeometry.h"
-#include "WindowEventsBridge.h"
+#include "private/interface/ViewGeometry.h"
+#include "private/interface/WindowEventsBridge.h"
 #include "private/storage/AbsolutePath.h"
 #include "private/storage/EntryRefPrivate.h"
 #include "private/app/MessagePrivate.h"
 #include "private/app/WindowRegistry.h"
+#include "private/interface/WindowPrivate.h"
 
 using BPrivate::kDropped;
 using BPrivate::kMenuItemChosen;
@@ -712,4 +713,9 @@ void BWindow::WindowActivated(bool active)
 		for (BView* child : view->fChildren)
 			pending.push_back(child);
 	}
+}
+
+zoetra::display::DisplayWindow& BPrivate::WindowPrivate::Display(BWindow* window)
+{
+	return *window->fDisplay;
 }

@@ -1,5 +1,5 @@
 // Native window events as BMessages posted to the window's looper.
-#include "WindowEventsBridge.h"
+#include "private/interface/WindowEventsBridge.h"
 
 #include <AppDefs.h>
 #include <Message.h>

@@ -1,7 +1,7 @@
 // Kernel-kit threads on POSIX threads: made suspended, resumed once, joined by id.
 #include <OS.h>
 
-#include "private/kernel/ThreadEnd.h"
+#include "private/kernel/Thread.h"
 #include "private/kernel/ThreadPriority.h"
 
 #include <atomic>

@@ -7,7 +7,7 @@
 
 #include "DragPayload.h"
 #include "PixelScaler.h"
-#include "ViewGeometry.h"
+#include "private/interface/ViewGeometry.h"
 
 using namespace zoetra::display;
 

@@ -2,7 +2,7 @@
 #include <OS.h>
 
 #include "WaitFor.h"
-#include "private/kernel/ThreadEnd.h"
+#include "private/kernel/Thread.h"
 
 #include <gtest/gtest.h>
 

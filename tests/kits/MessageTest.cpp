@@ -1,6 +1,7 @@
 // BMessage fields, copies, delivery state and flattening, with hostile flat data.
 #include <Entry.h>
 #include <Message.h>
+#include <Messenger.h>
 
 #include "private/app/MessagePrivate.h"
 

@@ -1,7 +1,9 @@
 // Handler tokens: every BHandler (and so every BLooper) has one, unique in the process.
 #pragma once
 
-#include <Handler.h>
+#include <SupportDefs.h>
+
+class BHandler;
 
 namespace BPrivate {
 

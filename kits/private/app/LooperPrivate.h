@@ -1,9 +1,11 @@
 // The looper internals that other kits need: its lock, its port and its thread.
 #pragma once
 
-#include <Looper.h>
+#include <OS.h>
 
 #include <memory>
+
+class BLooper;
 
 namespace BPrivate {
 

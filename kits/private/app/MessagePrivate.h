@@ -1,8 +1,13 @@
 // Access to a message's delivery state for the kits: its target, reply address, drop.
 #pragma once
 
-#include <Message.h>
-#include <Messenger.h>
+#include <SupportDefs.h>
+
+#include <cstddef>
+
+class BMessage;
+class BMessenger;
+class BPoint;
 
 namespace BPrivate {
 

@@ -1,7 +1,9 @@
 // The tokens inside a BMessenger.
 #pragma once
 
-#include <Messenger.h>
+#include <SupportDefs.h>
+
+class BMessenger;
 
 namespace BPrivate {
 

@@ -1,13 +1,17 @@
 // The native side of a BWindow, for the kits' own tests and tools.
 #pragma once
 
-#include <Window.h>
+class BWindow;
+
+namespace zoetra::display {
+class DisplayWindow;
+}
 
 namespace BPrivate {
 
 class WindowPrivate {
 public:
-	static zoetra::display::DisplayWindow& Display(BWindow* window) { return *window->fDisplay; }
+	static zoetra::display::DisplayWindow& Display(BWindow* window);
 };
 
 }

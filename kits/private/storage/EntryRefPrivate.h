@@ -1,7 +1,9 @@
 // The path inside an entry_ref, for the kits that make and read refs.
 #pragma once
 
-#include <Entry.h>
+#include <SupportDefs.h>
+
+struct entry_ref;
 
 namespace BPrivate {
 

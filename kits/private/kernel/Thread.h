@@ -1,4 +1,4 @@
-// The end of the kit's threads when the process is about to exit.
+// The kit's threads, as the other kits see them: their end when the process is about to exit.
 #pragma once
 
 #include <SupportDefs.h>
