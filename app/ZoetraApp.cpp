@@ -53,10 +53,11 @@ void ZoetraApp::OpenEmptyWindowIfNone()
 		(new PlayerWindow(nullptr))->Show();
 }
 
+// A quit signal that comes while a file's alert waits ends the list there.
 void ZoetraApp::ArgvReceived(int32 argc, char** argv)
 {
 	entry_ref ref;
-	for (int32 i = 1; i < argc; i++) {
+	for (int32 i = 1; i < argc && !IsQuitting(); i++) {
 		const status_t status = get_ref_for_path(argv[i], &ref);
 		if (status == B_OK) {
 			std::printf("%s\n", argv[i]);
@@ -79,7 +80,7 @@ void ZoetraApp::ArgvReceived(int32 argc, char** argv)
 void ZoetraApp::RefsReceived(BMessage* message)
 {
 	entry_ref ref;
-	if (message->FindRef("refs", &ref) != B_OK)
+	if (IsQuitting() || message->FindRef("refs", &ref) != B_OK)
 		return;
 	void* target = nullptr;
 	message->FindPointer(kSourceWindowField, &target);
