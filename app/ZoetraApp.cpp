@@ -53,11 +53,17 @@ void ZoetraApp::OpenEmptyWindowIfNone()
 		(new PlayerWindow(nullptr))->Show();
 }
 
-// A quit signal that comes while a file's alert waits ends the list there.
+// A quit signal that comes while a file's alert waits ends the list there. An empty path
+// names nothing: it is also how a later launch hands over a path it could not make
+// absolute (its folder was gone).
 void ZoetraApp::ArgvReceived(int32 argc, char** argv)
 {
 	entry_ref ref;
 	for (int32 i = 1; i < argc && !IsQuitting(); i++) {
+		if (argv[i][0] == '\0') {
+			ShowError(kFileNotFoundText);
+			continue;
+		}
 		const status_t status = get_ref_for_path(argv[i], &ref);
 		if (status == B_OK) {
 			std::printf("%s\n", argv[i]);
