@@ -36,11 +36,11 @@ public:
 	// On the main thread, which made the application: opens the display, then takes later
 	// launches, and quits on SIGTERM, SIGINT and SIGHUP as on B_QUIT_REQUESTED, even while
 	// an alert waits (it is answered with its last button, and what is queued is dropped;
-	// a second signal ends the process at once); starts the
-	// application thread, which delivers ArgvReceived (when there are arguments), the
-	// messages posted before Run(), then ReadyToRun; runs the display loop until the
-	// application has quit and its windows are gone (for at most a few seconds, see
-	// Application.cpp). Returns the application thread's id.
+	// a second signal ends the process at once); starts the application thread, which
+	// delivers ArgvReceived (when there are arguments), the messages posted before Run(),
+	// then ReadyToRun; runs the display loop until the application has quit and its
+	// windows are gone (for at most a few seconds, see Application.cpp). Returns the
+	// application thread's id.
 	// A display that cannot be opened ends the process with status 1; one that goes away
 	// too, and the single-launch socket goes with it.
 	virtual thread_id Run();

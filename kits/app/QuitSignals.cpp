@@ -67,10 +67,7 @@ QuitSignals::QuitSignals(std::function<void()> quit)
 	struct sigaction action = {};
 	action.sa_handler = NoteSignal;
 	action.sa_flags = SA_RESTART;
-	// One handler at a time, so that the count decides which signal is the first.
 	sigemptyset(&action.sa_mask);
-	for (int signal : kQuitSignals)
-		sigaddset(&action.sa_mask, signal);
 	for (size_t i = 0; i < std::size(kQuitSignals); i++)
 		sigaction(kQuitSignals[i], &action, &sEarlierActions[i]);
 }
@@ -102,15 +99,14 @@ void QuitSignals::Watch()
 	}
 }
 
-bool RemoveSocketOnForcedEnd(const std::string& socketPath)
+void RemoveSocketOnForcedEnd(const std::string& socketPath)
 {
 	KeepSocketOnForcedEnd();
 	if (socketPath.size() >= sizeof(sSocketPath))
-		return false;
+		return;
 	socketPath.copy(sSocketPath, socketPath.size());
 	sSocketPath[socketPath.size()] = '\0';
 	sRemoveSocket.store(true);
-	return true;
 }
 
 void KeepSocketOnForcedEnd()

@@ -31,9 +31,9 @@ private:
 
 // The socket that a forced end removes, set once it is bound and withdrawn before it is
 // removed in the ordinary way: a forced end never removes a later instance's socket. The
-// path is copied here, in advance, since a signal handler may not allocate. False when it
-// is too long to keep.
-bool RemoveSocketOnForcedEnd(const std::string& socketPath);
+// path, which fits a socket address, is copied here in advance: a signal handler may not
+// allocate.
+void RemoveSocketOnForcedEnd(const std::string& socketPath);
 void KeepSocketOnForcedEnd();
 
 }
