@@ -53,10 +53,17 @@ void ZoetraApp::OpenEmptyWindowIfNone()
 		(new PlayerWindow(nullptr))->Show();
 }
 
+// A quit signal that comes while a file's alert waits ends the list there. An empty path
+// names nothing: it is also how a later launch hands over a path it could not make
+// absolute (its folder was gone).
 void ZoetraApp::ArgvReceived(int32 argc, char** argv)
 {
 	entry_ref ref;
-	for (int32 i = 1; i < argc; i++) {
+	for (int32 i = 1; i < argc && !IsQuitting(); i++) {
+		if (argv[i][0] == '\0') {
+			ShowError(kFileNotFoundText);
+			continue;
+		}
 		const status_t status = get_ref_for_path(argv[i], &ref);
 		if (status == B_OK) {
 			std::printf("%s\n", argv[i]);
@@ -79,7 +86,7 @@ void ZoetraApp::ArgvReceived(int32 argc, char** argv)
 void ZoetraApp::RefsReceived(BMessage* message)
 {
 	entry_ref ref;
-	if (message->FindRef("refs", &ref) != B_OK)
+	if (IsQuitting() || message->FindRef("refs", &ref) != B_OK)
 		return;
 	void* target = nullptr;
 	message->FindPointer(kSourceWindowField, &target);

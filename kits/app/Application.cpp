@@ -79,6 +79,7 @@ void BApplication::InitData(const char* signature, status_t* error)
 	fInitStatus = B_OK;
 	fReadyToRunDone = false;
 	fLaunching = true;
+	fQuitting = false;
 	LooperPrivate::SetDeleteOnQuit(this, false);
 	if (!IsValidSignature(signature))
 		fInitStatus = B_BAD_VALUE;
@@ -156,10 +157,20 @@ thread_id BApplication::Run()
 // The signals come first, so that no signal can end the process while its socket exists.
 void BApplication::StartServingLaunches()
 {
-	fQuitSignals = std::make_unique<QuitSignals>(HandlerPrivate::Token(this));
+	fQuitSignals = std::make_unique<QuitSignals>([this] { QuitForSignal(); });
 	std::lock_guard lock(fLaunchChannelLock);
 	if (fLaunchChannel != nullptr && fLaunchChannel->Listen(HandlerPrivate::Token(this)) != B_OK)
 		fLaunchChannel.reset();
+}
+
+// On the quit-signal watcher, without the application's lock: the application thread may
+// be waiting in an alert. The quit request goes before anything queued, and is there before
+// the alert returns, so that no document still queued is opened.
+void BApplication::QuitForSignal()
+{
+	fQuitting = true;
+	LooperPrivate::Port(this).PostFirst(std::make_unique<BMessage>(B_QUIT_REQUESTED));
+	fDisplayLoop->AnswerAlertsForGood();
 }
 
 // From any thread.
@@ -333,4 +344,9 @@ BWindow* BApplication::WindowAt(int32 index) const
 bool BApplication::IsLaunching() const
 {
 	return fLaunching;
+}
+
+bool BApplication::IsQuitting() const
+{
+	return fQuitting;
 }

@@ -5,6 +5,7 @@
 #include <Looper.h>
 #include <Messenger.h>
 
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -33,11 +34,13 @@ public:
 	const char* Signature() const;
 
 	// On the main thread, which made the application: opens the display, then takes later
-	// launches, and quits on SIGTERM, SIGINT and SIGHUP as on B_QUIT_REQUESTED; starts the
-	// application thread, which delivers ArgvReceived (when there are arguments), the
-	// messages posted before Run(), then ReadyToRun; runs the display loop until the
-	// application has quit and its windows are gone (for at most a few seconds, see
-	// Application.cpp). Returns the application thread's id.
+	// launches, and quits on SIGTERM, SIGINT and SIGHUP as on B_QUIT_REQUESTED, even while
+	// an alert waits (it is answered with its last button, and what is queued is dropped;
+	// a second signal ends the process at once); starts the application thread, which
+	// delivers ArgvReceived (when there are arguments), the messages posted before Run(),
+	// then ReadyToRun; runs the display loop until the application has quit and its
+	// windows are gone (for at most a few seconds, see Application.cpp). Returns the
+	// application thread's id.
 	// A display that cannot be opened ends the process with status 1; one that goes away
 	// too, and the single-launch socket goes with it.
 	virtual thread_id Run();
@@ -57,12 +60,16 @@ public:
 	int32 CountWindows() const;
 	BWindow* WindowAt(int32 index) const;
 	bool IsLaunching() const;
+	// True once a quit signal came: the quit is the next message, alerts are answered at
+	// once, and a hook going through a list of documents should stop where it is.
+	bool IsQuitting() const;
 
 private:
 	friend class BPrivate::ApplicationPrivate;
 
 	void InitData(const char* signature, status_t* error);
 	void StartServingLaunches();
+	void QuitForSignal();
 	void CloseLaunchChannel();
 	void PostStartupMessages();
 	void DeliverArguments(BMessage* message);
@@ -73,6 +80,7 @@ private:
 	status_t fInitStatus;
 	bool fReadyToRunDone;
 	bool fLaunching;
+	std::atomic<bool> fQuitting;
 	std::shared_ptr<BPrivate::DisplayLoop> fDisplayLoop;
 	// What this process opens itself, program first.
 	std::vector<std::string> fOwnArguments;

@@ -3,6 +3,7 @@
 
 #include "private/app/LaunchListener.h"
 #include "private/app/LaunchProtocol.h"
+#include "private/app/QuitSignals.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -207,8 +208,10 @@ LaunchChannel::LaunchChannel(int lockFd, std::string socketPath)
 // ours in its way, and one that comes meanwhile waits for the lock.
 LaunchChannel::~LaunchChannel()
 {
-	if (fListener != nullptr)
+	if (fListener != nullptr) {
+		KeepSocketOnForcedEnd();
 		unlink(fSocketPath.c_str());
+	}
 	fListener.reset();
 	close(fLockFd);
 }
@@ -223,17 +226,25 @@ status_t LaunchChannel::Listen(int32 applicationToken)
 	int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
 	if (fd < 0)
 		return B_ERROR;
-	if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0
-		|| chmod(fSocketPath.c_str(), 0600) != 0
+	if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0) {
+		SaySingleLaunchIsOff("cannot listen on " + fSocketPath + ": " + strerror(errno));
+		close(fd);
+		return B_ERROR;
+	}
+	// From here on a second quit signal, which ends the process at once, removes it too.
+	RemoveSocketOnForcedEnd(fSocketPath);
+	if (chmod(fSocketPath.c_str(), 0600) != 0
 		|| listen(fd, static_cast<int>(kMaxLaunchConnections)) != 0) {
 		SaySingleLaunchIsOff("cannot listen on " + fSocketPath + ": " + strerror(errno));
 		close(fd);
+		KeepSocketOnForcedEnd();
 		unlink(fSocketPath.c_str());
 		return B_ERROR;
 	}
 	fListener = std::make_unique<LaunchListener>(fd, applicationToken);
 	if (!fListener->IsRunning()) {
 		fListener.reset();
+		KeepSocketOnForcedEnd();
 		unlink(fSocketPath.c_str());
 		return B_ERROR;
 	}

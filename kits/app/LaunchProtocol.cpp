@@ -68,6 +68,7 @@ std::string Framed(const BMessage& request)
 
 }
 
+// A relative path would be resolved against this process's folder, not the launcher's.
 bool IsLaunchRequest(const BMessage& message)
 {
 	type_code type;
@@ -76,13 +77,19 @@ bool IsLaunchRequest(const BMessage& message)
 	const char* cwd;
 	if (message.what != B_ARGV_RECEIVED || message.GetInfo("argv", &type, &count) != B_OK
 		|| type != B_STRING_TYPE || message.FindInt32("argc", &argc) != B_OK || argc != count
-		|| message.FindString("cwd", &cwd) != B_OK)
+		|| message.FindString("cwd", &cwd) != B_OK || message.CountNames(B_ANY_TYPE) != 3)
 		return false;
-	return message.CountNames(B_ANY_TYPE) == 3;
+	for (int32 i = 1; i < count; i++) {
+		const char* path = nullptr;
+		if (message.FindString("argv", i, &path) != B_OK || (path[0] != '\0' && path[0] != '/'))
+			return false;
+	}
+	return true;
 }
 
 std::vector<LaunchPart> LaunchParts(const std::vector<std::string>& arguments)
 {
+	// Empty when the folder is gone.
 	std::string workingDirectory;
 	MakeAbsolutePath(".", &workingDirectory);
 	auto start = [&] {
@@ -95,9 +102,10 @@ std::vector<LaunchPart> LaunchParts(const std::vector<std::string>& arguments)
 	std::vector<LaunchPart> parts{start()};
 	const size_t emptySize = static_cast<size_t>(parts.back().request.FlattenedSize());
 	for (size_t i = 1; i < arguments.size(); i++) {
+		// A relative path whose folder cannot be named (it was removed) names nothing here.
 		std::string absolute;
-		if (arguments[i].empty() || MakeAbsolutePath(arguments[i].c_str(), &absolute) != B_OK)
-			absolute = arguments[i];
+		if (MakeAbsolutePath(arguments[i].c_str(), &absolute) != B_OK)
+			absolute.clear();
 		// Room for the value, its size and the "argc" field added at the end. An argument
 		// that fits in no request is no path that could be opened (far past PATH_MAX).
 		size_t needed = absolute.size() + 1 + sizeof(uint32) + 64;

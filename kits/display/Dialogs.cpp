@@ -27,6 +27,9 @@ struct AlertWaiter {
 	std::condition_variable done;
 	int32_t result = -1;
 	bool finished = false;
+	int32_t lastButton = 0;
+	// Display thread only: the box while it is up.
+	QMessageBox* box = nullptr;
 
 	void Finish(int32_t value)
 	{
@@ -39,7 +42,53 @@ struct AlertWaiter {
 		}
 		done.notify_all();
 	}
+
+	bool Finished()
+	{
+		std::lock_guard lock(mutex);
+		return finished;
+	}
 };
+
+// The alerts whose callers wait, so that a quit can answer them from any thread.
+struct WaitingAlerts {
+	std::mutex mutex;
+	std::vector<std::shared_ptr<AlertWaiter>> waiters;
+	bool answeredForGood = false;
+
+	// False once alerts are answered for good: the caller answers at once instead.
+	bool Add(const std::shared_ptr<AlertWaiter>& waiter)
+	{
+		std::lock_guard lock(mutex);
+		if (answeredForGood)
+			return false;
+		waiters.push_back(waiter);
+		return true;
+	}
+
+	bool AnsweredForGood()
+	{
+		std::lock_guard lock(mutex);
+		return answeredForGood;
+	}
+
+	void Remove(const std::shared_ptr<AlertWaiter>& waiter)
+	{
+		std::lock_guard lock(mutex);
+		std::erase(waiters, waiter);
+	}
+};
+
+WaitingAlerts& Waiting()
+{
+	static WaitingAlerts waiting;
+	return waiting;
+}
+
+int32_t LastButtonOf(const AlertOptions& options)
+{
+	return options.buttons.empty() ? 0 : int32_t(options.buttons.size()) - 1;
+}
 
 QMessageBox::Icon ToQIcon(AlertIcon icon)
 {
@@ -96,7 +145,11 @@ int32_t IndexOf(const std::vector<QAbstractButton*>& buttons, QAbstractButton* c
 
 int32_t RunAlert(const AlertOptions& options)
 {
+	auto waiter = std::make_shared<AlertWaiter>();
+	waiter->lastButton = LastButtonOf(options);
 	if (IsDisplayThread()) {
+		if (Waiting().AnsweredForGood())
+			return waiter->lastButton;
 		std::vector<QAbstractButton*> buttons;
 		QMessageBox* box = MakeAlertBox(options, buttons);
 		box->exec();
@@ -104,17 +157,23 @@ int32_t RunAlert(const AlertOptions& options)
 		delete box;
 		return index;
 	}
-	auto waiter = std::make_shared<AlertWaiter>();
+	if (!Waiting().Add(waiter))
+		return waiter->lastButton;
 	const int hook = AddShutdownHook([waiter] { waiter->Finish(-1); });
 	// Posted also before the loop runs (an application thread may ask for an alert before
 	// the main thread has entered the loop); a loop that ends releases the waiter by the hook.
 	const bool posted = Post([options, waiter] {
+		// Answered while the request was on its way: never shown.
+		if (waiter->Finished())
+			return;
 		auto buttons = std::make_shared<std::vector<QAbstractButton*>>();
 		QMessageBox* box = MakeAlertBox(options, *buttons);
 		QObject::connect(box, &QMessageBox::finished, box, [box, buttons, waiter] {
+			waiter->box = nullptr;
 			waiter->Finish(IndexOf(*buttons, box->clickedButton()));
 			box->deleteLater();
 		});
+		waiter->box = box;
 		box->open();
 	});
 	int32_t result = -1;
@@ -124,7 +183,27 @@ int32_t RunAlert(const AlertOptions& options)
 		result = waiter->result;
 	}
 	RemoveShutdownHook(hook);
+	Waiting().Remove(waiter);
 	return result;
+}
+
+void AnswerAlertsForGood()
+{
+	std::vector<std::shared_ptr<AlertWaiter>> waiters;
+	{
+		WaitingAlerts& waiting = Waiting();
+		std::lock_guard lock(waiting.mutex);
+		waiting.answeredForGood = true;
+		waiters = waiting.waiters;
+	}
+	for (const std::shared_ptr<AlertWaiter>& waiter : waiters)
+		waiter->Finish(waiter->lastButton);
+	Post([waiters] {
+		for (const std::shared_ptr<AlertWaiter>& waiter : waiters) {
+			if (waiter->box != nullptr)
+				waiter->box->reject();
+		}
+	});
 }
 
 struct OpenPanel::State {

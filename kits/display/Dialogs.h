@@ -27,6 +27,11 @@ struct AlertOptions {
 // is up. On the display thread itself it runs the box in place.
 int32_t RunAlert(const AlertOptions& options);
 
+// Answers every alert that waits as if its last button had been pressed, takes the boxes
+// off the screen, and answers each alert asked for from now on at once without showing it:
+// the program is quitting. From any thread; never waits for the display thread.
+void AnswerAlertsForGood();
+
 struct OpenPanelOptions {
 	std::string title = "Open";
 	std::string directory; // empty: the working directory

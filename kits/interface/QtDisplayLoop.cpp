@@ -1,5 +1,6 @@
 // The display loop that BApplication::Run() runs on the main thread in a program that uses
 // the interface kit: Qt's.
+#include "Dialogs.h"
 #include "DisplayServer.h"
 #include "private/app/DisplayLoop.h"
 
@@ -9,6 +10,7 @@ class QtDisplayLoop final : public BPrivate::DisplayLoop {
 public:
 	void Run() override { zoetra::display::Run(); }
 	void Quit() override { zoetra::display::Quit(); }
+	void AnswerAlertsForGood() override { zoetra::display::AnswerAlertsForGood(); }
 };
 
 } // namespace

@@ -1,5 +1,6 @@
 // zoetra under faults, as real processes on a private Xvfb: a stopped instance, quit
-// signals, a huge file, drops from another program.
+// signals while an alert waits, a launch from a removed folder, a huge file, drops from
+// another program.
 #include "ChildProcess.h"
 #include "PlayerDesktopTest.h"
 #include "PlayerProcess.h"
@@ -69,22 +70,67 @@ TEST_F(PlayerFaultsTest, AStoppedInstanceLeavesEachLaunchedFileShownExactlyOnce)
 	EXPECT_EQ(instance.WaitForExit(5s), 0);
 }
 
-TEST_F(PlayerFaultsTest, QuitSignalsEndThePlayerAsQuitDoes)
+// A quit signal ends the player as Quit does even while an alert waits on the application
+// thread: the alert is answered, neither the file after it in the list nor a launch queued
+// behind it opens, the status is 0 and the socket is gone.
+TEST_F(PlayerFaultsTest, QuitSignalsEndThePlayerEvenWhileAnAlertWaits)
 {
 	const std::string first = files.Copy(kBounce, "first.fli");
-	const std::string second = files.Copy(kBounce, "second.fli");
+	const std::string refused = files.Write("refused.fli", "not an animation");
+	const std::string later = files.Copy(kBounce, "later.fli");
+	const std::string queued = files.Copy(kBounce, "queued.fli");
 	for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
 		SCOPED_TRACE(strsignal(signal));
-		PlayerProcess player(runtime.Path(), {first, second});
-		const unsigned long window = WaitForWindow("^first.fli$");
-		ASSERT_NE(window, 0u);
-		ASSERT_NE(WaitForWindow("^second.fli$"), 0u);
+		PlayerProcess player(runtime.Path(), {first, refused, later});
+		ASSERT_NE(WaitForWindow("^first.fli$"), 0u);
+		ASSERT_NE(WaitForWindow("^Error$"), 0u) << DescribeWindows();
+		PlayerProcess launch(runtime.Path(), {queued});
+		ASSERT_EQ(launch.WaitForExit(), 0) << "the launch was not handed over";
 		ASSERT_TRUE(fs::exists(SocketPath()));
+
 		ASSERT_EQ(kill(player.Pid(), signal), 0);
-		EXPECT_EQ(player.WaitForExit(5s), 0);
+		EXPECT_EQ(player.WaitForExit(5s), 0) << "the player did not end in time";
 		EXPECT_FALSE(fs::exists(SocketPath())) << "the socket outlived the player";
-		EXPECT_TRUE(WaitUntilGone("\\.fli$"));
+		EXPECT_EQ(player.Output(), first + "\n" + refused + "\n") << "a queued file was opened";
+		EXPECT_TRUE(WaitUntilGone("\\.fli$|^Error$"));
 	}
+}
+
+// A launch from a folder that was removed cannot make its relative path absolute: nothing of
+// the instance's folder opens, though a file of that name lies there, and the instance says
+// the file was not found. With no instance running, the launch says so itself.
+TEST_F(PlayerFaultsTest, ALaunchFromARemovedFolderOpensNothingOfTheInstancesFolder)
+{
+	files.Copy(kBounce, "victim.fli");
+	const std::vector<std::string> environment{
+		"ZOETRA_RUNTIME_DIR=" + runtime.Path(), "XDG_RUNTIME_DIR=" + runtime.Path()};
+	auto launchFromRemovedFolder = [&] {
+		return std::make_unique<ChildProcess>(
+			std::vector<std::string>{"sh", "-c",
+				"mkdir \"$0\" && cd \"$0\" && rmdir \"$0\" && exec \"$1\" victim.fli",
+				files.File("gone"), PlayerPath()},
+			ChildOptions{.environment = environment});
+	};
+
+	PlayerProcess instance({.environment = environment, .folder = files.Path()}, {});
+	const unsigned long window = WaitForWindow("^Untitled 1$");
+	ASSERT_NE(window, 0u);
+	auto launch = launchFromRemovedFolder();
+	EXPECT_EQ(launch->WaitForExit(), 0) << "the launch was not handed over";
+	ASSERT_NO_FATAL_FAILURE(AnswerAlert());
+	EXPECT_TRUE(Windows("^victim.fli$").empty()) << "the instance opened its own victim.fli";
+	EXPECT_EQ(instance.Output(), "");
+	Key(window, "ctrl+q");
+	EXPECT_EQ(instance.WaitForExit(5s), 0);
+
+	auto alone = launchFromRemovedFolder();
+	ASSERT_NO_FATAL_FAILURE(AnswerAlert());
+	const unsigned long empty = WaitForWindow("^Untitled 1$");
+	ASSERT_NE(empty, 0u);
+	EXPECT_TRUE(Windows("^victim.fli$").empty());
+	EXPECT_EQ(alone->Output(), "");
+	Key(empty, "ctrl+q");
+	EXPECT_EQ(alone->WaitForExit(5s), 0);
 }
 
 // A file of 4 GiB - 1 byte with a valid header: the next file opens at once.

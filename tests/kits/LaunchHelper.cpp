@@ -1,7 +1,8 @@
 // A minimal single-launch application for the launch tests: it reports what reaches it
 // on standard output and quits on an argument named "--quit". With
 // LAUNCH_HELPER_DISPLAY_FAILS set, its display takes that many milliseconds to fail to
-// open, and the process ends with status 1 as a display-less player does.
+// open, and the process ends with status 1 as a display-less player does. With
+// LAUNCH_HELPER_QUIT_HANGS set, a quit request says "hanging" and never comes to an end.
 #include <Application.h>
 
 #include "private/app/DisplayLoop.h"
@@ -30,6 +31,16 @@ public:
 	{
 		printf("ready %d\n", static_cast<int>(getpid()));
 		fflush(stdout);
+	}
+
+	bool QuitRequested() override
+	{
+		if (getenv("LAUNCH_HELPER_QUIT_HANGS") == nullptr)
+			return true;
+		printf("hanging\n");
+		fflush(stdout);
+		while (true)
+			pause();
 	}
 
 	void ArgvReceived(int32 argc, char** argv) override

@@ -107,6 +107,15 @@ TEST_F(LaunchTest, LaterLaunchHandsOverAbsoluteArgumentsAndExits)
 	EXPECT_EQ(instance->ReadLine(), "arg " + sub + "/../up.fli");
 	EXPECT_EQ(instance->ReadLine(), "arg /abs/other.fli");
 
+	// A launch whose folder was removed cannot make its path absolute: it hands over the
+	// empty path, which names nothing, never the relative one.
+	ChildProcess gone(
+		{"sh", "-c", "mkdir \"$0\" && cd \"$0\" && rmdir \"$0\" && exec \"$1\" clip.fli",
+			sub + "/gone", LAUNCH_HELPER},
+		{.environment = {"ZOETRA_RUNTIME_DIR=" + fFolder}});
+	EXPECT_EQ(gone.WaitForExit(), 0);
+	EXPECT_EQ(instance->ReadLine(), "arg ");
+
 	// Only this user may reach the socket.
 	struct stat info;
 	ASSERT_EQ(stat(fFolder.c_str(), &info), 0);
@@ -256,6 +265,9 @@ TEST_F(LaunchTest, MalformedMessagesAreDroppedAndTheInstanceGoesOn)
 	std::string corrupt = Framed(LaunchMessage("corrupt"));
 	corrupt[corrupt.size() - 1] = 'x';
 	EXPECT_FALSE(SendRaw(path, corrupt));
+
+	// A relative path would be resolved against the instance's folder, not the sender's.
+	EXPECT_FALSE(SendRaw(path, Framed(LaunchMessage("victim.fli"))));
 
 	// A well-formed one still gets through, and it is the first thing printed.
 	EXPECT_TRUE(SendRaw(path, Framed(LaunchMessage("/good.fli"))));
@@ -527,7 +539,8 @@ TEST_F(LaunchTest, NoLaunchIsHandedToAProcessWhoseDisplayIsNotOpen)
 }
 
 // SIGTERM, SIGINT and SIGHUP end the instance as a quit request does: Run() returns, the
-// status is 0 and the socket is gone.
+// status is 0 and the socket is gone. When that quit never comes to an end, a second signal
+// ends the process at once, and the socket still goes with it.
 TEST_F(LaunchTest, QuitSignalsEndTheInstanceCleanly)
 {
 	for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
@@ -537,6 +550,15 @@ TEST_F(LaunchTest, QuitSignalsEndTheInstanceCleanly)
 		EXPECT_EQ(instance->ReadLine(), "exit");
 		EXPECT_EQ(instance->WaitForExit(), 0);
 		EXPECT_NE(access(SocketPath().c_str(), F_OK), 0) << "the socket outlived its instance";
+
+		auto hanging = StartWith(
+			{}, {.environment = {"ZOETRA_RUNTIME_DIR=" + fFolder, "LAUNCH_HELPER_QUIT_HANGS=1"}});
+		ASSERT_EQ(hanging->ReadLine().rfind("ready ", 0), 0u);
+		hanging->Signal(signal);
+		ASSERT_EQ(hanging->ReadLine(), "hanging");
+		hanging->Signal(SIGTERM);
+		EXPECT_EQ(hanging->WaitForExit(std::chrono::seconds(5)), 128 + SIGTERM);
+		EXPECT_NE(access(SocketPath().c_str(), F_OK), 0) << "a forced end left the socket";
 	}
 }
 

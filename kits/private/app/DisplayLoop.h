@@ -14,6 +14,10 @@ public:
 	virtual void Run() = 0;
 	// Callable from any thread, any number of times; never blocks.
 	virtual void Quit() = 0;
+	// The application is quitting: every alert that waits, and each one asked for later,
+	// is answered at once as if its last button had been pressed. From any thread, without
+	// any looper's lock; never blocks. A loop without a display has no alerts.
+	virtual void AnswerAlertsForGood() {}
 };
 
 // The program's own display loop, chosen when it is linked: the interface kit defines it

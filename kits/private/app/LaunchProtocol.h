@@ -48,9 +48,12 @@ struct LaunchPart {
 };
 
 // The requests for a launch with these arguments (program first), made absolute against
-// the working directory. Each holds "cwd", the program as argv[0], and "argc".
+// the working directory; an argument that cannot be made so (the folder cannot be named)
+// goes as the empty path, which names nothing. Each holds "cwd", the program as argv[0],
+// and "argc".
 std::vector<LaunchPart> LaunchParts(const std::vector<std::string>& arguments);
-// Only what a launch sends is accepted: "argc", "argv" and "cwd", consistent.
+// Only what a launch sends is accepted: "argc", "argv" and "cwd", consistent, and every
+// argument after the program an absolute path or the empty one.
 bool IsLaunchRequest(const BMessage& message);
 
 // The launcher's side of one part over a connected socket: true once the part is handed
