@@ -1,0 +1,38 @@
+// How often the pictures of an animation change pixels to each colour: what the global
+// colour table of its GIF is chosen by.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <unordered_map>
+#include <vector>
+
+namespace flitool {
+
+class ColourUsage {
+public:
+	// Counts the colours of the pixels that differ from the picture counted before (every
+	// pixel of the first): the pixels the picture's GIF image must hold.
+	void AddPicture(const uint32_t* pixels);
+
+	// At most `limit` colours, those that the most pictures change pixels to first, ties in
+	// the order the colours first came. An image whose colours all come early in the table
+	// has small indices, which the GIF's compression writes in fewer bits.
+	std::vector<uint32_t> MostUsed(size_t limit) const;
+
+private:
+	struct Use {
+		int64_t pictures = 0;
+		int64_t lastPicture = -1;
+		int64_t firstPicture = 0;
+		int64_t firstPixel = 0;
+	};
+
+	void Count(uint32_t colour, size_t at);
+
+	std::unordered_map<uint32_t, Use> uses_;
+	std::vector<uint32_t> previous_;
+	int64_t pictures_ = 0;
+};
+
+} // namespace flitool
