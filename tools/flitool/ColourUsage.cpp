@@ -13,6 +13,7 @@ void ColourUsage::AddPicture(const uint32_t* pixels)
 	// Pixels come in runs of one colour, so a colour is counted once a run.
 	uint32_t lastCounted = 0;
 	bool counted = false;
+	inThisPicture_ = 0;
 	for (size_t i = 0; i < fli::kPixelCount; ++i) {
 		if ((!first && previous_[i] == pixels[i]) || (counted && pixels[i] == lastCounted))
 			continue;
@@ -21,6 +22,8 @@ void ColourUsage::AddPicture(const uint32_t* pixels)
 		counted = true;
 	}
 	previous_.assign(pixels, pixels + fli::kPixelCount);
+	if (!first)
+		mostInALaterPicture_ = std::max(mostInALaterPicture_, inThisPicture_);
 	++pictures_;
 }
 
@@ -34,15 +37,17 @@ void ColourUsage::Count(uint32_t colour, size_t at)
 		use.firstPixel = static_cast<int64_t>(at);
 	}
 	use.lastPicture = pictures_;
-	++use.pictures;
+	if (pictures_ > 0)
+		++use.laterPictures;
+	++inThisPicture_;
 }
 
 std::vector<uint32_t> ColourUsage::MostUsed(size_t limit) const
 {
 	std::vector<std::pair<uint32_t, Use>> uses(uses_.begin(), uses_.end());
 	std::sort(uses.begin(), uses.end(), [](const auto& a, const auto& b) {
-		if (a.second.pictures != b.second.pictures)
-			return a.second.pictures > b.second.pictures;
+		if (a.second.laterPictures != b.second.laterPictures)
+			return a.second.laterPictures > b.second.laterPictures;
 		if (a.second.firstPicture != b.second.firstPicture)
 			return a.second.firstPicture < b.second.firstPicture;
 		return a.second.firstPixel < b.second.firstPixel;

@@ -55,6 +55,7 @@ int RunGif(const Animation& animation, const std::string& path, int scale)
 		return true;
 	});
 	GifEncoder encoder(scale, loop.repeats, usage.MostUsed(ColourTable::kCapacity),
+		usage.LaterPictureUsesEvery(),
 		fli::FrameWalk(animation.data(), SizeOf(animation)).DelayMicroseconds());
 	const bool encoded = ForEachLoopPicture(
 		animation, loop, [&encoder](const uint32_t* pixels) { return encoder.AddFrame(pixels); });

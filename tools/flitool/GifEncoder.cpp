@@ -159,11 +159,22 @@ std::optional<GifImage> MakeImage(const uint32_t* pixels, const uint32_t* canvas
 
 } // namespace
 
+namespace {
+
+std::vector<uint32_t> WithSpareEntry(std::vector<uint32_t> colours, bool spareEntry)
+{
+	if (spareEntry && colours.size() < ColourTable::kCapacity)
+		colours.push_back(0);
+	return colours;
+}
+
+} // namespace
+
 GifEncoder::GifEncoder(int scale, bool loops, const std::vector<uint32_t>& globalColours,
-	int32_t frameDelayMicroseconds)
-	: stream_(fli::kWidth, fli::kHeight, scale, globalColours, loops),
+	bool spareEntry, int32_t frameDelayMicroseconds)
+	: stream_(fli::kWidth, fli::kHeight, scale, WithSpareEntry(globalColours, spareEntry), loops),
 	  clock_(frameDelayMicroseconds),
-	  globalEntries_(GifStream::TableEntries(globalColours.size()))
+	  globalEntries_(GifStream::TableEntries(WithSpareEntry(globalColours, spareEntry).size()))
 {
 	for (const uint32_t colour : globalColours)
 		global_.Add(colour);

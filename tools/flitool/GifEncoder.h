@@ -27,8 +27,9 @@ namespace flitool {
 class GifEncoder {
 public:
 	// Pictures `scale` times the frame's size, each shown for `frameDelayMicroseconds`;
-	// `loops` repeats the animation without end. At most 256 global colours.
-	GifEncoder(int scale, bool loops, const std::vector<uint32_t>& globalColours,
+	// `loops` repeats the animation without end. At most 256 global colours, and with
+	// `spareEntry` (fewer than 256) one more entry that only transparency uses.
+	GifEncoder(int scale, bool loops, const std::vector<uint32_t>& globalColours, bool spareEntry,
 		int32_t frameDelayMicroseconds);
 
 	// Adds the next picture. False when giflib fails.
