@@ -369,6 +369,20 @@ TEST_F(ExportCommand, GifHoldsOneCycleOfWhatThePlayerShowsForEver)
 		else
 			EXPECT_EQ(int64_t(gif.pictures.size()), images);
 	}
+
+	// Frame 0 alone and no ring frame: later passes show nothing and the player stops on
+	// the one picture, which the GIF shows once.
+	encode::AnimationWriter writer(2);
+	writer.AddFrame({encode::EncodeColorChunk(DistinctPalette(1)),
+		encode::EncodeByteRunChunk(StripesWithBlock(30, 40, 9))});
+	const std::string once = WriteFile("once.fli", writer.Finish(1));
+	ToolRun run;
+	const GifAnimation gif = MakeGif({"gif", once, (scratch_ / "once.gif").string()}, run);
+	ASSERT_TRUE(gif.read);
+	EXPECT_FALSE(gif.loopsForEver);
+	ASSERT_EQ(gif.pictures.size(), 1u);
+	EXPECT_TRUE(SamePicture(gif.pictures[0].canvas, PlayerFrames(once).at(0)));
+	EXPECT_NE(run.err.find("the GIF plays once"), std::string::npos) << run.err;
 }
 
 // A second opinion on the compositing: ImageMagick's own GIF reader.
@@ -377,7 +391,7 @@ TEST_F(ExportCommand, ImageMagickCompositesTheGifAlike)
 	if (!zoetra::testing::ProgramInstalled("convert"))
 		GTEST_SKIP() << "ImageMagick's convert is not installed";
 	for (const std::string& file : {std::string(ZOETRA_SOURCE_DIR) + "/data/demo.fli",
-			 WriteFile("palette-changes.fli", PaletteChangesMidFile()),
+			 TestDataPath("bounce.fli"), WriteFile("palette-changes.fli", PaletteChangesMidFile()),
 			 WriteFile("512-colours.fli", FiveHundredColours())}) {
 		SCOPED_TRACE(file);
 		const std::string path = (scratch_ / "a.gif").string();
