@@ -157,10 +157,6 @@ std::optional<GifImage> MakeImage(const uint32_t* pixels, const uint32_t* canvas
 	return image;
 }
 
-} // namespace
-
-namespace {
-
 std::vector<uint32_t> WithSpareEntry(std::vector<uint32_t> colours, bool spareEntry)
 {
 	if (spareEntry && colours.size() < ColourTable::kCapacity)
@@ -172,10 +168,12 @@ std::vector<uint32_t> WithSpareEntry(std::vector<uint32_t> colours, bool spareEn
 
 GifEncoder::GifEncoder(int scale, bool loops, const std::vector<uint32_t>& globalColours,
 	bool spareEntry, int32_t frameDelayMicroseconds)
-	: stream_(fli::kWidth, fli::kHeight, scale, WithSpareEntry(globalColours, spareEntry), loops),
-	  clock_(frameDelayMicroseconds),
-	  globalEntries_(GifStream::TableEntries(WithSpareEntry(globalColours, spareEntry).size()))
+	: globalWritten_(WithSpareEntry(globalColours, spareEntry)),
+	  globalEntries_(GifStream::TableEntries(globalWritten_.size())),
+	  stream_(fli::kWidth, fli::kHeight, scale, globalWritten_, loops),
+	  clock_(frameDelayMicroseconds)
 {
+	// The spare entry stays out of the lookup: no pixel is named by it.
 	for (const uint32_t colour : globalColours)
 		global_.Add(colour);
 }
@@ -259,7 +257,7 @@ bool GifEncoder::SmallestImage(const uint32_t* pixels, const Area& area, GifImag
 			std::optional<GifImage> image = MakeImage(pixels, under, area, table, globalEntries_);
 			if (!image)
 				continue;
-			const size_t size = GifStream::MeasuredSize(*image, global_.Colours());
+			const size_t size = GifStream::MeasuredSize(*image, globalWritten_);
 			if (!found || size < bestSize) {
 				best = std::move(*image);
 				bestSize = size;

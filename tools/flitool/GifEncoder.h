@@ -19,7 +19,6 @@
 #include "GifStream.h"
 
 #include <cstdint>
-#include <memory>
 #include <vector>
 
 namespace flitool {
@@ -47,12 +46,13 @@ private:
 	void PlanArea(const uint32_t* pixels, const Area& area, std::vector<GifImage>& images) const;
 	bool SmallestImage(const uint32_t* pixels, const Area& area, GifImage& best) const;
 
+	// The global table as given to giflib, and its entries as written: its colours and the
+	// black ones that round its size up to a power of two, free for transparency.
+	std::vector<uint32_t> globalWritten_;
+	int globalEntries_;
 	GifStream stream_;
 	GifClock clock_;
 	ColourTable global_;
-	// Entries of the global table as written: its colours and the black ones that round its
-	// size up to a power of two, free for transparency.
-	int globalEntries_;
 	// What the GIF shows after the images so far; empty before the first picture.
 	std::vector<uint32_t> canvas_;
 	// The images of the latest picture and how many frames it shows for.
