@@ -7,6 +7,7 @@
 #include "PlayerLoop.h"
 
 #include "fli/FrameSequence.h"
+#include "fli/FrameWalk.h"
 
 #include <cinttypes>
 
