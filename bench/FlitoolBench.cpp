@@ -1,8 +1,10 @@
 // flitool beside ffmpeg, end to end as processes: true-colour frames per second written to
-// /dev/null, and the sizes of the PNG and animated GIF files each writes for the same file.
+// /dev/null, and the sizes of the PNG and animated GIF files each writes for the same file,
+// the GIFs also after gifsicle -O3. With no file named, a 384-frame file joins the others.
 #include "BenchSupport.h"
 #include "ChildProcess.h"
 #include "CpuTime.h"
+#include "LongAnimation.h"
 
 #include <gif_lib.h>
 
@@ -160,12 +162,23 @@ int GifImages(const std::string& path)
 	return images;
 }
 
+uintmax_t SizeOr0(const std::string& path)
+{
+	std::error_code error;
+	const uintmax_t size = fs::file_size(path, error);
+	return error ? 0 : size;
+}
+
+// Ours and ffmpeg's GIF, and what gifsicle's strongest lossless optimisation makes of each:
+// ours should be no larger than ffmpeg's after it, and gain little from it.
 void CompareGifSizes(const std::string& path)
 {
 	const std::string ours = (kWork / "ours.gif").string(),
-					  theirs = (kWork / "ffmpeg.gif").string();
-	fs::remove(ours);
-	fs::remove(theirs);
+					  theirs = (kWork / "ffmpeg.gif").string(),
+					  oursOptimised = (kWork / "ours-O3.gif").string(),
+					  theirsOptimised = (kWork / "ffmpeg-O3.gif").string();
+	for (const std::string& gif : {ours, theirs, oursOptimised, theirsOptimised})
+		fs::remove(gif);
 	const Timed a =
 		RunTimed(Quoted(kFlitool) + " gif " + Quoted(path) + " " + Quoted(ours) + " 2> /dev/null");
 	RunTimed("ffmpeg -v quiet -nostdin -i " + Quoted(path) + " " + Quoted(theirs));
@@ -175,14 +188,26 @@ void CompareGifSizes(const std::string& path)
 	}
 	const auto ourBytes = fs::file_size(ours), theirBytes = fs::file_size(theirs);
 	const int ourImages = GifImages(ours), theirImages = GifImages(theirs);
-	std::printf("  gif: flitool gif       %8ju bytes, %4d images, %6.0f bytes an image, %.2f s\n",
-		ourBytes, ourImages, static_cast<double>(ourBytes) / std::max(1, ourImages), a.wall);
-	std::printf("       ffmpeg -i FILE    %8ju bytes, %4d images, %6.0f bytes an image\n",
-		theirBytes, theirImages, static_cast<double>(theirBytes) / std::max(1, theirImages));
-	std::printf("    ratio: %.2f of ffmpeg's size (%.2f an image)\n",
-		static_cast<double>(ourBytes) / static_cast<double>(theirBytes),
-		(static_cast<double>(ourBytes) / std::max(1, ourImages))
-			/ (static_cast<double>(theirBytes) / std::max(1, theirImages)));
+	std::printf("  gif: flitool gif                  %8ju bytes, %4d images, %.2f s\n", ourBytes,
+		ourImages, a.wall);
+	std::printf(
+		"       ffmpeg -i FILE               %8ju bytes, %4d images\n", theirBytes, theirImages);
+	if (!zoetra::testing::ProgramInstalled("gifsicle")) {
+		std::printf("    ratio: %.2f of ffmpeg's size; gifsicle is not installed\n",
+			static_cast<double>(ourBytes) / static_cast<double>(theirBytes));
+		return;
+	}
+	RunTimed("gifsicle -O3 " + Quoted(theirs) + " -o " + Quoted(theirsOptimised));
+	RunTimed("gifsicle -O3 " + Quoted(ours) + " -o " + Quoted(oursOptimised));
+	const uintmax_t theirOptimised = SizeOr0(theirsOptimised),
+					ourOptimised = SizeOr0(oursOptimised);
+	std::printf("       gifsicle -O3 of ffmpeg's GIF %8ju bytes\n", theirOptimised);
+	std::printf("       gifsicle -O3 of our GIF      %8ju bytes\n", ourOptimised);
+	std::printf("    ratio: %.3f of ffmpeg's size after gifsicle -O3; gifsicle -O3 saves %.1f%% "
+				"of ours\n",
+		static_cast<double>(ourBytes) / static_cast<double>(std::max<uintmax_t>(1, theirOptimised)),
+		100.0 * (static_cast<double>(ourBytes) - static_cast<double>(ourOptimised))
+			/ static_cast<double>(ourBytes));
 }
 
 } // namespace
@@ -194,7 +219,10 @@ int main(int argc, char** argv)
 		return 0;
 	}
 	fs::create_directories(kWork);
-	for (const std::string& path : bench::FilesToMeasure(argc, argv)) {
+	std::vector<std::string> files = bench::FilesToMeasure(argc, argv);
+	if (argc < 2)
+		files.push_back(bench::WriteLongAnimation());
+	for (const std::string& path : files) {
 		std::printf("%s\n", path.c_str());
 		CompareFrameRates(path);
 		ComparePngSizes(path);

@@ -1,8 +1,6 @@
 // Changed rectangles, their four candidate forms, and the canvas they build.
 #include "GifEncoder.h"
 
-#include "IndexedFrame.h"
-
 #include "fli/Format.h"
 
 #include <algorithm>
@@ -103,9 +101,10 @@ std::vector<Area> SplitForColours(const uint32_t* pixels, const uint32_t* canvas
 
 // One candidate form of an area's image. `canvas` is null for an opaque image; otherwise the
 // pixels equal to it become transparent. `global` is null for a local table of the colours
-// the image needs. Nothing when the colours do not fit.
-std::optional<GifImage> MakeImage(
-	const uint32_t* pixels, const uint32_t* canvas, const Area& area, const ColourTable* global)
+// the image needs; otherwise `globalEntries` is the global table's size as written. Nothing
+// when the colours do not fit.
+std::optional<GifImage> MakeImage(const uint32_t* pixels, const uint32_t* canvas, const Area& area,
+	const ColourTable* global, int globalEntries)
 {
 	GifImage image;
 	image.area = area;
@@ -132,12 +131,13 @@ std::optional<GifImage> MakeImage(
 	if (canvas == nullptr)
 		return image;
 
-	// Transparency takes an entry no changed pixel uses: a free one of the global table, or
-	// one more entry of the local table.
+	// Transparency takes an entry no changed pixel uses: the first free one of the global
+	// table (the lower it is, the narrower the codes can be), or one more entry of the local
+	// table.
 	int transparent = ColourTable::kAbsent;
 	if (global != nullptr) {
-		const auto unused = std::find(used.begin(), used.begin() + global->Size(), false);
-		if (unused != used.begin() + global->Size())
+		const auto unused = std::find(used.begin(), used.begin() + globalEntries, false);
+		if (unused != used.begin() + globalEntries)
 			transparent = static_cast<int>(unused - used.begin());
 	} else if (local.Size() < ColourTable::kCapacity) {
 		transparent = local.Size();
@@ -157,62 +157,74 @@ std::optional<GifImage> MakeImage(
 	return image;
 }
 
+std::vector<uint32_t> WithSpareEntry(std::vector<uint32_t> colours, bool spareEntry)
+{
+	if (spareEntry && colours.size() < ColourTable::kCapacity)
+		colours.push_back(0);
+	return colours;
+}
+
 } // namespace
 
-GifEncoder::GifEncoder(int scale, bool loops)
-	: scale_(scale),
-	  loops_(loops)
+GifEncoder::GifEncoder(int scale, bool loops, const std::vector<uint32_t>& globalColours,
+	bool spareEntry, int32_t frameDelayMicroseconds)
+	: globalWritten_(WithSpareEntry(globalColours, spareEntry)),
+	  globalEntries_(GifStream::TableEntries(globalWritten_.size())),
+	  stream_(fli::kWidth, fli::kHeight, scale, globalWritten_, loops),
+	  clock_(frameDelayMicroseconds)
 {
+	// The spare entry stays out of the lookup: no pixel is named by it.
+	for (const uint32_t colour : globalColours)
+		global_.Add(colour);
 }
 
-void GifEncoder::Start(const uint32_t* pixels, const uint32_t* palette)
+bool GifEncoder::AddFrame(const uint32_t* pixels)
 {
-	// The first frame's palette, with room made for colours it lacks where it can be.
-	IndexedFrame first;
-	if (IndexFrame(pixels, palette, first)) {
-		global_ = first.table;
-	} else {
-		global_.Clear();
-		for (int i = 0; i < fli::kPaletteSize; ++i)
-			global_.Add(palette[i]);
-	}
-	stream_ =
-		std::make_unique<GifStream>(fli::kWidth, fli::kHeight, scale_, global_.Colours(), loops_);
-}
-
-bool GifEncoder::AddFrame(const uint32_t* pixels, const uint32_t* palette, GifClock& clock)
-{
-	std::vector<GifImage> images;
 	if (canvas_.empty()) {
-		Start(pixels, palette);
-		PlanArea(pixels, kWholeFrame, images);
-	} else if (const Area changed = ChangedArea(canvas_.data(), pixels, kWholeFrame);
-			   !changed.Empty()) {
-		PlanArea(pixels, changed, images);
+		PlanArea(pixels, kWholeFrame, pending_);
 	} else {
-		// Nothing changed: one transparent pixel holds the frame's time.
-		GifImage unchanged;
-		unchanged.area = {0, 0, 1, 1};
-		unchanged.indices = {0};
-		unchanged.transparentIndex = 0;
-		images.push_back(unchanged);
-	}
-	if (images.size() > 1)
-		++splitFrames_;
-	for (size_t i = 0; i < images.size(); ++i) {
-		const int delay = i + 1 < images.size() ? clock.InterimDelay() : clock.NextFrameDelay();
-		if (!stream_->Put(images[i], delay))
+		const Area changed = ChangedArea(canvas_.data(), pixels, kWholeFrame);
+		if (changed.Empty()) {
+			++pendingFrames_;
+			return true;
+		}
+		if (!PutPending())
 			return false;
+		PlanArea(pixels, changed, pending_);
 	}
+	pendingFrames_ = 1;
 	canvas_.assign(pixels, pixels + fli::kPixelCount);
 	return true;
 }
 
+bool GifEncoder::PutPending()
+{
+	if (pending_.size() > 1)
+		++splitFrames_;
+	bool put = true;
+	for (size_t i = 0; put && i + 1 < pending_.size(); ++i)
+		put = stream_.Put(pending_[i], clock_.InterimDelay());
+	// A picture shown for longer than one image's delay is held on by images that leave
+	// the canvas as it is.
+	const int64_t delay = clock_.NextDelay(pendingFrames_);
+	const int64_t parts = (delay + GifClock::kLongestDelay - 1) / GifClock::kLongestDelay;
+	GifImage unchanged;
+	unchanged.area = {0, 0, 1, 1};
+	unchanged.indices = {0};
+	unchanged.transparentIndex = 0;
+	for (int64_t part = 0; put && part < parts; ++part) {
+		const int64_t share = delay / parts + (part < delay % parts ? 1 : 0);
+		put = stream_.Put(part == 0 ? pending_.back() : unchanged, static_cast<int>(share));
+	}
+	pending_.clear();
+	return put;
+}
+
 std::vector<unsigned char> GifEncoder::Finish()
 {
-	if (!stream_)
+	if (canvas_.empty() || !PutPending())
 		return {};
-	return stream_->Finish();
+	return stream_.Finish();
 }
 
 void GifEncoder::PlanArea(
@@ -242,10 +254,10 @@ bool GifEncoder::SmallestImage(const uint32_t* pixels, const Area& area, GifImag
 	bool found = false;
 	for (const uint32_t* under : unders) {
 		for (const ColourTable* table : {&global_, static_cast<const ColourTable*>(nullptr)}) {
-			std::optional<GifImage> image = MakeImage(pixels, under, area, table);
+			std::optional<GifImage> image = MakeImage(pixels, under, area, table, globalEntries_);
 			if (!image)
 				continue;
-			const size_t size = GifStream::MeasuredSize(*image, global_.Colours());
+			const size_t size = GifStream::MeasuredSize(*image, globalWritten_);
 			if (!found || size < bestSize) {
 				best = std::move(*image);
 				bestSize = size;

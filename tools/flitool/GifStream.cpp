@@ -3,6 +3,7 @@
 
 #include <gif_lib.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace flitool {
@@ -14,12 +15,10 @@ struct MapFreer {
 };
 using ColourMap = std::unique_ptr<ColorMapObject, MapFreer>;
 
-// giflib takes tables of 2, 4, ... 256 entries; the unused end is black.
+// The unused end of a table is black.
 ColourMap MakeColourMap(const std::vector<uint32_t>& colours)
 {
-	int count = 2;
-	while (count < static_cast<int>(colours.size()))
-		count *= 2;
+	const int count = GifStream::TableEntries(colours.size());
 	std::vector<GifColorType> entries(static_cast<size_t>(count), GifColorType{0, 0, 0});
 	for (size_t i = 0; i < colours.size(); ++i)
 		entries[i] = {static_cast<GifByteType>(colours[i] >> 16),
@@ -28,6 +27,15 @@ ColourMap MakeColourMap(const std::vector<uint32_t>& colours)
 }
 
 } // namespace
+
+// giflib takes tables of 2, 4, ... 256 entries.
+int GifStream::TableEntries(size_t colours)
+{
+	int count = 2;
+	while (count < static_cast<int>(colours))
+		count *= 2;
+	return count;
+}
 
 GifStream::GifStream(
 	int width, int height, int scale, const std::vector<uint32_t>& globalColours, bool loops)
@@ -89,14 +97,41 @@ bool GifStream::Put(const GifImage& image, int delay)
 		local = MakeColourMap(image.localColours);
 	else
 		ForgetLocalTable();
-	const Area& area = image.area;
 	failed_ = EGifPutExtension(gif_, GRAPHICS_EXT_FUNC_CODE, sizeof extension, extension) != GIF_OK
-		|| (!image.localColours.empty() && !local)
-		|| EGifPutImageDesc(gif_, area.left * scale_, area.top * scale_, area.width * scale_,
-			   area.height * scale_, false, local.get())
-			!= GIF_OK
+		|| (!image.localColours.empty() && !local) || !PutDescriptor(image, local.get())
 		|| !PutPixels(image);
 	return !failed_;
+}
+
+// giflib gives an image the code size of the colour table it uses, and reads the global
+// table's from its BitsPerPixel as it writes the descriptor. An image of the global table
+// whose indices are all small gets fewer bits a code by that field, set for the descriptor
+// alone: every code of the image is then shorter.
+bool GifStream::PutDescriptor(const GifImage& image, const ColorMapObject* local)
+{
+	const Area& area = image.area;
+	ColorMapObject* global = gif_->SColorMap;
+	if (global == nullptr)
+		return false;
+	const int globalBits = global->BitsPerPixel;
+	if (local == nullptr)
+		global->BitsPerPixel = std::min(globalBits, IndexBits(image));
+	const bool put = EGifPutImageDesc(gif_, area.left * scale_, area.top * scale_,
+						 area.width * scale_, area.height * scale_, false, local)
+		== GIF_OK;
+	global->BitsPerPixel = globalBits;
+	return put;
+}
+
+int GifStream::IndexBits(const GifImage& image)
+{
+	int largest = std::max(image.transparentIndex, 0);
+	for (const unsigned char index : image.indices)
+		largest = std::max<int>(largest, index);
+	int bits = 1;
+	while ((1 << bits) <= largest)
+		++bits;
+	return bits;
 }
 
 // giflib (5.2) keeps a copy of the last image's local table and drops it without freeing it

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <vector>
 
+struct ColorMapObject;
 struct GifFileType;
 
 namespace flitool {
@@ -29,6 +30,8 @@ public:
 	// The whole file; empty when giflib failed on the way.
 	std::vector<unsigned char> Finish();
 
+	// The entries of a colour table written for `colours` colours: a power of two, 2 to 256.
+	static int TableEntries(size_t colours);
 	// The bytes an image takes at scale 1 over this global colour table: how images
 	// are compared before one is chosen.
 	static size_t MeasuredSize(const GifImage& image, const std::vector<uint32_t>& globalColours);
@@ -37,6 +40,9 @@ private:
 	static int Append(GifFileType* gif, const unsigned char* data, int size);
 	bool Start(int width, int height, const std::vector<uint32_t>& globalColours, bool loops);
 	bool PutLoopExtension();
+	bool PutDescriptor(const GifImage& image, const ColorMapObject* local);
+	// The bits that hold every index the image uses, its transparent one included.
+	static int IndexBits(const GifImage& image);
 	bool PutPixels(const GifImage& image);
 	void ForgetLocalTable();
 

@@ -1,55 +1,35 @@
-// The first pass decoded twice in step with the second to see whether the passes repeat.
+// Where the player's endless cycle starts.
+//
+// Every chunk sets pixels and palette entries to values of its own, never to values read
+// from the picture, so what a pass draws depends only on the palette it starts from. Each
+// later pass sets the same entries to the same last values, so every pass ends with the
+// palette the first pass ended with: from the second pass on, every pass draws the same
+// colours, and each ends with the ring picture the second pass ended with. The first two
+// passes may differ from the rest (a pixel drawn before its entry changes later in the pass
+// keeps the first pass's colour until the second pass draws it again), so the loop starts at
+// the second pass's ring picture and goes on with the third pass before its ring.
 #include "PlayerLoop.h"
 
-#include "fli/FrameSequence.h"
-
-#include <algorithm>
-#include <vector>
+#include "fli/FrameWalk.h"
 
 namespace flitool {
 
-namespace {
-
-bool SamePixels(const uint32_t* a, const uint32_t* b)
-{
-	return std::equal(a, a + fli::kPixelCount, b);
-}
-
-bool SamePalette(const fli::FrameSequence& a, const fli::FrameSequence& b)
-{
-	return std::equal(a.Palette(), a.Palette() + fli::kPaletteSize, b.Palette());
-}
-
-} // namespace
-
 PlayerLoop FindPlayerLoop(const unsigned char* data, uint32_t size)
 {
+	fli::FrameWalk walk(data, size);
 	PlayerLoop loop;
-	fli::FrameSequence later(data, size, fli::FrameSequence::kFirstAndOneLaterPass);
-	const int32_t firstPass = later.Walk().FirstPassFrameCount();
-	loop.repeats = later.Walk().LaterPassesShowFrames();
-	loop.frames = firstPass;
-	if (firstPass == 0 || !loop.repeats)
+	loop.frames = walk.FirstPassFrameCount();
+	loop.repeats = walk.LaterPassesShowFrames();
+	if (!loop.repeats)
 		return loop;
-
-	later.Next();
-	const std::vector<uint32_t> firstPicture(later.Pixels(), later.Pixels() + fli::kPixelCount);
-	for (int32_t i = 1; i < firstPass; ++i)
-		later.Next();
-	// `later` now shows the end of the first pass. The passes repeat when that is the first
-	// picture again and the second pass then shows the first pass's pictures, ending with the
-	// same palette: from the same picture and palette every further pass is the same again.
-	bool same = SamePixels(later.Pixels(), firstPicture.data());
-	fli::FrameSequence first(data, size, firstPass);
-	first.Next();
-	int64_t laterFrames = 0;
-	while (later.Next()) {
-		++laterFrames;
-		same = same && first.Next() && SamePixels(later.Pixels(), first.Pixels());
+	while (walk.NextFrame() != nullptr) {
 	}
-	same = same && laterFrames == firstPass - 1 && SamePalette(later, first);
-	loop.passesRepeat = same;
-	loop.frames = same ? firstPass - 1 : firstPass + laterFrames;
+	walk.StartNextPass();
+	int64_t laterPass = 0;
+	while (walk.NextFrame() != nullptr)
+		++laterPass;
+	loop.skipped = loop.frames + laterPass - 1;
+	loop.frames = laterPass;
 	return loop;
 }
 
