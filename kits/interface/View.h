@@ -132,8 +132,8 @@ public:
 	// Starts a drag of a copy of `message` with an outline of `dragRect` (view
 	// coordinates) under the pointer; call it from MouseDown while the button is down.
 	// Dropped on a view of a window of this process, the copy arrives at that view's
-	// MessageReceived with WasDropped() true (and goes up the handler chain from there). A message with pointer fields is never
-	// handed to another process.
+	// MessageReceived with WasDropped() true, and goes up the handler chain from there.
+	// A message with pointer fields is never handed to another process.
 	void DragMessage(BMessage* message, BRect dragRect, BHandler* replyTo = NULL);
 
 private:
