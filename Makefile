@@ -1,10 +1,12 @@
 # Zoetra: `make` builds, `make check` builds and passes every test, `make run` plays the demo.
 # The CMake build does the work; this file only wraps it and installs what is missing first.
+# The builds are the presets of CMakePresets.json (release, debug, asan, tsan); the folders
+# below are theirs.
 
-BUILD      ?= build
-ASAN_BUILD ?= build-asan
-TSAN_BUILD ?= build-tsan
-DEBUG_BUILD ?= build-debug
+BUILD       = build
+ASAN_BUILD  = build-asan
+TSAN_BUILD  = build-tsan
+DEBUG_BUILD = build-debug
 PREFIX     ?= /usr/local
 JOBS       ?= $(shell nproc)
 CMAKE_FLAGS ?=
@@ -12,13 +14,13 @@ CMAKE_FLAGS ?=
 .PHONY: all debug deps format check check-format check-layers check-main check-asan check-tsan run bench install deb clean
 
 all:
-	@cmake -S . -B $(BUILD) -DCMAKE_INSTALL_PREFIX=$(PREFIX) $(CMAKE_FLAGS) >/dev/null
-	@cmake --build $(BUILD) -j $(JOBS)
+	@cmake --preset release -DCMAKE_INSTALL_PREFIX=$(PREFIX) $(CMAKE_FLAGS) >/dev/null
+	@cmake --build --preset release -j $(JOBS)
 
 # A debug build with assertions on (the sanitizer builds of `make check` have them too).
 debug:
-	@cmake -S . -B $(DEBUG_BUILD) -DCMAKE_BUILD_TYPE=Debug $(CMAKE_FLAGS) >/dev/null
-	@cmake --build $(DEBUG_BUILD) -j $(JOBS)
+	@cmake --preset debug $(CMAKE_FLAGS) >/dev/null
+	@cmake --build --preset debug -j $(JOBS)
 
 deps:
 	@scripts/install-deps
@@ -44,18 +46,17 @@ check-layers:
 	@scripts/check-layers
 
 check-main: all
-	@ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS) --timeout 600 -LE package
+	@ctest --preset release -j $(JOBS)
 
 check-asan:
-	@cmake -S . -B $(ASAN_BUILD) -DZOETRA_SANITIZER=address -DZOETRA_WITH_QT=OFF \
-	    -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-	@cmake --build $(ASAN_BUILD) -j $(JOBS)
-	@ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS) -L asan --timeout 600
+	@cmake --preset asan >/dev/null
+	@cmake --build --preset asan -j $(JOBS)
+	@ctest --preset asan -j $(JOBS)
 
 check-tsan:
-	@cmake -S . -B $(TSAN_BUILD) -DZOETRA_SANITIZER=thread -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-	@cmake --build $(TSAN_BUILD) -j $(JOBS) --target tsan_tests
-	@ctest --test-dir $(TSAN_BUILD) --output-on-failure -j $(JOBS) -L tsan --timeout 600
+	@cmake --preset tsan >/dev/null
+	@cmake --build --preset tsan -j $(JOBS)
+	@ctest --preset tsan -j $(JOBS)
 
 run: deps all
 	@if [ -x $(BUILD)/zoetra ]; then $(BUILD)/zoetra data/demo.fli; \

@@ -3,6 +3,7 @@
 
 #include "AnimationBuffers.h"
 #include "FliView.h"
+#include "PlayerMessages.h"
 
 #include <Message.h>
 #include <Window.h>
@@ -77,7 +78,7 @@ void KillLooper::StopForQuit(BMessage* message)
 void KillLooper::LoadDraggedAnimation(BMessage* message)
 {
 	const char* title = nullptr;
-	if (message->FindString(kDragTitleField, &title) != B_OK)
+	if (message->FindString(kTitleField, &title) != B_OK)
 		return;
 	{
 		std::lock_guard guard(viewLock);
@@ -93,16 +94,15 @@ void KillLooper::LoadDraggedAnimation(BMessage* message)
 void KillLooper::LoadAnimation(BMessage* message)
 {
 	void* data = nullptr;
-	int64 size = 0;
+	uint32 size = 0;
 	const char* title = nullptr;
-	if (message->FindPointer(kLoadDataField, &data) != B_OK)
+	if (message->FindPointer(kAnimationDataField, &data) != B_OK)
 		return;
-	if (message->FindInt64(kLoadSizeField, &size) != B_OK || size <= 0 || size > int64(UINT32_MAX)
-		|| message->FindString(kLoadTitleField, &title) != B_OK) {
+	if (!FindAnimationSize(message, &size) || message->FindString(kTitleField, &title) != B_OK) {
 		delete[] static_cast<unsigned char*>(data);
 		return;
 	}
-	Play(static_cast<unsigned char*>(data), uint32(size), title);
+	Play(static_cast<unsigned char*>(data), size, title);
 }
 
 void KillLooper::Play(unsigned char* data, uint32 size, const char* title)

@@ -12,18 +12,13 @@ enum {
 	// Close request; replied to with kWindowMayClose once play has stopped.
 	kKillThread = 'KIth',
 	kWindowMayClose = 'CLwn',
-	// A buffer the application has read for this window: kLoadDataField (owned, handed
-	// over with the message), kLoadSizeField (int64) and kLoadTitleField.
+	// A buffer the application has read for this window: kAnimationDataField (owned, handed
+	// over with the message), kAnimationSizeField and kTitleField (PlayerMessages.h).
 	kLoadAnimation = 'FLld',
 	// The application quits: stop for good and release the semaphore kStopDoneField (int32).
 	kStopForQuit = 'KIst',
 };
 // It also takes FLI_DRAG, an animation dragged from another window (PlayerMessages.h).
-
-inline constexpr const char* kLoadDataField = "fli_data";
-inline constexpr const char* kLoadSizeField = "size";
-inline constexpr const char* kLoadTitleField = "title";
-inline constexpr const char* kStopDoneField = "done";
 
 // Every Stop and SetData of the window's view runs here, never on the window thread,
 // whose lock the play thread needs for every frame. The looper handles one message at a

@@ -14,6 +14,7 @@
 #include <Messenger.h>
 #include <Screen.h>
 
+#include <cstdint>
 #include <cstdio>
 
 BFilePanel* PlayerWindow::filePanel = nullptr;
@@ -116,12 +117,12 @@ KillLooper* PlayerWindow::GetKillLooper() const
 bool PlayerWindow::SetData(unsigned char* data, unsigned long size, const char* title)
 {
 	KillLooper* looper = killLooper.load();
-	if (looper == nullptr)
+	if (looper == nullptr || size > UINT32_MAX)
 		return false;
 	BMessage load(kLoadAnimation);
-	load.AddPointer(kLoadDataField, data);
-	load.AddInt64(kLoadSizeField, int64(size));
-	load.AddString(kLoadTitleField, title);
+	load.AddPointer(kAnimationDataField, data);
+	AddAnimationSize(&load, uint32(size));
+	load.AddString(kTitleField, title);
 	return looper->PostMessage(&load) == B_OK;
 }
 
@@ -144,6 +145,8 @@ void PlayerWindow::Unregister()
 
 void PlayerWindow::MessageReceived(BMessage* message)
 {
+	if (message->WasDropped() && !TakesDrop(message))
+		return;
 	switch (message->what) {
 		case kNewWindow:
 			New();
@@ -156,6 +159,10 @@ void PlayerWindow::MessageReceived(BMessage* message)
 			break;
 		case B_REFS_RECEIVED:
 			Refs(message);
+			break;
+		case FLI_DRAG:
+			// Loading stops the view's play thread, which needs this window's lock.
+			killLooper.load()->PostMessage(message);
 			break;
 		default:
 			BWindow::MessageReceived(message);
@@ -179,7 +186,19 @@ void PlayerWindow::Open()
 	filePanel->Show();
 }
 
-// The application loads the file and hands it back to this window.
+// Drops come up the handler chain from the view they landed on. Only the animation view
+// takes drops, and it passes on only files (as B_REFS_RECEIVED) and animations dragged from
+// other windows; what lands on the menu bar, and any other message dropped, is ignored, so
+// that a drop is never taken for a command.
+bool PlayerWindow::TakesDrop(const BMessage* message) const
+{
+	if (message->what != B_REFS_RECEIVED && message->what != FLI_DRAG)
+		return false;
+	return FindView(ConvertFromScreen(message->DropPoint())) == fliView;
+}
+
+// The application loads the file and hands it back to this window, from the open panel or
+// from a drop on the view.
 void PlayerWindow::Refs(BMessage* message)
 {
 	BMessage copy(*message);

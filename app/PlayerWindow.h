@@ -2,7 +2,6 @@
 #pragma once
 
 #include "KillLooper.h"
-#include "KillLooperOwner.h"
 
 #include <Window.h>
 
@@ -18,7 +17,7 @@ enum {
 	kShowOpenPanel = 'FIop',
 };
 
-class PlayerWindow : public BWindow, public KillLooperOwner {
+class PlayerWindow : public BWindow {
 public:
 	// Hidden until its creator calls Show(); a null title makes an "Untitled N" window.
 	explicit PlayerWindow(const char* title);
@@ -28,12 +27,13 @@ public:
 	bool QuitRequested() override;
 
 	FliView* GetFliView() const;
-	KillLooper* GetKillLooper() const override;
+	KillLooper* GetKillLooper() const;
 
 	// Hands an accepted buffer to the window's KillLooper, which stops the current
 	// animation, retitles the window with `title` and plays the buffer. Never waits.
-	// False when the window has no KillLooper yet or the hand-over could not be posted:
-	// the buffer then still belongs to the caller.
+	// False when the window has no KillLooper yet, the size does not fit a buffer's 32-bit
+	// length, or the hand-over could not be posted: the buffer then still belongs to the
+	// caller.
 	bool SetData(unsigned char* data, unsigned long size, const char* title);
 
 	void SetWindowName(long number);
@@ -46,6 +46,7 @@ private:
 	void New();
 	void Open();
 	void Refs(BMessage* message);
+	bool TakesDrop(const BMessage* message) const;
 
 	FliView* fliView;
 	// Atomic because the application may look a window up while another thread is still

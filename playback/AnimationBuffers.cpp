@@ -59,15 +59,11 @@ status_t CopyAnimation(const BMessage* message, uint8** copy, uint32* size)
 	if (message == nullptr || copy == nullptr || size == nullptr)
 		return B_BAD_VALUE;
 	void* data = nullptr;
-	int32 sizeField = 0;
+	uint32 length = 0;
 	int64 generation = 0;
-	if (message->FindPointer(kDragDataField, &data) != B_OK
-		|| message->FindInt32(kDragSizeField, &sizeField) != B_OK
-		|| message->FindInt64(kDragGenerationField, &generation) != B_OK)
-		return B_BAD_VALUE;
-	// The field is an int32 by the message's layout; the buffer's length is a 32-bit count.
-	const uint32 length = static_cast<uint32>(sizeField);
-	if (data == nullptr || length == 0)
+	if (message->FindPointer(kAnimationDataField, &data) != B_OK
+		|| !FindAnimationSize(message, &length)
+		|| message->FindInt64(kDragGenerationField, &generation) != B_OK || data == nullptr)
 		return B_BAD_VALUE;
 
 	// Allocated outside the lock: the lock is held only for the check and the copy.

@@ -2,10 +2,8 @@
 #include "FliView.h"
 
 #include "AnimationBuffers.h"
-#include "KillLooperOwner.h"
 
 #include <AppDefs.h>
-#include <Application.h>
 #include <Message.h>
 
 #include <cstring>
@@ -75,9 +73,9 @@ bool FliView::MakeDragMessage(BMessage* message) const
 		generation = fliGeneration;
 	}
 	BWindow* source = Window();
-	message->AddPointer(kDragDataField, data);
-	message->AddInt32(kDragSizeField, static_cast<int32>(size));
-	message->AddString(kDragTitleField, source != nullptr ? source->Title() : "");
+	message->AddPointer(kAnimationDataField, data);
+	AddAnimationSize(message, size);
+	message->AddString(kTitleField, source != nullptr ? source->Title() : "");
 	message->AddPointer(kSourceWindowField, source);
 	// The receiver copies only while this generation still names this very buffer.
 	message->AddInt64(kDragGenerationField, static_cast<int64>(generation));
@@ -100,29 +98,27 @@ void FliView::MessageReceived(BMessage* message)
 	}
 }
 
-// The application loads the first file of "refs" into the window kSourceWindowField names.
+// Dropped files go up the handler chain to the window as B_REFS_RECEIVED, every field kept;
+// the window has the application load the first of "refs" into it. A message that was not
+// dropped, or has no "refs", ends here.
 void FliView::ForwardDroppedFiles(BMessage* message)
 {
-	if (!message->WasDropped() || !message->HasRef("refs", 0) || be_app == nullptr)
+	if (!message->WasDropped() || !message->HasRef("refs", 0))
 		return;
-	BMessage copy(*message);
-	copy.what = B_REFS_RECEIVED;
-	copy.AddPointer(kSourceWindowField, Window());
-	be_app->PostMessage(&copy);
+	BMessage refs(*message);
+	refs.what = B_REFS_RECEIVED;
+	BView::MessageReceived(&refs);
 }
 
-// Loading the animation stops this view's play thread, which must not happen on the
-// window thread: the window's kill looper does it. A drag without a source window, or a
-// window that has no kill looper, is ignored.
+// An animation dragged from another window goes up the handler chain, unchanged, to the
+// window, whose kill looper loads it: loading stops this view's play thread, which must not
+// happen on the window thread. A drag from this very window, or without a source, ends here.
 void FliView::ForwardDraggedAnimation(BMessage* message)
 {
 	void* source = nullptr;
 	if (message->FindPointer(kSourceWindowField, &source) != B_OK || source == Window())
 		return;
-	auto* owner = dynamic_cast<KillLooperOwner*>(Window());
-	BLooper* killLooper = owner != nullptr ? owner->GetKillLooper() : nullptr;
-	if (killLooper != nullptr)
-		killLooper->PostMessage(message);
+	BView::MessageReceived(message);
 }
 
 bool FliView::CallerHoldsWindowLock() const

@@ -23,8 +23,8 @@
 //
 // Drags: the FLI_DRAG message names this view's buffer; the receiving looper copies it with
 // CopyAnimation (AnimationBuffers.h), which refuses a buffer freed or replaced meanwhile.
-// Drops of dragged animations reach the window's kill looper when the window is a
-// KillLooperOwner (KillLooperOwner.h).
+// Drops the view takes go up the handler chain to its window, which passes files to the
+// application and dragged animations to the looper that loads them off the window thread.
 #pragma once
 
 #include <Bitmap.h>
@@ -48,8 +48,9 @@ public:
 	// (a view destroyed with its window), where waiting would deadlock.
 	virtual ~FliView();
 
-	// Drops: files ('DATA', '_RRC' with "refs") go to the application, animations dragged
-	// from another window (FLI_DRAG) to the window's kill looper.
+	// Drops: files ('DATA', '_RRC' with "refs") go on up the handler chain to the window as
+	// B_REFS_RECEIVED, animations dragged from another window (FLI_DRAG) go on unchanged;
+	// such messages not dropped or without "refs", and drags from this window, end here.
 	virtual void MessageReceived(BMessage* message);
 	// The whole frame buffer, scaled into the bounds; the update rectangle is not used.
 	virtual void Draw(BRect updateRect);

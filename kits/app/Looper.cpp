@@ -38,8 +38,11 @@ BLooper::~BLooper()
 	RemoveLooper(HandlerPrivate::Token(this));
 	fPort->Close();
 	for (BHandler* handler : fHandlers) {
-		if (handler != this)
-			handler->SetLooper(nullptr);
+		if (handler == this)
+			continue;
+		handler->SetLooper(nullptr);
+		if (handler->NextHandler() == this)
+			handler->SetNextHandler(nullptr);
 	}
 	fHandlers.clear();
 	SetLooper(nullptr);
@@ -115,6 +118,9 @@ void BLooper::AddHandler(BHandler* handler)
 		return;
 	fHandlers.push_back(handler);
 	handler->SetLooper(this);
+	// What the handler does not handle goes on to the looper, unless it has a way of its own.
+	if (handler != this && handler->NextHandler() == nullptr)
+		handler->SetNextHandler(this);
 }
 
 bool BLooper::RemoveHandler(BHandler* handler)
@@ -124,6 +130,8 @@ bool BLooper::RemoveHandler(BHandler* handler)
 		return false;
 	fHandlers.erase(std::remove(fHandlers.begin(), fHandlers.end(), handler), fHandlers.end());
 	handler->SetLooper(nullptr);
+	if (handler->NextHandler() == this)
+		handler->SetNextHandler(nullptr);
 	if (fPreferred == handler)
 		fPreferred = nullptr;
 	return true;

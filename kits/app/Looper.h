@@ -45,7 +45,8 @@ public:
 	// Takes the current message over; the caller deletes it.
 	BMessage* DetachCurrentMessage();
 
-	// Handlers; the caller holds the lock.
+	// Handlers; the caller holds the lock. A handler added without a next handler gets the
+	// looper as its next one, and loses it again when it is removed.
 	void AddHandler(BHandler* handler);
 	bool RemoveHandler(BHandler* handler);
 	int32 CountHandlers() const;

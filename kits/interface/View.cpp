@@ -211,10 +211,13 @@ BWindow* BView::Window() const
 	return fWindow;
 }
 
+// What a view does not handle goes on to its parent view, or to the window for a view
+// with none (the window's own top view included).
 void BView::AttachTo(BWindow* window)
 {
 	fWindow = window;
 	window->AddHandler(this);
+	SetNextHandler(ChainParent());
 	for (BView* child : fChildren)
 		child->AttachTo(window);
 }
@@ -235,8 +238,17 @@ void BView::DetachFrom()
 	AllDetached();
 	if (fWindow->fFocus == this)
 		fWindow->fFocus = nullptr;
+	if (NextHandler() == ChainParent())
+		SetNextHandler(nullptr);
 	fWindow->RemoveHandler(this);
 	fWindow = nullptr;
+}
+
+BHandler* BView::ChainParent() const
+{
+	if (BView* parent = Parent())
+		return parent;
+	return fWindow;
 }
 
 BRect BView::Frame() const

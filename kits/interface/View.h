@@ -45,6 +45,8 @@ public:
 	virtual void FrameMoved(BPoint newPosition);
 	virtual void FrameResized(float newWidth, float newHeight);
 	virtual void WindowActivated(bool active);
+	// In a window, what the view does not handle goes on to its parent, or to the window
+	// for a view added to the window itself.
 	virtual void MessageReceived(BMessage* message);
 	virtual void MakeFocus(bool focus = true);
 	bool IsFocus() const;
@@ -130,8 +132,8 @@ public:
 	// Starts a drag of a copy of `message` with an outline of `dragRect` (view
 	// coordinates) under the pointer; call it from MouseDown while the button is down.
 	// Dropped on a view of a window of this process, the copy arrives at that view's
-	// MessageReceived with WasDropped() true. A message with pointer fields is never
-	// handed to another process.
+	// MessageReceived with WasDropped() true, and goes up the handler chain from there.
+	// A message with pointer fields is never handed to another process.
 	void DragMessage(BMessage* message, BRect dragRect, BHandler* replyTo = NULL);
 
 private:
@@ -139,6 +141,7 @@ private:
 
 	void AttachTo(BWindow* window);
 	void DetachFrom();
+	BHandler* ChainParent() const;
 	void CallAttached();
 	BPoint OriginInWindow() const;
 	BRect VisibleInWindow() const;

@@ -672,9 +672,11 @@ void BWindow::HandleDrop(BMessage* message)
 	BPrivate::MessagePrivate access(&dropped);
 	access.SetWasDropped(true);
 	access.SetDropPoint(ConvertToScreen(where), BPoint(0, 0));
+	// The view under the drop has it first; what it does not take goes up the handler chain
+	// to the window (the top view's next handler), so a drop is never taken for a command
+	// to the window itself, such as B_QUIT_REQUESTED.
 	BView* view = fTopView->ViewAt(where);
-	BLooper::DispatchMessage(
-		&dropped, view && view != fTopView ? static_cast<BHandler*>(view) : this);
+	BLooper::DispatchMessage(&dropped, view != nullptr ? view : fTopView);
 }
 
 void BWindow::HandleMenuItem(BMessage* message)

@@ -2,6 +2,7 @@
 #include "KillLooper.h"
 
 #include "AnimationBuffers.h"
+#include "PlayerMessages.h"
 #include "KitTestWindows.h"
 #include "PlaybackHarness.h"
 
@@ -70,9 +71,9 @@ struct Fixture {
 BMessage LoadMessage(const std::vector<unsigned char>& file, const char* title)
 {
 	BMessage load(kLoadAnimation);
-	load.AddPointer("fli_data", HeapCopy(file));
-	load.AddInt64("size", int64(file.size()));
-	load.AddString("title", title);
+	load.AddPointer(kAnimationDataField, HeapCopy(file));
+	AddAnimationSize(&load, uint32(file.size()));
+	load.AddString(kTitleField, title);
 	return load;
 }
 

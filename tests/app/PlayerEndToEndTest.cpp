@@ -430,6 +430,10 @@ TEST_F(PlayerTest, DraggedAnimationPlaysAsACopyUnderTheSourcesTitle)
 	MoveWindow(to, 600, 300);
 	const XWindowGeometry a = Geometry(from);
 	const XWindowGeometry b = Geometry(to);
+	// Only the animation takes drops: on the target's menu bar the drag changes nothing.
+	Drag(a.x + 160, a.y + a.height - 100, b.x + 200, b.y + 8);
+	std::this_thread::sleep_for(500ms);
+	EXPECT_EQ(WindowName(to), "target.fli") << "a drop on the menu bar was taken";
 	Drag(a.x + 160, a.y + a.height - 100, b.x + 160, b.y + b.height - 100);
 
 	ASSERT_TRUE(WaitUntilGone("^target.fli$")) << "the target takes the source's title";

@@ -1,6 +1,6 @@
 // Decodes animations made by another program and checks every frame against hashes from an
 // independent decoder, through the same walk that `flitool frames` uses.
-#include "Sha256.h"
+#include "FrameHash.h"
 #include "TestFiles.h"
 
 #include "fli/Acceptance.h"

@@ -580,6 +580,60 @@ TEST_F(InterfaceKit, DropsReachTheViewUnderThePointerAndForeignPointersAreRefuse
 	});
 }
 
+// What a view does not handle, posted or dropped, goes on to its parent view and from a
+// view added to the window on to the window; a view that handles it ends its way there, and
+// a removed view leaves the chain with its children.
+TEST_F(InterfaceKit, WhatAViewDoesNotHandleGoesUpToItsParentAndOnToTheWindow)
+{
+	RunWithDisplay([] {
+		EventLog log;
+		auto* window = new LoggingWindow(BRect(100, 50, 299, 149), "Chain", log);
+		auto* outer = new BView(BRect(0, 0, 89, 89), "outer", B_FOLLOW_NONE, 0);
+		auto* inner = new BView(BRect(10, 10, 49, 49), "inner", B_FOLLOW_NONE, 0);
+		auto* logger = new LoggingView(BRect(100, 0, 199, 99), "logger", B_FOLLOW_NONE, log);
+		auto* below = new BView(BRect(10, 10, 49, 49), "below", B_FOLLOW_NONE, 0);
+		outer->AddChild(inner);
+		EXPECT_EQ(inner->NextHandler(), nullptr) << "a chain belongs to a window's looper";
+		window->AddChild(outer);
+		window->AddChild(logger);
+		logger->AddChild(below);
+		EXPECT_EQ(inner->NextHandler(), outer);
+		EXPECT_EQ(outer->NextHandler(), window);
+		EXPECT_EQ(below->NextHandler(), logger);
+		window->Show();
+
+		ASSERT_EQ(window->PostMessage('INNR', inner), B_OK);
+		ASSERT_EQ(window->PostMessage('BELW', below), B_OK);
+		EXPECT_TRUE(log.WaitFor("window got INNR"));
+		EXPECT_TRUE(log.WaitFor("logger got BELW"));
+		BMessage plain('PLAN');
+		std::vector<uint8_t> bytes(size_t(plain.FlattenedSize()));
+		ASSERT_EQ(
+			plain.Flatten(reinterpret_cast<char*>(bytes.data()), ssize_t(bytes.size())), B_OK);
+		ASSERT_TRUE(probe::DropMessage(Native(window), 20, 20, bytes, getpid(), false));
+		EXPECT_TRUE(log.WaitFor("window got PLAN")) << "a drop on the inner view";
+		// A drop where no view lies reaches the window the same way, as data, never as a
+		// request to close.
+		BMessage quit(B_QUIT_REQUESTED);
+		std::vector<uint8_t> quitBytes(size_t(quit.FlattenedSize()));
+		ASSERT_EQ(
+			quit.Flatten(reinterpret_cast<char*>(quitBytes.data()), ssize_t(quitBytes.size())),
+			B_OK);
+		ASSERT_TRUE(probe::DropMessage(Native(window), 95, 95, quitBytes, getpid(), false));
+		EXPECT_TRUE(log.WaitFor("window got _QRQ"));
+		EXPECT_FALSE(log.Has("quit-requested"));
+		EXPECT_FALSE(log.Has("window got BELW")) << "the logging view passed on what it handled";
+
+		ASSERT_TRUE(window->Lock());
+		EXPECT_TRUE(window->RemoveChild(outer));
+		EXPECT_EQ(outer->NextHandler(), nullptr);
+		EXPECT_EQ(inner->NextHandler(), nullptr);
+		window->Unlock();
+		delete outer;
+		EXPECT_TRUE(QuitAndWait(window, log));
+	});
+}
+
 TEST_F(InterfaceKit, CloseBoxAsksTheWindowAndOnlyAConsentingWindowGoes)
 {
 	RunWithDisplay([] {

@@ -185,38 +185,52 @@ TEST(Loopers, LockIsRecursiveAndHeldDuringDispatch)
 	QuitAndWait(looper, deaths);
 }
 
-// The handler list, the preferred handler that untargeted messages go to, a handler's
-// own route on to its next handler, and locking the looper through a handler.
-TEST(Loopers, HandlersAreListedAndTheChainFromThePreferredOneIsFollowed)
+// The handler list, the preferred handler that untargeted messages go to, the chain of
+// next handlers (a handler's own, or else the looper), and locking the looper through a
+// handler.
+TEST(Loopers, HandlersAreListedAndUnhandledMessagesFollowTheChainToTheLooper)
 {
 	EventLog log, deaths;
 	auto* looper = new RecordingLooper(&log, &deaths);
 	RecordingHandler last("last", &log);
 	BHandler relay("relay");
+	BHandler bare("bare");
 	relay.SetName("preferred");
 	relay.SetNextHandler(&last);
 	// Made locked by its creator, so the list may change before Run().
 	looper->AddHandler(&relay);
 	looper->AddHandler(&last);
-	EXPECT_EQ(looper->CountHandlers(), 3);
+	looper->AddHandler(&bare);
+	EXPECT_EQ(looper->CountHandlers(), 4);
 	EXPECT_EQ(looper->HandlerAt(0), looper);
 	EXPECT_EQ(looper->HandlerAt(2), &last);
-	EXPECT_EQ(looper->HandlerAt(3), nullptr);
+	EXPECT_EQ(looper->HandlerAt(4), nullptr);
 	EXPECT_EQ(looper->IndexOf(&relay), 1);
 	EXPECT_EQ(looper->PreferredHandler(), nullptr);
 	looper->SetPreferredHandler(&relay);
 	EXPECT_EQ(looper->PreferredHandler(), &relay);
 	EXPECT_STREQ(relay.Name(), "preferred");
-	EXPECT_EQ(relay.NextHandler(), &last);
+	EXPECT_EQ(relay.NextHandler(), &last) << "a handler keeps the next handler it was given";
+	EXPECT_EQ(bare.NextHandler(), looper);
+	EXPECT_EQ(looper->NextHandler(), nullptr);
 	looper->Run();
 
+	// Untargeted: the preferred relay passes it to its own next handler.
 	looper->PostMessage(kPing);
 	ASSERT_TRUE(log.WaitForCount(1));
 	EXPECT_EQ(log.Events()[0], "last got PING");
+	// A handler that handles nothing passes everything on to the looper.
+	BMessage numbered = Numbered(5);
+	ASSERT_EQ(looper->PostMessage(&numbered, &bare), B_OK);
+	ASSERT_TRUE(log.WaitForCount(2));
+	EXPECT_EQ(log.Events()[1], "5");
 
 	ASSERT_TRUE(relay.LockLooper());
 	EXPECT_TRUE(looper->IsLocked());
+	EXPECT_TRUE(looper->RemoveHandler(&bare));
+	EXPECT_EQ(bare.NextHandler(), nullptr) << "a removed handler leaves the looper's chain";
 	EXPECT_TRUE(looper->RemoveHandler(&relay));
+	EXPECT_EQ(relay.NextHandler(), &last);
 	EXPECT_EQ(looper->IndexOf(&relay), -1);
 	// Removing the preferred handler leaves the looper itself to take untargeted messages.
 	EXPECT_EQ(looper->PreferredHandler(), nullptr);

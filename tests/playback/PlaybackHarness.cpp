@@ -8,6 +8,9 @@
 
 #include "fli/Format.h"
 
+#include <AppDefs.h>
+#include <PlayerMessages.h>
+
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
@@ -221,6 +224,24 @@ PlaybackWindow::PlaybackWindow(const char* title, BRect frame)
 	AddChild(fView);
 	fLooper->Run();
 	Show();
+}
+
+void PlaybackWindow::MessageReceived(BMessage* message)
+{
+	switch (message->what) {
+		case FLI_DRAG:
+			fLooper->PostMessage(message);
+			break;
+		case B_REFS_RECEIVED: {
+			BMessage refs(*message);
+			refs.AddPointer(kSourceWindowField, this);
+			be_app->PostMessage(&refs);
+			break;
+		}
+		default:
+			BWindow::MessageReceived(message);
+			break;
+	}
 }
 
 bool PlaybackWindow::Close()

@@ -10,7 +10,6 @@
 #include <Window.h>
 
 #include <FliView.h>
-#include <KillLooperOwner.h>
 
 #include <condition_variable>
 #include <functional>
@@ -104,11 +103,13 @@ private:
 	std::vector<BMessage> fReceived;
 };
 
-// A shown window with one ProbeView of 320 x 200 and a recording kill looper.
-class PlaybackWindow : public BWindow, public KillLooperOwner {
+// A shown window with one ProbeView of 320 x 200 and a recording kill looper. What the view
+// passes up the handler chain it routes as a player window does: files to the application,
+// naming itself, and dragged animations to its kill looper.
+class PlaybackWindow : public BWindow {
 public:
 	explicit PlaybackWindow(const char* title, BRect frame = BRect(100, 100, 419, 299));
-	BLooper* GetKillLooper() const override { return fLooper; }
+	void MessageReceived(BMessage* message) override;
 
 	ProbeView* View() const { return fView; }
 	RecordingLooper* Looper() const { return fLooper; }
