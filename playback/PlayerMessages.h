@@ -17,3 +17,10 @@ inline constexpr const char* kDragDataField = "fli_data";
 inline constexpr const char* kDragSizeField = "size";
 inline constexpr const char* kDragTitleField = "title";
 inline constexpr const char* kDragGenerationField = "fli_generation";
+
+// Requests of the animation view's keys to its window (the window's layout is the window's).
+inline constexpr uint32 kToggleFullScreen = 'FLfs';
+inline constexpr uint32 kLeaveFullScreen = 'FLnf';
+// kZoomField (int32, 1 to 4): the picture at that many times 320 x 200.
+inline constexpr uint32 kZoomPicture = 'FLzm';
+inline constexpr const char* kZoomField = "zoom";
