@@ -509,8 +509,9 @@ TEST(PlayerCommandLine, HelpAndVersionAnswerWithoutADisplayOrSingleLaunch)
 	const std::vector<std::string> help = run({"--help"});
 	ASSERT_FALSE(help.empty());
 	EXPECT_EQ(help[0], "Usage: zoetra [OPTION]... [FILE]...");
-	for (const std::string start : {"  --help ", "  --version ", "  -- ", "  ZOETRA_RUNTIME_DIR ",
-			 "  ZOETRA_DEBUG ", "  DISPLAY, WAYLAND_DISPLAY ", "Exit status:", "  0 ", "  1 "}) {
+	for (const std::string start :
+		{"  --help ", "  --version ", "  -- ", "  Space ", "  F10 ", "  ZOETRA_RUNTIME_DIR ",
+			"  ZOETRA_DEBUG ", "  DISPLAY, WAYLAND_DISPLAY ", "Exit status:", "  0 ", "  1 "}) {
 		EXPECT_TRUE(std::any_of(help.begin(), help.end(),
 			[&](const std::string& line) { return line.starts_with(start); }))
 			<< "no line starts with \"" << start << "\"";
