@@ -200,7 +200,8 @@ protected:
 // demo.fli has 64 frames and a ring frame: steps forward go through the ring (frame 1
 // again) into the second pass, steps back retrace them exactly, and back from the first
 // picture comes the last frame before the ring. Paused, the title shows the position and
-// the player takes no CPU; resumed, the title is the name again.
+// the player takes no CPU; resumed, the title is the name again. A drag out of a paused
+// window carries the name alone.
 TEST_F(PlayerKeysTest, PauseAndStepBothWaysThroughTheRingInPlayOrder)
 {
 	const std::string name = "steps.fli";
@@ -247,6 +248,21 @@ TEST_F(PlayerKeysTest, PauseAndStepBothWaysThroughTheRingInPlayOrder)
 		expectStep(index, index % 2 ? "comma" : "Left");
 	expectStep(kCount - 1, "comma");
 	expectStep(kCount, "period");
+
+	// Dragged out of the paused window, the animation plays in the other one from the
+	// start, under the plain name; the source stays paused.
+	Key(window, "ctrl+n");
+	const unsigned long other = WaitForWindow("^Untitled 1$");
+	ASSERT_NE(other, 0u);
+	MoveWindow(other, 800, 400);
+	std::this_thread::sleep_for(300ms);
+	const XWindowGeometry from = Geometry(window);
+	const XWindowGeometry to = Geometry(other);
+	Drag(from.x + 160, from.y + from.height - 100, to.x + 160, to.y + to.height - 100);
+	EXPECT_TRUE(WaitForTitle(other, name)) << WindowName(other);
+	const Picture copied = ViewPicture(other);
+	EXPECT_TRUE(WaitFor([&] { return ViewPicture(other) != copied; }, 5s)) << "the copy plays";
+	EXPECT_EQ(WindowName(window), PausedTitle(name, 1, kCount));
 
 	Key(window, "space");
 	EXPECT_TRUE(WaitForTitle(window, name));
