@@ -162,7 +162,7 @@ void FliView::FrameDecoded(const unsigned char*)
 // 1..count, bounded by the buffer) is fli::FrameWalk's, through the cursor.
 void FliView::Play()
 {
-	PlayCursor cursor(fliData, fliSize, palette);
+	PlayCursor cursor(fliData, fliSize, FrameBuffer(), palette);
 	PlayControl control(cursor.DelayMicroseconds());
 
 	if (window->Lock()) {

@@ -13,10 +13,14 @@ constexpr int64 kLeastKeepInterval = 16;
 
 } // namespace
 
-PlayCursor::PlayCursor(const uint8* data, uint32 size, const uint32* palette)
+PlayCursor::PlayCursor(
+	const uint8* data, uint32 size, const uint32* pixels, const uint32* palette)
 	: data(data),
 	  size(size),
+	  livePixels(pixels),
+	  livePalette(palette),
 	  walk(data, size),
+	  passStartPass(0),
 	  shown{true, -1, 0},
 	  anyShown(false),
 	  firstPassFrames(-1),
@@ -24,6 +28,8 @@ PlayCursor::PlayCursor(const uint8* data, uint32 size, const uint32* palette)
 	  keepInterval(kLeastKeepInterval)
 {
 	std::memcpy(startPalette.data(), palette, sizeof startPalette);
+	if (livePixels != nullptr)
+		passStart.pixels.resize(fli::kPixelCount);
 }
 
 const unsigned char* PlayCursor::NextFrame()
@@ -41,6 +47,11 @@ void PlayCursor::StartNextPass()
 {
 	walk.StartNextPass();
 	shown.laterPass++;
+	if (livePixels == nullptr)
+		return;
+	std::memcpy(passStart.pixels.data(), livePixels, passStart.pixels.size() * sizeof(uint32));
+	std::memcpy(passStart.palette.data(), livePalette, sizeof passStart.palette);
+	passStartPass = shown.laterPass;
 }
 
 const unsigned char* PlayCursor::StepForward()
@@ -95,8 +106,8 @@ bool PlayCursor::StepBack()
 		const int32 lastBeforeRing = std::min(int32(walk.FrameCount()) - 1, firstPassFrames - 1);
 		place = {true, std::max(0, lastBeforeRing), 0};
 	}
+	Rebuild(place);
 	MoveTo(place);
-	Rebuild(RoundStep(place));
 	return true;
 }
 
@@ -106,8 +117,8 @@ bool PlayCursor::GoHome()
 		return false;
 	CountFrames();
 	const Place home{true, 0, 0};
+	Rebuild(home);
 	MoveTo(home);
-	Rebuild(RoundStep(home));
 	return true;
 }
 
@@ -131,18 +142,38 @@ void PlayCursor::MoveTo(const Place& place)
 	shown = place;
 }
 
-// The picture after `roundStep` steps of one round, decoded from the nearest picture kept
-// before it, keeping those it passes on the way.
-void PlayCursor::Rebuild(int64 roundStep)
+// The picture at the place, decoded from the nearest picture known before it, keeping
+// those it passes on the way.
+void PlayCursor::Rebuild(const Place& place)
 {
+	const int64 roundStep = RoundStep(place);
 	rebuilt.pixels.resize(fli::kPixelCount);
 	int64 step = -1;
-	auto from = kept.upper_bound(roundStep);
-	if (from != kept.begin()) {
-		--from;
-		step = from->first;
-		rebuilt.pixels = from->second.pixels;
-		rebuilt.palette = from->second.palette;
+	const Picture* start = nullptr;
+	auto nearest = kept.upper_bound(roundStep);
+	if (nearest != kept.begin()) {
+		--nearest;
+		step = nearest->first;
+		start = &nearest->second;
+	}
+	// The current later pass began after the first pass's last frame; the last picture of
+	// the pass before it is that start itself.
+	const int64 passBegan = int64(firstPassFrames) - 1;
+	const bool inPassStarted = !place.firstPass && place.laterPass == passStartPass;
+	const bool endsPassBefore = passStartPass > 0 && place.laterPass == passStartPass - 1
+		&& place.index == (place.firstPass ? firstPassFrames - 1 : laterPassFrames);
+	if (endsPassBefore) {
+		rebuilt.pixels = passStart.pixels;
+		rebuilt.palette = passStart.palette;
+		return;
+	}
+	if (inPassStarted && passBegan > step) {
+		step = passBegan;
+		start = &passStart;
+	}
+	if (start != nullptr) {
+		rebuilt.pixels = start->pixels;
+		rebuilt.palette = start->palette;
 	} else {
 		fli::Clear(rebuilt.pixels.data(), 0);
 		rebuilt.palette = startPalette;

@@ -1,18 +1,21 @@
 // PlayCursor: where the play thread is in an animation's play order, and the exact way back.
 //
 // Forward it is fli::FrameWalk (first pass 0..count with the ring frame, later passes
-// 1..count). Back, it rebuilds the picture shown before the current one: from the start of
-// play (a black frame buffer and the palette in force then) it decodes forward, from the
-// nearest picture it kept on an earlier way back. It keeps at most kMostKeptPictures of
-// them, so a way back decodes at most a thirty-second of one round of play.
+// 1..count). Back, it rebuilds the picture shown before the current one by decoding
+// forward from the nearest known picture: the start of play (a black frame buffer and the
+// palette in force then), the picture as the current later pass began (copied from the
+// view's frame buffer as each later pass begins, one copy a pass), or a picture kept on an
+// earlier way back. It keeps at most kMostKeptPictures of them, so after the first way back
+// a step decodes at most a thirty-second of one round of play.
 //
-// The later passes are taken to be alike (the ring frame turns the last picture back into
-// the first), so a picture of any later pass is rebuilt as the same picture of the first
-// later pass. Stepping back from the very first picture gives the last frame before the
-// ring.
+// Within the current pass the rebuilt picture is the one shown. Before it, the later passes
+// are taken to be alike (the ring frame turns the last picture back into the first), so a
+// picture of an earlier later pass is rebuilt as the same picture of the first later pass.
+// Stepping back from the very first picture gives the last frame before the ring.
 //
-// Used by the play thread alone; nothing here is locked. Playing forward allocates nothing;
-// the first way back allocates the rebuilt picture and each picture it keeps.
+// Used by the play thread alone; nothing here is locked. The copy of the pass's start is
+// allocated as play starts; playing forward allocates nothing; the first way back
+// allocates the rebuilt picture and each picture it keeps.
 #pragma once
 
 #include <SupportDefs.h>
@@ -33,9 +36,11 @@ public:
 		std::array<uint32, 256> palette;
 	};
 
-	// `palette`: the colours in force as play starts; the view keeps them from the
+	// `pixels` and `palette`: the view's frame buffer (null when it has none) and its
+	// palette, which the decoder changes frame after frame; read as each later pass
+	// begins. The palette's colours as play starts are kept: the view keeps them from the
 	// animation it played before until the file sets its own.
-	PlayCursor(const uint8* data, uint32 size, const uint32* palette);
+	PlayCursor(const uint8* data, uint32 size, const uint32* pixels, const uint32* palette);
 
 	// Play order, as fli::FrameWalk: the next frame of the pass, nullptr once it has ended.
 	const unsigned char* NextFrame();
@@ -70,13 +75,18 @@ private:
 	// The place's number in one round: the first pass, then one later pass.
 	int64 RoundStep(const Place& place) const;
 	void MoveTo(const Place& place);
-	void Rebuild(int64 roundStep);
+	void Rebuild(const Place& place);
 	void KeepPicture(int64 roundStep);
 
 	const uint8* data;
 	uint32 size;
+	const uint32* livePixels;
+	const uint32* livePalette;
 	fli::FrameWalk walk;
 	std::array<uint32, 256> startPalette;
+	// The picture as the later pass passStartPass began; 0 before any.
+	Picture passStart;
+	int64 passStartPass;
 	Place shown;
 	bool anyShown;
 	// Counted on the first way back; -1 until then.
