@@ -13,8 +13,7 @@ constexpr int64 kLeastKeepInterval = 16;
 
 } // namespace
 
-PlayCursor::PlayCursor(
-	const uint8* data, uint32 size, const uint32* pixels, const uint32* palette)
+PlayCursor::PlayCursor(const uint8* data, uint32 size, const uint32* pixels, const uint32* palette)
 	: data(data),
 	  size(size),
 	  livePixels(pixels),
