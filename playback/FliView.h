@@ -144,7 +144,7 @@ protected:
 	sem_id stateSem;
 	int32 stateCount;
 	uint32 palette[256];
-	// Wakes the play thread from its frame delay when Stop sets STOP.
+	// Wakes the play thread from its frame delay, or its pause, for Stop and for commands.
 	sem_id wakeSem;
 
 private:
