@@ -39,21 +39,11 @@ void FileMenu(unsigned long window, const std::string& keys)
 	Key(keys);
 }
 
-// The pictures `flitool frames` gives for a file, as 0xffRRGGBB rows.
+// The pictures `flitool frames` gives for a file.
 std::set<std::vector<uint32_t>> ReferenceFrames(const std::string& file)
 {
-	const std::string bytes = RunTool({FlitoolPath(), "frames", file}, 30s).output;
-	const size_t frameBytes = size_t(kViewWidth) * kViewHeight * 4;
-	std::set<std::vector<uint32_t>> frames;
-	for (size_t start = 0; start + frameBytes <= bytes.size(); start += frameBytes) {
-		std::vector<uint32_t> pixels(size_t(kViewWidth) * kViewHeight);
-		for (size_t i = 0; i < pixels.size(); i++) {
-			const auto* p = reinterpret_cast<const uint8_t*>(bytes.data() + start + 4 * i);
-			pixels[i] = 0xff000000u | uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0];
-		}
-		frames.insert(std::move(pixels));
-	}
-	return frames;
+	const std::vector<std::vector<uint32_t>> frames = FramesInPlayOrder(file);
+	return {frames.begin(), frames.end()};
 }
 
 // The view's picture: the bottom 200 rows of the window's content at 1:1.

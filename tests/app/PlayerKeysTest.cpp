@@ -1,6 +1,6 @@
 // The player's keys as a user presses them: the real binary on a private 1600x1000 X server
 // with a window manager (openbox), driven with xdotool, its pictures compared with the
-// decoder's frames in play order (`flitool frames`).
+// decoder's frames in play order (FramesInPlayOrder).
 #include "PlayerProcess.h"
 #include "TemporaryFolder.h"
 #include "WaitFor.h"
@@ -34,24 +34,6 @@ const std::string kBounce = std::string(ZOETRA_TEST_DATA) + "/bounce.fli";
 const std::string kEmDash = "\xE2\x80\x94";
 
 using Picture = std::vector<uint32_t>;
-
-// The pictures `flitool frames` gives for a file, in play order: the first pass, then one
-// later pass.
-std::vector<Picture> ReferenceFrames(const std::string& file)
-{
-	const std::string bytes = RunTool({FlitoolPath(), "frames", file}, 30s).output;
-	const size_t frameBytes = size_t(kWidth) * kHeight * 4;
-	std::vector<Picture> frames;
-	for (size_t start = 0; start + frameBytes <= bytes.size(); start += frameBytes) {
-		Picture pixels(size_t(kWidth) * kHeight);
-		for (size_t i = 0; i < pixels.size(); i++) {
-			const auto* p = reinterpret_cast<const uint8_t*>(bytes.data() + start + 4 * i);
-			pixels[i] = 0xff000000u | uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0];
-		}
-		frames.push_back(std::move(pixels));
-	}
-	return frames;
-}
 
 XWindowGeometry Geometry(unsigned long window)
 {
@@ -208,7 +190,7 @@ TEST_F(PlayerKeysTest, PauseAndStepBothWaysThroughTheRingInPlayOrder)
 	PlayerProcess player(runtime.Path(), {files.Copy(kDemo, name)});
 	const unsigned long window = WaitForWindow("^steps\\.fli$");
 	ASSERT_NE(window, 0u);
-	const std::vector<Picture> frames = ReferenceFrames(kDemo);
+	const std::vector<Picture> frames = FramesInPlayOrder(kDemo);
 	constexpr int kCount = 64;
 	ASSERT_EQ(frames.size(), size_t(2 * kCount + 1));
 	ASSERT_TRUE(FocusWindow(window));
@@ -277,7 +259,7 @@ TEST_F(PlayerKeysTest, ZoomAspectAndFullScreenShowThePictureExactlyWithBlackBars
 	PlayerProcess player(runtime.Path(), {files.Copy(kBounce, "look.fli")});
 	const unsigned long window = WaitForWindow("^look\\.fli$");
 	ASSERT_NE(window, 0u);
-	const std::vector<Picture> reference = ReferenceFrames(kBounce);
+	const std::vector<Picture> reference = FramesInPlayOrder(kBounce);
 	const std::set<Picture> frames(reference.begin(), reference.end());
 	ASSERT_TRUE(FocusWindow(window));
 	const XWindowGeometry start = Geometry(window);
