@@ -297,7 +297,8 @@ void FliView::ShowPosition(const PlayCursor& cursor, const PlayControl& control)
 		std::lock_guard guard(fieldLock);
 		name = plainTitle;
 	}
-	if (!control.paused) {
+	// Before any picture (a file whose passes show none) there is no position to show.
+	if (!control.paused || cursor.FrameNumber() == 0) {
 		if (positionShown)
 			window->SetTitle(name.c_str());
 		positionShown = false;
