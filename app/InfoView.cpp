@@ -3,7 +3,10 @@
 
 #include "AboutText.h"
 
+#include <AppDefs.h>
 #include <Font.h>
+#include <InterfaceDefs.h>
+#include <Window.h>
 
 namespace {
 
@@ -89,4 +92,13 @@ void InfoView::Draw(BRect updateRect)
 		y += line.advance * plainLine;
 		DrawCentred(line.text, y);
 	}
+}
+
+void InfoView::KeyDown(const char* bytes, int32 numBytes)
+{
+	if (numBytes == 1 && bytes[0] == B_ESCAPE && Window() != nullptr) {
+		Window()->PostMessage(B_QUIT_REQUESTED);
+		return;
+	}
+	BBox::KeyDown(bytes, numBytes);
 }

@@ -13,6 +13,8 @@ public:
 	explicit InfoView(BRect frame);
 
 	void Draw(BRect updateRect) override;
+	// Escape closes the About window, as its close box does.
+	void KeyDown(const char* bytes, int32 numBytes) override;
 
 	struct PlainLine {
 		const char* text;

@@ -20,6 +20,7 @@ InfoWindow::InfoWindow()
 	InfoView* view = new InfoView(Bounds());
 	ResizeTo(view->Bounds().Width(), view->Bounds().Height());
 	AddChild(view);
+	view->MakeFocus(true);
 }
 
 void InfoWindow::MessageReceived(BMessage* message)

@@ -112,7 +112,6 @@ void KillLooper::Play(unsigned char* data, uint32 size, const char* title)
 		delete[] data;
 		return;
 	}
-	// The kit's SetTitle is safe from any thread; the window's lock is not needed.
-	fliView->Window()->SetTitle(title);
-	fliView->SetData(data, size);
+	// Retitled once the earlier animation has stopped, which may have shown its position.
+	fliView->SetData(data, size, title);
 }

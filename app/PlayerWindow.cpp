@@ -14,6 +14,7 @@
 #include <Messenger.h>
 #include <Screen.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 
@@ -26,6 +27,8 @@ constexpr float kViewWidth = 319.0f;
 constexpr float kViewHeight = 199.0f;
 constexpr float kMinimumSize = 100.0f;
 constexpr float kNewWindowOffset = 20.0f;
+constexpr float kPictureWidth = 320.0f;
+constexpr float kPictureHeight = 200.0f;
 
 ZoetraApp* TheApp()
 {
@@ -37,6 +40,7 @@ ZoetraApp* TheApp()
 PlayerWindow::PlayerWindow(const char* title)
 	: BWindow(kConstructionFrame, title, B_TITLED_WINDOW_LOOK, B_NORMAL_WINDOW_FEEL,
 		B_WILL_ACCEPT_FIRST_CLICK, B_CURRENT_WORKSPACE),
+	  menuBar(nullptr),
 	  fliView(nullptr),
 	  killLooper(nullptr)
 {
@@ -52,8 +56,8 @@ PlayerWindow::PlayerWindow(const char* title)
 	else
 		SetWindowName(Register(true));
 
-	BMenuBar* bar = AddMenuBar();
-	const float barHeight = bar->Bounds().Height();
+	menuBar = AddMenuBar();
+	const float barHeight = menuBar->Bounds().Height();
 	ResizeTo(kViewWidth, barHeight + 1 + kViewHeight);
 	SetZoomLimits(Bounds().Width(), Bounds().Height());
 	{
@@ -66,6 +70,8 @@ PlayerWindow::PlayerWindow(const char* title)
 	fliView = new FliView(
 		BRect(bounds.left, barHeight + 1, bounds.right, barHeight + 1 + kViewHeight), this);
 	AddChild(fliView);
+	// The player's keys go to the view.
+	fliView->MakeFocus(true);
 	killLooper = new KillLooper(fliView);
 }
 
@@ -164,10 +170,59 @@ void PlayerWindow::MessageReceived(BMessage* message)
 			// Loading stops the view's play thread, which needs this window's lock.
 			killLooper.load()->PostMessage(message);
 			break;
+		case kToggleFullScreen:
+			ShowFullScreen(!IsFullScreen());
+			break;
+		case kLeaveFullScreen:
+			ShowFullScreen(false);
+			break;
+		case kZoomPicture: {
+			int32 zoom = 1;
+			if (message->FindInt32(kZoomField, &zoom) == B_OK)
+				ZoomPicture(zoom);
+			break;
+		}
 		default:
 			BWindow::MessageReceived(message);
 			break;
 	}
+}
+
+float PlayerWindow::MenuBarSpace() const
+{
+	return menuBar->Bounds().Height() + 1;
+}
+
+void PlayerWindow::ShowFullScreen(bool fullScreen)
+{
+	if (fullScreen == IsFullScreen())
+		return;
+	// The view follows the window's sides; here it also takes or gives back the bar's rows.
+	const float barSpace = MenuBarSpace();
+	if (fullScreen) {
+		menuBar->Hide();
+		fliView->MoveBy(0, -barSpace);
+		fliView->ResizeBy(0, barSpace);
+	} else {
+		fliView->MoveBy(0, barSpace);
+		fliView->ResizeBy(0, -barSpace);
+		menuBar->Show();
+	}
+	SetFullScreen(fullScreen);
+}
+
+void PlayerWindow::ZoomPicture(int32 zoom)
+{
+	ShowFullScreen(false);
+	const float barSpace = MenuBarSpace();
+	const BRect screen = BScreen(B_MAIN_SCREEN_ID).Frame();
+	zoom = std::clamp(zoom, int32(1), int32(4));
+	if (screen.IsValid())
+		while (zoom > 1
+			&& (kPictureWidth * zoom - 1 > screen.Width()
+				|| barSpace + kPictureHeight * zoom - 1 > screen.Height()))
+			zoom--;
+	ResizeTo(kPictureWidth * zoom - 1, barSpace + kPictureHeight * zoom - 1);
 }
 
 // The new window has the construction size whatever this one's size is.

@@ -47,7 +47,14 @@ private:
 	void Open();
 	void Refs(BMessage* message);
 	bool TakesDrop(const BMessage* message) const;
+	// Full screen shows the view alone, over the whole screen; back, the bar is above it.
+	void ShowFullScreen(bool fullScreen);
+	// The window sized so that the picture shows at `zoom` times 320 x 200, or the largest
+	// such size the screen holds.
+	void ZoomPicture(int32 zoom);
+	float MenuBarSpace() const;
 
+	BMenuBar* menuBar;
 	FliView* fliView;
 	// Atomic because the application may look a window up while another thread is still
 	// constructing it (a window registers before it has made its KillLooper).

@@ -49,7 +49,8 @@ fli::encode::Palette6 Greys()
 	return palette;
 }
 
-// `frames` frames and a ring frame back to the first picture.
+} // namespace
+
 fli::encode::Bytes MakeShortRunsAnimation(int frames)
 {
 	std::mt19937 random(2024);
@@ -66,8 +67,6 @@ fli::encode::Bytes MakeShortRunsAnimation(int frames)
 	writer.AddFrame({fli::encode::EncodeLineCompressedChunk(before, first)});
 	return writer.Finish(static_cast<int16_t>(frames));
 }
-
-} // namespace
 
 std::string WriteShortRunsAnimation()
 {

@@ -8,6 +8,9 @@
 
 namespace bench {
 
+// `frames` frames of it and a ring frame back to the first picture.
+fli::encode::Bytes MakeShortRunsAnimation(int frames);
+
 // Writes 64 frames of it and a ring frame back to the first picture to short-runs.fli in the
 // build's bench folder; the file's path.
 std::string WriteShortRunsAnimation();

@@ -1,18 +1,37 @@
 // FliView as a player: the play thread, its loop through the ring frame, its timing, the
-// play-state guard, and SetData/Stop serialised against each other.
+// commands of the keys, the play-state guard, and SetData/Stop serialised against each other.
 #include "FliView.h"
 
 #include "AnimationBuffers.h"
+#include "PlayControl.h"
+#include "PlayCursor.h"
 
 #include "fli/FrameWalk.h"
 
 #include <cassert>
+#include <cstdio>
+#include <cstring>
 #include <limits>
+
+namespace {
+
+// Key repeat can queue commands faster than a long way back runs; more than this many
+// waiting are dropped.
+constexpr size_t kMostWaitingCommands = 64;
+
+} // namespace
 
 void FliView::SetData(unsigned char* data, unsigned long size)
 {
+	SetData(data, size, nullptr);
+}
+
+void FliView::SetData(unsigned char* data, unsigned long size, const char* title)
+{
 	std::lock_guard control(controlLock);
 	StopPlayThread();
+	if (title != nullptr && window != nullptr)
+		window->SetTitle(title);
 	// The buffer the view already owns, handed in again, is played anew, never freed.
 	if (data != nullptr && data == fliData) {
 		Start();
@@ -76,8 +95,23 @@ void FliView::StopPlayThread()
 	// thread's first delay.
 	while (acquire_sem_etc(wakeSem, 1, B_RELATIVE_TIMEOUT, 0) == B_OK) {
 	}
+	RestorePlainTitle();
 	std::lock_guard guard(fieldLock);
 	playThread = 0;
+}
+
+// A thread that ended paused leaves the title with its position; the name comes back.
+void FliView::RestorePlainTitle()
+{
+	if (!positionShown)
+		return;
+	positionShown = false;
+	std::string title;
+	{
+		std::lock_guard guard(fieldLock);
+		title = plainTitle;
+	}
+	window->SetTitle(title.c_str());
 }
 
 // The caller holds controlLock; a buffer is set and no play thread runs.
@@ -86,6 +120,16 @@ void FliView::Start()
 	// The play thread locks the window for every frame; without one the view stays Stopped.
 	if (window == nullptr)
 		return;
+	{
+		std::lock_guard guard(commandLock);
+		commands.clear();
+	}
+	while (acquire_sem_etc(wakeSem, 1, B_RELATIVE_TIMEOUT, 0) == B_OK) {
+	}
+	{
+		std::lock_guard guard(fieldLock);
+		plainTitle = window->Title();
+	}
 	const thread_id thread = SpawnPlayThread();
 	// Without a thread the view stays Stopped: playThread 0, state STOP, last picture kept.
 	if (thread < 0)
@@ -115,11 +159,11 @@ void FliView::FrameDecoded(const unsigned char*)
 }
 
 // The walk through the frames (first pass 0..count with the ring frame, later passes
-// 1..count, bounded by the buffer) is fli::FrameWalk's.
+// 1..count, bounded by the buffer) is fli::FrameWalk's, through the cursor.
 void FliView::Play()
 {
-	fli::FrameWalk walk(fliData, fliSize);
-	const bigtime_t delay = walk.DelayMicroseconds();
+	PlayCursor cursor(fliData, fliSize, FrameBuffer(), palette);
+	PlayControl control(cursor.DelayMicroseconds());
 
 	if (window->Lock()) {
 		Clear(0);
@@ -129,38 +173,159 @@ void FliView::Play()
 	}
 
 	while (GetState() == PLAY) {
-		bool stopped = false;
-		while (const unsigned char* frame = walk.NextFrame()) {
-			if (window->Lock()) {
-				DecodeFrame(frame);
-				FrameDecoded(frame);
-				Draw(Bounds());
-				Sync();
-				window->Unlock();
-			}
-			if (GetState() == STOP) {
-				stopped = true;
+		if (const unsigned char* frame = cursor.NextFrame()) {
+			ShowFrame(frame);
+			if (GetState() == STOP)
 				break;
-			}
-			SleepFrameDelay(delay);
+			WaitForNextFrame(cursor, control);
+			continue;
 		}
 		// A pass that showed nothing (a frame count below 1, frames past the buffer's end)
 		// still takes one frame delay, so the loop never turns without sleeping.
-		if (!stopped && walk.FramesShownInPass() == 0)
-			SleepFrameDelay(delay);
-		walk.StartNextPass();
+		if (cursor.FramesShownInPass() == 0)
+			WaitForNextFrame(cursor, control);
+		cursor.StartNextPass();
 	}
 }
 
-// Sleeps the delay, or less once Stop has set STOP and woken the thread. After the sleep
-// the loop goes on as always (draws the next frame, then sees STOP), so a stop takes
-// effect within one frame's decode and draw instead of the rest of a long delay.
-void FliView::SleepFrameDelay(bigtime_t delay)
+void FliView::ShowFrame(const unsigned char* frame)
 {
-	const status_t woken = acquire_sem_etc(wakeSem, 1, B_RELATIVE_TIMEOUT, delay);
-	// Without the semaphore (it could not be made) a plain sleep keeps the pace.
-	if (woken != B_OK && woken != B_TIMED_OUT)
-		snooze(delay);
+	if (!window->Lock())
+		return;
+	DecodeFrame(frame);
+	FrameDecoded(frame);
+	Draw(Bounds());
+	Sync();
+	window->Unlock();
+}
+
+void FliView::ShowRebuiltPicture(const PlayCursor& cursor)
+{
+	if (!window->Lock())
+		return;
+	const PlayCursor::Picture& picture = cursor.Rebuilt();
+	if (uint32* pixels = FrameBuffer())
+		std::memcpy(pixels, picture.pixels.data(), picture.pixels.size() * sizeof(uint32));
+	std::memcpy(palette, picture.palette.data(), sizeof palette);
+	Draw(Bounds());
+	Sync();
+	window->Unlock();
+}
+
+// The frame delay at the current speed, or, while paused, as long as it takes: the thread
+// sleeps on wakeSem, which a command or Stop releases. Commands run as they come.
+void FliView::WaitForNextFrame(PlayCursor& cursor, PlayControl& control)
+{
+	bigtime_t start = system_time();
+	while (GetState() == PLAY) {
+		if (RunCommands(cursor, control))
+			start = system_time();
+		if (GetState() != PLAY)
+			return;
+		if (control.paused) {
+			// Without the semaphore (it could not be made) a pause polls at the frame rate.
+			if (acquire_sem(wakeSem) != B_OK)
+				snooze(control.Delay());
+			continue;
+		}
+		const bigtime_t left = start + control.Delay() - system_time();
+		if (left <= 0)
+			return;
+		const status_t woken = acquire_sem_etc(wakeSem, 1, B_RELATIVE_TIMEOUT, left);
+		if (woken == B_TIMED_OUT)
+			return;
+		if (woken != B_OK) {
+			snooze(left);
+			return;
+		}
+	}
+}
+
+// Runs the commands waiting; true when the frame delay starts anew (play resumed, or the
+// picture changed while playing).
+bool FliView::RunCommands(PlayCursor& cursor, PlayControl& control)
+{
+	bool restart = false;
+	for (;;) {
+		PlayCommand command;
+		{
+			std::lock_guard guard(commandLock);
+			if (commands.empty())
+				return restart;
+			command = commands.front();
+			commands.pop_front();
+		}
+		switch (command) {
+			case kTogglePause:
+				control.paused = !control.paused;
+				restart = true;
+				break;
+			case kStepForward:
+				control.paused = true;
+				if (const unsigned char* frame = cursor.StepForward())
+					ShowFrame(frame);
+				break;
+			case kStepBack:
+				control.paused = true;
+				if (cursor.StepBack())
+					ShowRebuiltPicture(cursor);
+				break;
+			case kGoHome:
+				if (cursor.GoHome())
+					ShowRebuiltPicture(cursor);
+				restart = true;
+				break;
+			case kSlower:
+				control.Slower();
+				break;
+			case kFaster:
+				control.Faster();
+				break;
+			case kFileSpeed:
+				control.FileSpeed();
+				break;
+		}
+		ShowPosition(cursor, control);
+	}
+}
+
+// "NAME — frame K of N" while paused, the plain name while playing.
+void FliView::ShowPosition(const PlayCursor& cursor, const PlayControl& control)
+{
+	std::string name;
+	{
+		std::lock_guard guard(fieldLock);
+		name = plainTitle;
+	}
+	// Before any picture (a file whose passes show none) there is no position to show.
+	if (!control.paused || cursor.FrameNumber() == 0) {
+		if (positionShown)
+			window->SetTitle(name.c_str());
+		positionShown = false;
+		return;
+	}
+	char position[64];
+	// " — frame K of N", with an em dash in UTF-8.
+	std::snprintf(position, sizeof position, " \xE2\x80\x94 frame %d of %d",
+		static_cast<int>(cursor.FrameNumber()), static_cast<int>(cursor.FrameCount()));
+	window->SetTitle((name + position).c_str());
+	positionShown = true;
+}
+
+void FliView::PostPlayCommand(PlayCommand command)
+{
+	{
+		std::lock_guard guard(fieldLock);
+		if (playThread == 0)
+			return;
+	}
+	{
+		std::lock_guard guard(commandLock);
+		if (commands.size() >= kMostWaitingCommands)
+			return;
+		commands.push_back(command);
+	}
+	release_sem(wakeSem);
 }
 
 // Benaphore: the counter says how many threads are inside or waiting; only a thread that

@@ -1,11 +1,17 @@
-// FliView as a view: construction, destruction, drawing, the drag out and the drops in.
+// FliView as a view: construction, destruction, drawing, keys, the drag out and the drops in.
 #include "FliView.h"
 
 #include "AnimationBuffers.h"
 
+#include "PlayerMessages.h"
+
 #include <AppDefs.h>
+#include <Application.h>
+#include <InterfaceDefs.h>
 #include <Message.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cstring>
 
 FliView::FliView(BRect frame, BWindow* window)
@@ -19,7 +25,9 @@ FliView::FliView(BRect frame, BWindow* window)
 	  stateSem(-1),
 	  stateCount(0),
 	  wakeSem(-1),
-	  fliGeneration(0)
+	  fliGeneration(0),
+	  positionShown(false),
+	  aspect(kStretch)
 {
 	SetViewColor(B_TRANSPARENT_32_BIT);
 	bitmap = new BBitmap(Bounds(), B_RGB32, false, false);
@@ -44,8 +52,118 @@ FliView::~FliView()
 
 void FliView::Draw(BRect)
 {
-	if (bitmap != nullptr)
-		DrawBitmap(bitmap, Bounds());
+	if (bitmap == nullptr)
+		return;
+	const BRect bounds = Bounds();
+	const BRect picture = PictureFrame(bounds, aspect);
+	if (picture != bounds) {
+		// The bars beside or above and below the picture.
+		SetHighColor(0, 0, 0);
+		FillRect(BRect(bounds.left, bounds.top, bounds.right, picture.top - 1));
+		FillRect(BRect(bounds.left, picture.bottom + 1, bounds.right, bounds.bottom));
+		FillRect(BRect(bounds.left, picture.top, picture.left - 1, picture.bottom));
+		FillRect(BRect(picture.right + 1, picture.top, bounds.right, picture.bottom));
+	}
+	DrawBitmap(bitmap, picture);
+}
+
+BRect FliView::PictureFrame(BRect bounds, AspectMode mode)
+{
+	if (mode == kStretch)
+		return bounds;
+	const int64 across = mode == kKeep8By5 ? 8 : 4;
+	const int64 down = mode == kKeep8By5 ? 5 : 3;
+	const int64 width = int64(bounds.Width()) + 1;
+	const int64 height = int64(bounds.Height()) + 1;
+	int64 pictureWidth = width;
+	int64 pictureHeight = height;
+	if (width * down <= height * across)
+		pictureHeight = std::max<int64>(1, (width * down + across / 2) / across);
+	else
+		pictureWidth = std::max<int64>(1, (height * across + down / 2) / down);
+	const float left = bounds.left + float((width - pictureWidth) / 2);
+	const float top = bounds.top + float((height - pictureHeight) / 2);
+	return BRect(left, top, left + float(pictureWidth - 1), top + float(pictureHeight - 1));
+}
+
+FliView::AspectMode FliView::Aspect() const
+{
+	return aspect;
+}
+
+void FliView::SetAspect(AspectMode mode)
+{
+	aspect = mode;
+	Invalidate();
+}
+
+void FliView::KeyDown(const char* bytes, int32 numBytes)
+{
+	int32 modifiers = 0;
+	int32 key = 0;
+	if (BMessage* message = Window() != nullptr ? Window()->CurrentMessage() : nullptr) {
+		message->FindInt32("modifiers", &modifiers);
+		message->FindInt32("key", &key);
+	}
+	// Shift is part of some of the keys' characters (+, F); the other modifiers make
+	// shortcuts, which are not the player's.
+	if (numBytes != 1 || (modifiers & (B_COMMAND_KEY | B_CONTROL_KEY | B_OPTION_KEY)) != 0) {
+		BView::KeyDown(bytes, numBytes);
+		return;
+	}
+	switch (std::tolower(uint8(bytes[0]))) {
+		case B_SPACE:
+			PostPlayCommand(kTogglePause);
+			break;
+		case '.':
+		case B_RIGHT_ARROW:
+			PostPlayCommand(kStepForward);
+			break;
+		case ',':
+		case B_LEFT_ARROW:
+			PostPlayCommand(kStepBack);
+			break;
+		case B_HOME:
+			PostPlayCommand(kGoHome);
+			break;
+		case '-':
+			PostPlayCommand(kSlower);
+			break;
+		case '+':
+		case '=':
+			PostPlayCommand(kFaster);
+			break;
+		case B_BACKSPACE:
+			PostPlayCommand(kFileSpeed);
+			break;
+		case 'a':
+			SetAspect(AspectMode((aspect + 1) % 3));
+			break;
+		case 'f':
+			Window()->PostMessage(kToggleFullScreen);
+			break;
+		case B_FUNCTION_KEY:
+			if (key == B_F11_KEY)
+				Window()->PostMessage(kToggleFullScreen);
+			else
+				BView::KeyDown(bytes, numBytes);
+			break;
+		case B_ESCAPE:
+			Window()->PostMessage(kLeaveFullScreen);
+			break;
+		case '1':
+		case '2':
+		case '3':
+		case '4': {
+			BMessage zoom(kZoomPicture);
+			zoom.AddInt32(kZoomField, bytes[0] - '0');
+			Window()->PostMessage(&zoom);
+			break;
+		}
+		default:
+			BView::KeyDown(bytes, numBytes);
+			break;
+	}
 }
 
 void FliView::MouseDown(BPoint)
@@ -64,6 +182,7 @@ bool FliView::MakeDragMessage(BMessage* message) const
 	const uint8* data;
 	uint32 size;
 	uint64 generation;
+	std::string title;
 	{
 		std::lock_guard guard(fieldLock);
 		if (playThread == 0)
@@ -71,11 +190,13 @@ bool FliView::MakeDragMessage(BMessage* message) const
 		data = fliData;
 		size = fliSize;
 		generation = fliGeneration;
+		// The name alone, also while the title shows a paused position.
+		title = plainTitle;
 	}
 	BWindow* source = Window();
 	message->AddPointer(kAnimationDataField, data);
 	AddAnimationSize(message, size);
-	message->AddString(kTitleField, source != nullptr ? source->Title() : "");
+	message->AddString(kTitleField, title.c_str());
 	message->AddPointer(kSourceWindowField, source);
 	// The receiver copies only while this generation still names this very buffer.
 	message->AddInt64(kDragGenerationField, static_cast<int64>(generation));

@@ -21,6 +21,13 @@
 //   Nesting that occurs: controlLock -> fieldLock, controlLock -> registry lock, window
 //   lock -> fieldLock (MouseDown). Nothing is ever taken in the other direction.
 //
+// Keys (KeyDown, on the window thread): the play thread's commands are queued under
+// commandLock, a leaf, and the play thread is woken through wakeSem; nothing waits for it.
+// While paused it sleeps on wakeSem with no timeout, and the window's title shows the
+// position ("NAME — frame K of N"); on resume, and when the thread ends, the plain name
+// (plainTitle) is back. Keys for the window's layout (full screen, zoom) go to the window
+// as messages of PlayerMessages.h. The aspect mode is read and set under the window's lock.
+//
 // Drags: the FLI_DRAG message names this view's buffer; the receiving looper copies it with
 // CopyAnimation (AnimationBuffers.h), which refuses a buffer freed or replaced meanwhile.
 // Drops the view takes go up the handler chain to its window, which passes files to the
@@ -32,12 +39,36 @@
 #include <View.h>
 #include <Window.h>
 
+#include <deque>
 #include <mutex>
+#include <string>
+
+class PlayCursor;
+struct PlayControl;
 
 class FliView : public BView {
 public:
 	static constexpr int16 STOP = 0;
 	static constexpr int16 PLAY = 1;
+
+	// What the keys ask of the play thread.
+	enum PlayCommand : int32 {
+		kTogglePause,
+		kStepForward, // pauses first
+		kStepBack, // pauses first
+		kGoHome, // keeps the pause state
+		kSlower,
+		kFaster,
+		kFileSpeed,
+	};
+
+	// How the picture fills the view: stretched to it, or kept at 8:5 or 4:3 with black
+	// bars around it.
+	enum AspectMode : int32 {
+		kStretch,
+		kKeep8By5,
+		kKeep4By3,
+	};
 
 	// The frame must give bounds of 320 x 200 pixels: the bitmap then holds exactly the
 	// rows of 320 that the decoder writes. Makes an Empty view that shows white.
@@ -56,12 +87,28 @@ public:
 	virtual void Draw(BRect updateRect);
 	// Activates the window, or drags the playing animation out.
 	virtual void MouseDown(BPoint where);
+	// The player's keys, without modifiers: Space, . , and the arrows, Home, - + = and
+	// Backspace go to the play thread; A changes the aspect; F, F11, Escape and 1 to 4
+	// go to the window as requests.
+	virtual void KeyDown(const char* bytes, int32 numBytes);
 
 	// Takes the buffer over, stops and frees the earlier one, and plays the new one. A
 	// null buffer leaves the view Stopped (or Empty). Sizes past 32 bits are cut to 32.
 	void SetData(unsigned char* data, unsigned long size);
+	// The same, with the window retitled `title` once the earlier play thread has ended.
+	void SetData(unsigned char* data, unsigned long size, const char* title);
 	// Ends play and returns once the play thread has ended; nothing without a thread.
 	void Stop();
+
+	// Queues a command for the play thread and wakes it; never waits. Ignored when no
+	// thread plays.
+	void PostPlayCommand(PlayCommand command);
+
+	// The aspect mode; the caller holds the window's lock. Setting it redraws.
+	AspectMode Aspect() const;
+	void SetAspect(AspectMode mode);
+	// Where the picture goes in `bounds` for `mode`, in whole pixels, centred.
+	static BRect PictureFrame(BRect bounds, AspectMode mode);
 
 	// The play-state guard: a benaphore, no kernel call while uncontended.
 	int16 GetState();
@@ -98,7 +145,7 @@ protected:
 	sem_id stateSem;
 	int32 stateCount;
 	uint32 palette[256];
-	// Wakes the play thread from its frame delay when Stop sets STOP.
+	// Wakes the play thread from its frame delay, or its pause, for Stop and for commands.
 	sem_id wakeSem;
 
 private:
@@ -106,7 +153,12 @@ private:
 	static int32 PlayThread(void* data);
 	void Play();
 	void StopPlayThread();
-	void SleepFrameDelay(bigtime_t delay);
+	void WaitForNextFrame(PlayCursor& cursor, PlayControl& control);
+	bool RunCommands(PlayCursor& cursor, PlayControl& control);
+	void ShowFrame(const unsigned char* frame);
+	void ShowRebuiltPicture(const PlayCursor& cursor);
+	void ShowPosition(const PlayCursor& cursor, const PlayControl& control);
+	void RestorePlainTitle();
 	void ReleaseBuffer();
 	uint32* FrameBuffer() const;
 	bool CallerHoldsWindowLock() const;
@@ -117,6 +169,15 @@ private:
 	uint64 fliGeneration;
 	// Serialises SetData and Stop against each other.
 	std::mutex controlLock;
-	// Guards fliData, fliSize, fliGeneration and playThread against MouseDown's reads.
+	// Guards fliData, fliSize, fliGeneration, playThread and plainTitle against MouseDown's
+	// reads.
 	mutable std::mutex fieldLock;
+	// The window's title without the position, as play started.
+	std::string plainTitle;
+	// Set by the play thread when the title shows the position; read once it has ended.
+	bool positionShown;
+	// Guards commands; a leaf.
+	std::mutex commandLock;
+	std::deque<PlayCommand> commands;
+	AspectMode aspect;
 };

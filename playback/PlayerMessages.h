@@ -46,3 +46,10 @@ inline bool FindAnimationSize(const BMessage* message, uint32* size)
 	*size = static_cast<uint32>(field);
 	return true;
 }
+
+// Requests of the animation view's keys to its window (the window's layout is the window's).
+inline constexpr uint32 kToggleFullScreen = 'FLfs';
+inline constexpr uint32 kLeaveFullScreen = 'FLnf';
+// kZoomField (int32, 1 to 4): the picture at that many times 320 x 200.
+inline constexpr uint32 kZoomPicture = 'FLzm';
+inline constexpr const char* kZoomField = "zoom";

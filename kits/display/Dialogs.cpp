@@ -2,9 +2,12 @@
 #include "Dialogs.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QDir>
+#include <QCompleter>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -206,9 +209,31 @@ void AnswerAlertsForGood()
 	});
 }
 
+namespace {
+
+QLineEdit* FileNameField(QFileDialog* dialog)
+{
+	return dialog->findChild<QLineEdit*>("fileNameEdit");
+}
+
+// The field's completion list is a popup window of its own. A Return typed while it shows
+// accepts the dialog but leaves the popup up, holding the pointer and keyboard grab, and
+// every other window of the process then gets no menu clicks or shortcuts: it goes with
+// the dialog.
+void CloseCompletionList(QFileDialog* dialog)
+{
+	if (QLineEdit* field = FileNameField(dialog))
+		if (QCompleter* completer = field->completer(); completer && completer->popup())
+			completer->popup()->hide();
+}
+
+} // namespace
+
 struct OpenPanel::State {
 	// Display thread only; a plain pointer because the state may die on another thread.
 	QFileDialog* dialog = nullptr;
+	// The folder of the last file chosen, where the panel opens next unless told otherwise.
+	QString lastFolder;
 	std::atomic<bool> showing{false};
 	ChosenFunction chosen;
 	CancelledFunction cancelled;
@@ -243,14 +268,17 @@ void OpenPanel::Show(
 			QFileDialog* dialog = state->dialog;
 			std::weak_ptr<State> weak = state;
 			QObject::connect(dialog, &QDialog::finished, dialog, [weak, dialog](int result) {
+				CloseCompletionList(dialog);
 				auto state = weak.lock();
 				if (!state)
 					return;
 				std::vector<std::string> paths;
 				if (result == QDialog::Accepted)
-					for (const QString& file : dialog->selectedFiles())
-						paths.push_back(
-							QDir::cleanPath(QFileInfo(file).absoluteFilePath()).toStdString());
+					for (const QString& file : dialog->selectedFiles()) {
+						const QFileInfo chosen(file);
+						paths.push_back(QDir::cleanPath(chosen.absoluteFilePath()).toStdString());
+						state->lastFolder = chosen.absolutePath();
+					}
 				const bool stayUp = result == QDialog::Accepted && !state->options.hideWhenDone;
 				state->showing = stayUp;
 				if (!paths.empty() && state->chosen)
@@ -268,6 +296,8 @@ void OpenPanel::Show(
 													   : QFileDialog::ExistingFile);
 		if (!options.directory.empty())
 			dialog->setDirectory(ToQString(options.directory));
+		else if (!state->lastFolder.isEmpty())
+			dialog->setDirectory(state->lastFolder);
 		if (!options.nameFilters.empty()) {
 			QStringList filters;
 			for (const std::string& filter : options.nameFilters)
@@ -280,6 +310,11 @@ void OpenPanel::Show(
 		dialog->show();
 		dialog->raise();
 		dialog->activateWindow();
+		// What was typed last time is selected, so that typing replaces it.
+		if (QLineEdit* field = FileNameField(dialog)) {
+			field->setFocus();
+			field->selectAll();
+		}
 	});
 }
 

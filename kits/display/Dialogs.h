@@ -34,7 +34,7 @@ void AnswerAlertsForGood();
 
 struct OpenPanelOptions {
 	std::string title = "Open";
-	std::string directory; // empty: the working directory
+	std::string directory; // empty: the folder of the last choice, at first the working one
 	bool multipleSelection = false;
 	bool directoriesAllowed = false;
 	bool modal = true;

@@ -152,6 +152,14 @@ void DisplayWindow::SetSizeLimits(
 	});
 }
 
+void DisplayWindow::SetFullScreen(bool fullScreen)
+{
+	Post([state = fState, fullScreen] {
+		if (state->widget)
+			state->widget->SetFullScreen(fullScreen);
+	});
+}
+
 void DisplayWindow::SetMenuBar(const MenuBarModel& menuBar)
 {
 	Post([state = fState, menuBar] {

@@ -35,6 +35,8 @@ public:
 	// serial of the last request carried out before them.
 	void SetGeometry(int32_t x, int32_t y, int32_t width, int32_t height, uint64_t serial);
 	void SetSizeLimits(int32_t minWidth, int32_t maxWidth, int32_t minHeight, int32_t maxHeight);
+	// Covers the whole screen without frame or menu bar, or goes back to the window as it was.
+	void SetFullScreen(bool fullScreen);
 	void SetMenuBar(const MenuBarModel& menuBar);
 	void RemoveMenuBar();
 	// Starts a drag from the content-area rectangle `rect` if a mouse button is still down.

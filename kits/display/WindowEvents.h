@@ -24,9 +24,14 @@ struct MouseEvent {
 	int32_t clicks = 1;
 };
 
+// The kit's code for a function key, in KeyEvent::bytes; KeyEvent::key then says which one,
+// kFirstFunctionKey for F1 up to kFirstFunctionKey + 11 for F12.
+inline constexpr char kFunctionKeyByte = 0x10;
+inline constexpr int32_t kFirstFunctionKey = 0x02;
+
 struct KeyEvent {
-	std::string bytes; // UTF-8 of the character, or the kit's code for a function key
-	int32_t key = 0; // the native key code
+	std::string bytes; // UTF-8 of the character, or the kit's code for a key without one
+	int32_t key = 0; // the native key code, or which function key
 	uint32_t modifiers = 0;
 	bool repeat = false;
 };

@@ -182,6 +182,8 @@ void WindowWidget::SetMenuBar(const MenuBarModel& options)
 			action->setCheckable(item.marked);
 			action->setChecked(item.marked);
 			action->setShortcut(ShortcutFor(item));
+			// Held by the window too, so that its shortcut works while the bar is hidden.
+			addAction(action);
 			const int32_t id = item.id;
 			connect(action, &QAction::triggered, this, [this, id] {
 				if (fState->events)
@@ -197,6 +199,19 @@ void WindowWidget::SetMenuBar(const MenuBarModel& options)
 	fMenuBarHeight = options.height;
 	fMenuBar->setGeometry(0, 0, width(), fMenuBarHeight);
 	fMenuBar->show();
+}
+
+void WindowWidget::SetFullScreen(bool fullScreen)
+{
+	if (fullScreen == isFullScreen())
+		return;
+	// A full-screen window shows its content alone.
+	if (fMenuBar)
+		fMenuBar->setVisible(!fullScreen);
+	if (fullScreen)
+		showFullScreen();
+	else
+		showNormal();
 }
 
 void WindowWidget::RemoveMenuBar()
@@ -264,8 +279,21 @@ void WindowWidget::mouseReleaseEvent(QMouseEvent* event)
 	fState->events->MouseUp(mouse);
 }
 
+// F10 opens the first menu of the bar, as a click on its title does; the keys then work
+// in it as after that click.
+bool WindowWidget::OpenMenuFromKeyboard()
+{
+	if (!fMenuBar || !fMenuBar->isVisible() || fMenuBar->actions().isEmpty())
+		return false;
+	fMenuBar->setActiveAction(fMenuBar->actions().first());
+	return true;
+}
+
 void WindowWidget::keyPressEvent(QKeyEvent* event)
 {
+	if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::NoModifier
+		&& OpenMenuFromKeyboard())
+		return;
 	if (!fState->events)
 		return;
 	KeyEvent key;
@@ -273,6 +301,10 @@ void WindowWidget::keyPressEvent(QKeyEvent* event)
 	key.modifiers = ToModifiers(event->modifiers());
 	key.repeat = event->isAutoRepeat();
 	key.bytes = SpecialKeyBytes(event->key());
+	if (event->key() >= Qt::Key_F1 && event->key() <= Qt::Key_F12) {
+		key.bytes = std::string(1, kFunctionKeyByte);
+		key.key = kFirstFunctionKey + (event->key() - Qt::Key_F1);
+	}
 	if (key.bytes.empty()) {
 		// With Ctrl held Qt gives a control character; commands want the letter itself.
 		if ((event->modifiers() & Qt::ControlModifier) && event->key() >= Qt::Key_A

@@ -21,6 +21,8 @@ public:
 	void ApplyGeometry(const QRect& contentArea, uint64_t serial);
 	void SetMenuBar(const MenuBarModel& options);
 	void RemoveMenuBar();
+	// Full screen hides the menu bar; back to normal shows it and the earlier geometry.
+	void SetFullScreen(bool fullScreen);
 
 protected:
 	void paintEvent(QPaintEvent* event) override;
@@ -40,6 +42,7 @@ protected:
 
 private:
 	void ReportMouseDown(QMouseEvent* event, int32_t clicks);
+	bool OpenMenuFromKeyboard();
 	void UpdateExposed();
 	bool AcceptsDrop(const QMimeData* mime) const;
 

@@ -127,6 +127,7 @@ void BWindow::Init(BRect frame, const char* title, window_look look, window_feel
 	fMaxZoomWidth = fMaxZoomHeight = kMaxExtent;
 	fShowLevel = 1;
 	fStarted = false;
+	fFullScreen = false;
 	fMinimized = false;
 	fActive = false;
 	fUpdatePosted = false;
@@ -326,6 +327,27 @@ void BWindow::GetSizeLimits(
 		*minHeight = fMinHeight;
 	if (maxHeight)
 		*maxHeight = fMaxHeight;
+}
+
+void BWindow::SetFullScreen(bool fullScreen)
+{
+	if (fullScreen == fFullScreen)
+		return;
+	fFullScreen = fullScreen;
+	fDisplay->SetFullScreen(fullScreen);
+	// The native window goes back to its earlier frame, and so does ours at once: a move
+	// or resize asked for right after leaving starts from there, not from the screen.
+	std::lock_guard lock(fStateMutex);
+	if (fullScreen) {
+		fFrameBeforeFullScreen = fFrame;
+	} else {
+		fFrame.OffsetTo(fFrameBeforeFullScreen.LeftTop());
+	}
+}
+
+bool BWindow::IsFullScreen() const
+{
+	return fFullScreen;
 }
 
 void BWindow::SetZoomLimits(float maxWidth, float maxHeight)

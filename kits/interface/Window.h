@@ -64,6 +64,10 @@ public:
 	void ResizeBy(float dx, float dy);
 	void SetSizeLimits(float minWidth, float maxWidth, float minHeight, float maxHeight);
 	void GetSizeLimits(float* minWidth, float* maxWidth, float* minHeight, float* maxHeight) const;
+	// Zoetra's own: the window covers the screen, without its frame or its key menu bar's
+	// native bar, or goes back to its earlier frame. The new size arrives as a resize.
+	void SetFullScreen(bool fullScreen);
+	bool IsFullScreen() const;
 	void SetZoomLimits(float maxWidth, float maxHeight);
 	void GetZoomLimits(float* maxWidth, float* maxHeight) const;
 
@@ -145,6 +149,8 @@ private:
 	float fMaxZoomWidth, fMaxZoomHeight;
 	int32 fShowLevel;
 	bool fStarted;
+	bool fFullScreen;
+	BRect fFrameBeforeFullScreen;
 	std::atomic<bool> fMinimized;
 	std::atomic<bool> fActive;
 

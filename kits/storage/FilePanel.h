@@ -32,7 +32,9 @@ enum {
 // Implemented by the interface kit, on the desktop's display. Only B_OPEN_PANEL is
 // supported. On a choice the panel sends its message (a copy of the one given, or
 // B_REFS_RECEIVED) with one "refs" entry per chosen file to its target, be_app when none
-// is set. The panel can be shown again after it has hidden itself.
+// is set. The panel can be shown again after it has hidden itself. Without a panel
+// directory it opens in the folder of the last choice (at first the working folder), with
+// its file name field selected.
 class BFilePanel {
 public:
 	BFilePanel(file_panel_mode mode = B_OPEN_PANEL, BMessenger* target = NULL,

@@ -24,6 +24,23 @@ std::string FlitoolPath()
 	return std::string(ZOETRA_BUILD_DIR) + "/flitool";
 }
 
+std::vector<std::vector<uint32_t>> FramesInPlayOrder(const std::string& file)
+{
+	constexpr size_t kPixels = 320 * 200;
+	const std::string bytes =
+		RunTool({FlitoolPath(), "frames", file}, std::chrono::seconds(30)).output;
+	std::vector<std::vector<uint32_t>> frames;
+	for (size_t start = 0; start + kPixels * 4 <= bytes.size(); start += kPixels * 4) {
+		std::vector<uint32_t> pixels(kPixels);
+		for (size_t i = 0; i < kPixels; i++) {
+			const auto* p = reinterpret_cast<const uint8_t*>(bytes.data() + start + 4 * i);
+			pixels[i] = 0xff000000u | uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0];
+		}
+		frames.push_back(std::move(pixels));
+	}
+	return frames;
+}
+
 PlayerProcess::PlayerProcess(
 	const std::string& runtimeFolder, const std::vector<std::string>& arguments)
 	: ChildProcess(PlayerCommand(arguments),

@@ -8,6 +8,7 @@
 //   PlayerProcess bare({.environment = {"DISPLAY"}, .errors = ChildOptions::Errors::Join}, {clip});
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,10 @@ namespace zoetra::testing {
 
 std::string PlayerPath();
 std::string FlitoolPath();
+
+// The pictures `flitool frames` gives for a file, in play order (the first pass, then one
+// later pass), each 320x200 pixels as 0xffRRGGBB rows.
+std::vector<std::vector<uint32_t>> FramesInPlayOrder(const std::string& file);
 
 // The player started with `arguments`; its single-launch socket lives in `runtimeFolder`,
 // so that it meets only the launches given the same folder.
