@@ -91,19 +91,43 @@ struct AnimationLoader {
 		return true;
 	}
 
-	// Walks the first pass as the player does and counts the frames that lie whole in the
-	// file. Only frame headers are read, so holes stay untouched.
+	// Walks the first pass as the player does and counts the frames it shows whole: every
+	// chunk the frame's count promises lies in the file (a missing pad byte after the last
+	// chunk, as some exporters leave it, costs nothing). The frames promised are the frame
+	// count, and the ring frame too once its header is there: many files have none. Only
+	// headers are read, so holes stay untouched.
 	static void CountFrames(Animation& animation)
 	{
 		fli::FrameWalk walk(animation.fData, uint32_t(animation.fSize));
-		animation.fFramesInHeader = walk.FrameCount() < 0 ? 0 : walk.FrameCount() + 1;
+		const int32_t frameCount = std::max<int32_t>(walk.FrameCount(), 0);
+		bool cut = false;
 		while (const unsigned char* frame = walk.NextFrame()) {
-			const uint64_t start = uint64_t(frame - animation.fData);
-			const uint64_t length = std::max<uint64_t>(fli::GetInt32(frame), fli::kFrameHeaderSize);
-			if (start + length > animation.fSize)
-				break;
-			++animation.fReadableFrames;
+			if (!cut && IsWhole(frame, animation.fData + animation.fSize))
+				++animation.fReadableFrames;
+			else
+				cut = true;
 		}
+		animation.fFramesInHeader = std::max(frameCount, walk.FramesShownInPass());
+		if (cut && animation.fFramesInHeader == animation.fReadableFrames)
+			++animation.fFramesInHeader;
+	}
+
+	static bool IsWhole(const unsigned char* frame, const unsigned char* end)
+	{
+		const uint64_t available = uint64_t(end - frame);
+		const uint16_t chunkCount = fli::GetInt16(frame + fli::kFrameChunkCountOffset);
+		uint64_t offset = fli::kFrameHeaderSize;
+		for (uint32_t i = 0; i < chunkCount; ++i) {
+			if (offset + fli::kChunkHeaderSize > available)
+				return false;
+			const uint32_t chunkSize = fli::GetInt32(frame + offset);
+			if (offset + chunkSize > available)
+				return false;
+			if (chunkSize == 0)
+				break;
+			offset += chunkSize;
+		}
+		return true;
 	}
 };
 

@@ -23,9 +23,9 @@ public:
 	const unsigned char* data() const { return fData; }
 	size_t size() const { return fSize; }
 
-	// The frames the header promises, the ring frame included (0 for a negative count),
-	// and how many of them lie whole in the file, counted in play order up to the first
-	// that does not. Fewer readable than promised means the file was cut short.
+	// The frames the first pass should show (the frame count, and the ring frame where the
+	// file holds part of it), and how many of them it shows whole, in play order up to the
+	// first that is cut. Fewer whole than promised means the file was cut short.
 	int32_t FramesInHeader() const { return fFramesInHeader; }
 	int32_t ReadableFrames() const { return fReadableFrames; }
 	bool Truncated() const { return fReadableFrames < fFramesInHeader; }

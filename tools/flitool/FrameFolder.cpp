@@ -110,8 +110,11 @@ FrameFolder::FrameFolder(std::string directory)
 
 FrameFolder::~FrameFolder()
 {
-	if (!fCommitted)
-		RemovePrivateFolder();
+	if (fCommitted)
+		return;
+	RemovePrivateFolder();
+	for (auto folder = fMadeFolders.rbegin(); folder != fMadeFolders.rend(); ++folder)
+		::rmdir(folder->c_str());
 }
 
 bool FrameFolder::IsFrameName(const std::string& name)
@@ -150,13 +153,31 @@ bool FrameFolder::Open(const Animation& input)
 			home = fDirectory;
 	} else if (errno != ENOENT) {
 		return CannotWrite(fDirectory, std::strerror(errno));
-	} else if (::stat(home.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
-		return CannotWrite(fDirectory, std::strerror(errno != 0 ? errno : ENOTDIR));
+	} else if (!MakeFolders(home)) {
+		return CannotWrite(fDirectory, std::strerror(errno));
 	}
 	std::string pattern = Join(home, "." + BaseOf(fDirectory) + ".export-XXXXXX");
 	if (::mkdtemp(pattern.data()) == nullptr)
 		return CannotWrite(fDirectory, std::strerror(errno));
 	fPrivate = pattern;
+	return true;
+}
+
+// Makes `folder` and the folders above it that are missing, noting each for RemoveMadeFolders.
+bool FrameFolder::MakeFolders(const std::string& folder)
+{
+	struct stat info {};
+	if (::stat(folder.c_str(), &info) == 0) {
+		if (S_ISDIR(info.st_mode))
+			return true;
+		errno = ENOTDIR;
+		return false;
+	}
+	if (errno != ENOENT || !MakeFolders(ParentOf(folder)))
+		return false;
+	if (::mkdir(folder.c_str(), 0777) != 0)
+		return false;
+	fMadeFolders.push_back(folder);
 	return true;
 }
 

@@ -10,7 +10,8 @@
 // where DIR's parent cannot hold one on the same file system). Commit moves the earlier
 // files named frame-NNNN.png out of DIR, the new ones in, and only then removes the earlier
 // ones; when a move fails, every earlier file goes back. A missing DIR is made by renaming
-// the private folder to it. Nothing else in DIR is touched, and a FrameFolder that was not
+// the private folder to it (missing folders above it are made, and removed again when the
+// export fails). Nothing else in DIR is touched, and a FrameFolder that was not
 // committed leaves nothing behind. Each failure is said on standard error.
 #pragma once
 
@@ -43,6 +44,7 @@ private:
 		std::string to;
 	};
 
+	bool MakeFolders(const std::string& folder);
 	bool MoveEarlierFramesAside();
 	bool MoveNewFramesIn();
 	void Undo(std::vector<Move>& moves);
@@ -53,6 +55,7 @@ private:
 	std::string fPrivate; // the private folder, "" before Open
 	std::string fEarlier; // fPrivate/earlier, where DIR's earlier frames wait
 	std::vector<std::string> fNames;
+	std::vector<std::string> fMadeFolders; // the folders above a new DIR that Open made
 	std::vector<Move> fMoved;
 	bool fCommitted = false;
 };
