@@ -153,6 +153,8 @@ bool FrameFolder::Open(const Animation& input)
 			home = fDirectory;
 	} else if (errno != ENOENT) {
 		return CannotWrite(fDirectory, std::strerror(errno));
+	} else if (::lstat(fDirectory.c_str(), &info) == 0) {
+		return CannotWrite(fDirectory, "not writing through a dangling symbolic link");
 	} else if (!MakeFolders(home)) {
 		return CannotWrite(fDirectory, std::strerror(errno));
 	}

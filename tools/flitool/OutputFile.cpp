@@ -149,15 +149,21 @@ bool ReplaceFile(const Destination& destination, const std::vector<unsigned char
 			::fchown(fd, destination.existing->st_uid, destination.existing->st_gid);
 	}
 	bool written = ::fchmod(fd, mode) == 0 && WriteAll(fd, bytes.data(), bytes.size());
-	const int writeError = errno;
-	written = ::close(fd) == 0 && written;
-	if (!written || ::rename(temporary.c_str(), destination.path.c_str()) != 0) {
-		const int error = written ? errno : writeError;
+	int error = errno;
+	// A file system may report a full disk only when the file is closed.
+	if (::close(fd) != 0 && written) {
+		written = false;
+		error = errno;
+	}
+	if (written && ::rename(temporary.c_str(), destination.path.c_str()) != 0) {
+		written = false;
+		error = errno;
+	}
+	if (!written) {
 		::unlink(temporary.c_str());
 		errno = error;
-		return false;
 	}
-	return true;
+	return written;
 }
 
 bool WriteDirect(const Destination& destination, const std::vector<unsigned char>& bytes)
