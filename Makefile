@@ -58,7 +58,13 @@ check-tsan:
 	@cmake --build --preset tsan -j $(JOBS)
 	@ctest --preset tsan -j $(JOBS)
 
-run: deps all
+# Builds the player alone, not the tests, then plays the demo; a build without Qt has no
+# player, and flitool shows the demo's properties instead. The build runs outside this
+# make's recursion (no MAKELEVEL), so it prints its progress without a line for every folder.
+run: deps
+	@cmake -S . -B $(BUILD) -DCMAKE_INSTALL_PREFIX=$(PREFIX) $(CMAKE_FLAGS) >/dev/null
+	@target=zoetra; grep -q '^ZOETRA_WITH_QT:BOOL=OFF' $(BUILD)/CMakeCache.txt && target=flitool; \
+	 env -u MAKELEVEL -u MAKEFLAGS -u MFLAGS cmake --build $(BUILD) -j $(JOBS) --target $$target
 	@if [ -x $(BUILD)/zoetra ]; then $(BUILD)/zoetra data/demo.fli; \
 	 else $(BUILD)/flitool info data/demo.fli; fi
 

@@ -6,9 +6,11 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <dlfcn.h>
 #include <string>
 
 namespace zoetra::display {
@@ -81,12 +83,44 @@ void HandleQtMessage(QtMsgType type, const QMessageLogContext& context, const QS
 		std::exit(1);
 }
 
+// libwayland-client's own messages ("error: XDG_RUNTIME_DIR is invalid or not set in the
+// environment." when it cannot find its socket), which it writes to standard error itself
+// unless given a handler. They are Qt's platform plugin failing to connect: warnings here.
+void HandleWaylandMessage(const char* format, va_list arguments)
+{
+	if (!sShowWarnings)
+		return;
+	char text[512];
+	std::vsnprintf(text, sizeof text, format, arguments);
+	std::string line = std::string("wayland: ") + text;
+	while (!line.empty() && line.back() == '\n')
+		line.pop_back();
+	PrintDiagnostic(line.c_str());
+}
+
+// Qt's Wayland plugin loads libwayland-client when it tries to connect, after this process
+// has started. Loading the same library (the same soname is the same copy) first, and giving
+// it the handler then, routes its messages through the handler before it can print one.
+// Where the library is not installed there is no Wayland plugin to load it either.
+void RouteWaylandLog()
+{
+	void* library = dlopen("libwayland-client.so.0", RTLD_LAZY | RTLD_LOCAL);
+	if (library == nullptr)
+		return;
+	using LogHandler = void (*)(const char*, va_list);
+	using SetHandler = void (*)(LogHandler);
+	if (auto set = reinterpret_cast<SetHandler>(dlsym(library, "wl_log_set_handler_client")))
+		set(HandleWaylandMessage);
+	// The library stays loaded: the plugin will use it, and its handler is ours.
+}
+
 } // namespace
 
 void RouteQtDiagnostics()
 {
 	sShowWarnings = Variable("ZOETRA_DEBUG") == "1";
 	qInstallMessageHandler(HandleQtMessage);
+	RouteWaylandLog();
 }
 
 void SetOpeningDisplay(bool opening)

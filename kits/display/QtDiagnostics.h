@@ -7,6 +7,7 @@ namespace zoetra::display {
 // warnings too unless ZOETRA_DEBUG is 1; critical ones are printed on standard error as
 // "<program>: <text>"; a fatal one is printed the same way and ends the process with
 // exit(1). Call it before Qt starts, so that its start-up messages pass through it too.
+// The messages libwayland-client would print by itself go the way of Qt's warnings.
 void RouteQtDiagnostics();
 
 // Set while Qt connects to its display: a fatal message then means that no display could

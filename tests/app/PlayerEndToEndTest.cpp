@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <set>
 #include <thread>
+#include <tuple>
 
 using namespace zoetra::testing;
 using namespace std::chrono_literals;
@@ -520,13 +521,16 @@ TEST(PlayerCommandLine, WithoutADisplayOneLineNamesWhatWasTriedAndTheStatusIsOne
 {
 	TemporaryFolder runtime;
 	const std::string absent = AbsentDisplay();
-	const std::vector<std::pair<std::string, std::string>> cases = {
-		{"DISPLAY", "cannot open display (DISPLAY and WAYLAND_DISPLAY are not set)"},
-		{"DISPLAY=" + absent, "cannot open display (DISPLAY=" + absent + ")"},
+	// The last: libwayland-client's own complaint about XDG_RUNTIME_DIR stays unprinted too.
+	const std::vector<std::tuple<std::string, std::string, std::string>> cases = {
+		{"DISPLAY", "WAYLAND_DISPLAY",
+			"cannot open display (DISPLAY and WAYLAND_DISPLAY are not set)"},
+		{"DISPLAY=" + absent, "WAYLAND_DISPLAY", "cannot open display (DISPLAY=" + absent + ")"},
+		{"DISPLAY", "WAYLAND_DISPLAY=nope", "cannot open display (WAYLAND_DISPLAY=nope)"},
 	};
-	for (const auto& [display, line] : cases) {
-		SCOPED_TRACE(display);
-		PlayerProcess player(Environment({display, "WAYLAND_DISPLAY", "QT_QPA_PLATFORM",
+	for (const auto& [display, wayland, line] : cases) {
+		SCOPED_TRACE(display + " " + wayland);
+		PlayerProcess player(Environment({display, wayland, "XDG_RUNTIME_DIR", "QT_QPA_PLATFORM",
 								 "ZOETRA_RUNTIME_DIR=" + runtime.Path()}),
 			{kDemo});
 		// Not 134 (an abort) or any other death by signal.

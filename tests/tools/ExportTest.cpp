@@ -479,11 +479,13 @@ TEST_F(ExportCommand, RefusedFilesAndFailedWritesLeaveNothingBehind)
 	Bytes wrongMagic = header;
 	wrongMagic[4] = 0x12;
 	const std::vector<std::pair<std::string, std::string>> refused{
-		{(scratch_ / "nothing.fli").string(), "File not found\n"},
+		{(scratch_ / "nothing.fli").string(),
+			"flitool: cannot read " + (scratch_ / "nothing.fli").string()
+				+ ": No such file or directory\n"},
 		{WriteFile("short.fli", Bytes(header.begin(), header.end() - 1)),
 			"Unsupported file format.\n"},
 		{WriteFile("magic.fli", wrongMagic), "Unsupported file format.\n"},
-		{out.string(), "Unsupported file format.\n"}};
+		{out.string(), "flitool: cannot read " + out.string() + ": Is a directory\n"}};
 	for (const auto& [file, message] : refused) {
 		for (const auto& arguments :
 			std::vector<std::vector<std::string>>{{"gif", file, (out / "a.gif").string()},
@@ -505,15 +507,15 @@ TEST_F(ExportCommand, RefusedFilesAndFailedWritesLeaveNothingBehind)
 		EXPECT_TRUE(fs::is_empty(out)) << command;
 	}
 
-	// Writing over a folder fails at the last step, the rename: the folder stays as it was
-	// and the temporary file is gone.
+	// A folder, and a file in a missing folder, are refused with their cause.
 	const std::string demo = std::string(ZOETRA_SOURCE_DIR) + "/data/demo.fli";
 	fs::create_directories(out / "taken.gif");
-	for (const std::string& target :
-		{(out / "taken.gif").string(), (out / "missing" / "a.gif").string()}) {
+	for (const auto& [target, cause] : std::vector<std::pair<std::string, std::string>>{
+			 {(out / "taken.gif").string(), "Is a directory"},
+			 {(out / "missing" / "a.gif").string(), "No such file or directory"}}) {
 		const ToolRun run = RunFlitool({"gif", demo, target});
 		EXPECT_EQ(run.exitCode, 1) << target;
-		EXPECT_EQ(run.err, "flitool: cannot write " + target + "\n");
+		EXPECT_EQ(run.err, "flitool: cannot write " + target + ": " + cause + "\n");
 	}
 	EXPECT_TRUE(fs::is_empty(out / "taken.gif"));
 	EXPECT_EQ(std::distance(fs::directory_iterator(out), fs::directory_iterator()), 1);

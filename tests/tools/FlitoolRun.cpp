@@ -22,12 +22,14 @@ std::vector<std::vector<uint32_t>> FramesAsPixels(const std::string& frames)
 	return pictures;
 }
 
-ToolRun FlitoolCommand::RunFlitool(const std::vector<std::string>& arguments)
+ToolRun FlitoolCommand::RunFlitool(
+	const std::vector<std::string>& arguments, const std::string& folder)
 {
 	using zoetra::testing::ChildOptions;
 	std::vector<std::string> command{std::string(ZOETRA_BUILD_DIR) + "/flitool"};
 	command.insert(command.end(), arguments.begin(), arguments.end());
-	zoetra::testing::ChildProcess flitool(command, {.errors = ChildOptions::Errors::Read});
+	zoetra::testing::ChildProcess flitool(
+		command, {.folder = folder, .errors = ChildOptions::Errors::Read});
 	// Generous: a sanitizer build exports a whole animation several times slower.
 	const int exitCode = flitool.WaitForExit(std::chrono::seconds(60));
 	return {exitCode, flitool.Output(), flitool.Errors()};

@@ -30,7 +30,8 @@ class FlitoolCommand : public ::testing::Test {
 protected:
 	void SetUp() override { ASSERT_NE(files_.Path(), ""); }
 
-	ToolRun RunFlitool(const std::vector<std::string>& arguments);
+	// Runs flitool in `folder` ("" keeps the test's working folder).
+	ToolRun RunFlitool(const std::vector<std::string>& arguments, const std::string& folder = "");
 	std::string WriteFile(const std::string& name, const Bytes& bytes);
 	// The frames `flitool frames` writes for the file (the first pass and one later pass
 	// unless a count is given).

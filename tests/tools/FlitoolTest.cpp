@@ -146,14 +146,15 @@ TEST_F(FlitoolCommand, RefusedFilesGetTheSystemsMessagesAndExitCodeOne)
 	Bytes header = FileBytes(File{});
 	const ToolRun missing = RunFlitool({"info", (scratch_ / "nothing.fli").string()});
 	EXPECT_EQ(missing.exitCode, 1);
-	EXPECT_EQ(missing.err, "File not found\n");
+	EXPECT_EQ(missing.err,
+		"flitool: cannot read " + (scratch_ / "nothing.fli").string()
+			+ ": No such file or directory\n");
 	EXPECT_EQ(missing.out, "");
 
 	const std::string tooShort = WriteFile("short.fli", Bytes(header.begin(), header.end() - 1));
 	Bytes wrongMagic = header;
 	wrongMagic[4] = 0x12;
-	for (const std::string& path :
-		{tooShort, WriteFile("magic.fli", wrongMagic), scratch_.string()}) {
+	for (const std::string& path : {tooShort, WriteFile("magic.fli", wrongMagic)}) {
 		for (const char* command : {"info", "frames"}) {
 			const ToolRun run = RunFlitool({command, path});
 			EXPECT_EQ(run.exitCode, 1) << path;
@@ -161,6 +162,11 @@ TEST_F(FlitoolCommand, RefusedFilesGetTheSystemsMessagesAndExitCodeOne)
 			EXPECT_EQ(run.out, "") << path;
 		}
 	}
+
+	// A folder is no file to read.
+	const ToolRun folder = RunFlitool({"info", scratch_.string()});
+	EXPECT_EQ(folder.exitCode, 1);
+	EXPECT_EQ(folder.err, "flitool: cannot read " + scratch_.string() + ": Is a directory\n");
 
 	// The bare header is a file that plays: its first pass simply shows no frame.
 	const ToolRun bare = RunFlitool({"info", WriteFile("bare.fli", header)});

@@ -2,50 +2,206 @@
 #include "AnimationFile.h"
 
 #include "fli/Acceptance.h"
+#include "fli/Format.h"
+#include "fli/FrameWalk.h"
+#include "io/WholeFileReader.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <memory>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
 
 namespace flitool {
 
 namespace {
 
-struct FileCloser {
-	void operator()(std::FILE* file) const { std::fclose(file); }
+// The reader over a descriptor, keeping the cause of a failed read for the message.
+class RecordingFile final : public io::RandomAccessFile {
+public:
+	explicit RecordingFile(int fd)
+		: fFile(fd)
+	{
+	}
+	ssize_t ReadAt(off_t position, void* buffer, size_t size) override
+	{
+		errno = 0;
+		const ssize_t count = fFile.ReadAt(position, buffer, size);
+		if (count < ssize_t(size) && errno != 0)
+			fError = errno;
+		return count;
+	}
+	off_t Seek(off_t position, int whence) override { return fFile.Seek(position, whence); }
+	off_t Size() override { return fFile.Size(); }
+	int Error() const { return fError; }
+
+private:
+	io::DescriptorFile fFile;
+	int fError = 0;
 };
 
+class Descriptor {
+public:
+	explicit Descriptor(int fd)
+		: fFd(fd)
+	{
+	}
+	~Descriptor()
+	{
+		if (fFd >= 0)
+			::close(fFd);
+	}
+	Descriptor(const Descriptor&) = delete;
+	Descriptor& operator=(const Descriptor&) = delete;
+	int Get() const { return fFd; }
+
+private:
+	int fFd;
+};
+
+LoadedAnimation Unreadable(int error)
+{
+	LoadedAnimation result;
+	result.status = LoadStatus::Unreadable;
+	result.cause = std::strerror(error);
+	return result;
+}
+
 } // namespace
+
+// Fills an Animation; the one place that sets its fields.
+struct AnimationLoader {
+	static unsigned char* Bytes(Animation& animation) { return animation.fData; }
+
+	static bool Allocate(Animation& animation, const struct stat& file)
+	{
+		const size_t size = size_t(file.st_size);
+		animation.fDevice = file.st_dev;
+		animation.fInode = file.st_ino;
+		void* memory = ::mmap(nullptr, size, PROT_READ | PROT_WRITE,
+			MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+		if (memory == MAP_FAILED)
+			return false;
+		animation.fData = static_cast<unsigned char*>(memory);
+		animation.fSize = size;
+		return true;
+	}
+
+	// Walks the first pass as the player does and counts the frames it shows whole: every
+	// chunk the frame's count promises lies in the file (a missing pad byte after the last
+	// chunk, as some exporters leave it, costs nothing). The frames promised are the frame
+	// count, and the ring frame too once its header is there: many files have none. Only
+	// headers are read, so holes stay untouched.
+	static void CountFrames(Animation& animation)
+	{
+		fli::FrameWalk walk(animation.fData, uint32_t(animation.fSize));
+		const int32_t frameCount = std::max<int32_t>(walk.FrameCount(), 0);
+		bool cut = false;
+		while (const unsigned char* frame = walk.NextFrame()) {
+			if (!cut && IsWhole(frame, animation.fData + animation.fSize))
+				++animation.fReadableFrames;
+			else
+				cut = true;
+		}
+		animation.fFramesInHeader = std::max(frameCount, walk.FramesShownInPass());
+		if (cut && animation.fFramesInHeader == animation.fReadableFrames)
+			++animation.fFramesInHeader;
+	}
+
+	static bool IsWhole(const unsigned char* frame, const unsigned char* end)
+	{
+		const uint64_t available = uint64_t(end - frame);
+		const uint16_t chunkCount = fli::GetInt16(frame + fli::kFrameChunkCountOffset);
+		uint64_t offset = fli::kFrameHeaderSize;
+		for (uint32_t i = 0; i < chunkCount; ++i) {
+			if (offset + fli::kChunkHeaderSize > available)
+				return false;
+			const uint32_t chunkSize = fli::GetInt32(frame + offset);
+			if (offset + chunkSize > available)
+				return false;
+			if (chunkSize == 0)
+				break;
+			offset += chunkSize;
+		}
+		return true;
+	}
+};
+
+Animation::~Animation()
+{
+	if (fData != nullptr)
+		::munmap(fData, fSize);
+}
+
+Animation::Animation(Animation&& other) noexcept
+	: fData(std::exchange(other.fData, nullptr)),
+	  fSize(std::exchange(other.fSize, 0)),
+	  fFramesInHeader(other.fFramesInHeader),
+	  fReadableFrames(other.fReadableFrames),
+	  fDevice(other.fDevice),
+	  fInode(other.fInode)
+{
+}
+
+Animation& Animation::operator=(Animation&& other) noexcept
+{
+	if (this != &other) {
+		if (fData != nullptr)
+			::munmap(fData, fSize);
+		fData = std::exchange(other.fData, nullptr);
+		fSize = std::exchange(other.fSize, 0);
+		fFramesInHeader = other.fFramesInHeader;
+		fReadableFrames = other.fReadableFrames;
+		fDevice = other.fDevice;
+		fInode = other.fInode;
+	}
+	return *this;
+}
 
 LoadedAnimation LoadAnimation(const std::string& path)
 {
 	LoadedAnimation result;
+	// Opened without blocking, so a FIFO named as the input is refused instead of waited on.
+	const Descriptor file(::open(path.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+	if (file.Get() < 0)
+		return Unreadable(errno);
 	struct stat info {};
-	if (::stat(path.c_str(), &info) != 0) {
-		result.status =
-			(errno == ENOENT || errno == ENOTDIR) ? LoadStatus::NotFound : LoadStatus::Unsupported;
-		return result;
-	}
-	const int64_t size = info.st_size;
-	if (!S_ISREG(info.st_mode) || !fli::PassesSizeTest(size))
+	if (::fstat(file.Get(), &info) != 0)
+		return Unreadable(errno);
+	if (S_ISDIR(info.st_mode))
+		return Unreadable(EISDIR);
+	if (!S_ISREG(info.st_mode) || !fli::PassesSizeTest(info.st_size))
 		return result;
 
-	std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-	if (!file)
-		return result;
-	result.bytes.resize(static_cast<size_t>(size));
-	if (std::fread(result.bytes.data(), 1, result.bytes.size(), file.get())
-		!= result.bytes.size()) {
-		result.bytes.clear();
-		return result;
-	}
-	if (!fli::PassesHeaderTest(result.bytes.data(), static_cast<uint32_t>(result.bytes.size()))) {
-		result.bytes.clear();
+	const size_t size = size_t(info.st_size);
+	if (!AnimationLoader::Allocate(result.animation, info))
+		return Unreadable(ENOMEM);
+	RecordingFile source(file.Get());
+	if (!io::ReadWholeFile(source, AnimationLoader::Bytes(result.animation), size)) {
+		if (source.Error() != 0)
+			return Unreadable(source.Error());
 		return result;
 	}
+	if (!fli::PassesHeaderTest(result.animation.data(), uint32_t(size))) {
+		result.animation = Animation();
+		return result;
+	}
+	AnimationLoader::CountFrames(result.animation);
 	result.status = LoadStatus::Loaded;
 	return result;
+}
+
+void NoteTruncation(const Animation& animation, const std::string& path)
+{
+	if (animation.Truncated())
+		std::fprintf(stderr,
+			"flitool: %s is truncated: %d of its %d frames are whole; showing what the player "
+			"shows\n",
+			path.c_str(), animation.ReadableFrames(), animation.FramesInHeader());
 }
 
 } // namespace flitool

@@ -1,6 +1,7 @@
 // info, frames and export: what flitool does with an accepted animation.
 #include "Commands.h"
 
+#include "FrameFolder.h"
 #include "IndexedFrame.h"
 #include "OutputFile.h"
 #include "PngWriter.h"
@@ -9,10 +10,10 @@
 
 #include <algorithm>
 #include <bit>
+#include <cerrno>
 #include <cinttypes>
-#include <filesystem>
+#include <cstring>
 #include <memory>
-#include <system_error>
 
 namespace flitool {
 
@@ -53,7 +54,12 @@ int RunInfo(const Animation& animation, std::FILE* out)
 	std::fprintf(out, "delay_us: %" PRId32 "\n", walk.DelayMicroseconds());
 	std::fprintf(out, "size: %zu\n", animation.size());
 	std::fprintf(out, "first_pass: %" PRId32 "\n", walk.FirstPassFrameCount());
-	return std::fflush(out) == 0 ? 0 : 1;
+	if (animation.Truncated())
+		std::fprintf(out, "truncated: %" PRId32 " of %" PRId32 " frames whole\n",
+			animation.ReadableFrames(), animation.FramesInHeader());
+	if (!FlushStandardOutput(out))
+		return kExitFailure;
+	return animation.Truncated() ? kExitTruncated : 0;
 }
 
 int RunFrames(const Animation& animation, int64_t frameLimit, std::FILE* out)
@@ -64,35 +70,34 @@ int RunFrames(const Animation& animation, int64_t frameLimit, std::FILE* out)
 		swapped = std::make_unique<uint32_t[]>(fli::kPixelCount);
 	while (frames.Next()) {
 		if (!WriteFrameBytes(frames.Pixels(), swapped.get(), out)) {
-			std::fprintf(stderr, "flitool: cannot write to standard output\n");
-			return 1;
+			CannotWrite("-", std::strerror(errno));
+			return kExitFailure;
 		}
 	}
-	if (std::fflush(out) != 0) {
-		std::fprintf(stderr, "flitool: cannot write to standard output\n");
-		return 1;
-	}
-	return 0;
+	return FlushStandardOutput(out) ? 0 : kExitFailure;
 }
 
 int RunExport(const Animation& animation, const std::string& directory, int64_t frameLimit)
 {
-	std::error_code error;
-	std::filesystem::create_directories(directory, error);
-	if (error || !std::filesystem::is_directory(directory)) {
-		std::fprintf(stderr, "flitool: cannot make directory %s\n", directory.c_str());
-		return 1;
-	}
+	FrameFolder folder(directory);
+	if (!folder.Open(animation))
+		return kExitFailure;
 	fli::FrameSequence frames(animation.data(), SizeOf(animation), frameLimit);
 	IndexedFrame indexed;
 	while (frames.Next()) {
 		char name[32];
 		std::snprintf(name, sizeof name, "frame-%04" PRId64 ".png", frames.FramesDecoded() - 1);
-		const std::string path = (std::filesystem::path(directory) / name).string();
-		if (!WriteEncodedFile(path, FramePng(frames.Pixels(), frames.Palette(), indexed)))
-			return 1;
+		if (!folder.Add(name, FramePng(frames.Pixels(), frames.Palette(), indexed)))
+			return kExitFailure;
 	}
-	return 0;
+	return folder.Commit() ? 0 : kExitFailure;
+}
+
+bool FlushStandardOutput(std::FILE* out)
+{
+	if (std::fflush(out) == 0 && !std::ferror(out))
+		return true;
+	return CannotWrite("-", std::strerror(errno != 0 ? errno : EIO));
 }
 
 } // namespace flitool

@@ -2,6 +2,7 @@
 #include "AnimationFile.h"
 #include "Commands.h"
 #include "FileUri.h"
+#include "OutputFile.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -21,6 +22,7 @@ constexpr const char kUsage[] =
 	"       flitool export FILE DIR [--count N]\n"
 	"       flitool gif FILE OUT.gif [--scale N]\n"
 	"       flitool thumbnail [-s SIZE] FILE OUT.png\n"
+	"       flitool --help | --version\n"
 	"\n"
 	"Reads an FLI animation (320x200, 256 colours, magic 0xAF11) as the Zoetra player does.\n"
 	"\n"
@@ -31,14 +33,22 @@ constexpr const char kUsage[] =
 	"  gif        write the animation as an animated GIF that loops as the player loops\n"
 	"  thumbnail  write the first frame as a PNG for a file manager; FILE may be a file:// URI\n"
 	"\n"
+	"OUT.gif and OUT.png may be - for standard output. Outputs are written as cp\n"
+	"writes them; export moves its frames into DIR all at once.\n"
+	"\n"
 	"  --count N  stop after N frames (default: the first pass and one later pass);\n"
 	"             output also stops when a pass after the first shows no frame\n"
 	"  --scale N  make the GIF N times larger, 1 to 8 (default 1)\n"
 	"  -s SIZE    the thumbnail's longer side in pixels, 1 to 4096 (default 256)\n"
-	"  --help     show this text\n";
+	"  --help     show this text\n"
+	"  --version  show flitool's version\n"
+	"\n"
+	"Exit status: 0 done, 1 failed, 2 wrong usage, 3 info on a truncated file.\n";
 
-constexpr int kExitFailure = 1;
-constexpr int kExitUsage = 2;
+constexpr char kVersion[] = "flitool " ZOETRA_SHORT_VERSION "\n";
+
+using flitool::kExitFailure;
+using flitool::kExitUsage;
 
 int UsageError(const std::string& message)
 {
@@ -172,13 +182,30 @@ std::optional<int> Parse(int argc, char** argv, Arguments& arguments)
 	return UsageError("unknown command '" + arguments.command + "'");
 }
 
-bool WantsHelp(int argc, char** argv)
+// "--help" or "--version" anywhere: the text to print instead of running, or nullptr.
+const char* AskedText(int argc, char** argv)
 {
 	for (int i = 1; i < argc; ++i) {
 		if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0)
-			return true;
+			return kUsage;
+		if (std::strcmp(argv[i], "--version") == 0)
+			return kVersion;
 	}
-	return false;
+	return nullptr;
+}
+
+bool IsBinaryOutputToTerminal(const std::string& command, const std::string& output)
+{
+	const bool toStandardOutput = command == "frames" || output == "-";
+	return toStandardOutput && isatty(STDOUT_FILENO);
+}
+
+// The output path of a command that writes one file, or nullptr.
+const std::string* OutputPath(const Arguments& arguments)
+{
+	if (arguments.command == "gif" || arguments.command == "thumbnail")
+		return &arguments.operands[1];
+	return nullptr;
 }
 
 int Run(const Arguments& arguments, const flitool::Animation& animation)
@@ -186,14 +213,8 @@ int Run(const Arguments& arguments, const flitool::Animation& animation)
 	const std::string& command = arguments.command;
 	if (command == "info")
 		return flitool::RunInfo(animation, stdout);
-	if (command == "frames") {
-		if (isatty(STDOUT_FILENO)) {
-			std::fputs("flitool: frames are binary; redirect standard output to a file or a pipe\n",
-				stderr);
-			return kExitFailure;
-		}
+	if (command == "frames")
 		return flitool::RunFrames(animation, arguments.frameLimit, stdout);
-	}
 	if (command == "export")
 		return flitool::RunExport(animation, arguments.operands[1], arguments.frameLimit);
 	if (command == "gif")
@@ -205,23 +226,35 @@ int Run(const Arguments& arguments, const flitool::Animation& animation)
 
 int main(int argc, char** argv)
 {
-	if (WantsHelp(argc, argv)) {
-		std::fputs(kUsage, stdout);
-		return 0;
+	if (const char* text = AskedText(argc, argv)) {
+		std::fputs(text, stdout);
+		return flitool::FlushStandardOutput(stdout) ? 0 : kExitFailure;
 	}
 	Arguments arguments;
 	if (const std::optional<int> usageError = Parse(argc, argv, arguments))
 		return *usageError;
+	const std::string* output = OutputPath(arguments);
+	if (IsBinaryOutputToTerminal(arguments.command, output ? *output : "")) {
+		std::fprintf(stderr,
+			"flitool: %s writes binary data; redirect standard output to a "
+			"file or a pipe\n",
+			arguments.command.c_str());
+		return kExitFailure;
+	}
 
-	const flitool::LoadedAnimation loaded =
-		flitool::LoadAnimation(flitool::PathFromArgument(arguments.operands[0]));
-	if (loaded.status == flitool::LoadStatus::NotFound) {
-		std::fputs("File not found\n", stderr);
+	const std::string input = flitool::PathFromArgument(arguments.operands[0]);
+	const flitool::LoadedAnimation loaded = flitool::LoadAnimation(input);
+	if (loaded.status == flitool::LoadStatus::Unreadable) {
+		std::fprintf(stderr, "flitool: cannot read %s: %s\n", input.c_str(), loaded.cause.c_str());
 		return kExitFailure;
 	}
 	if (loaded.status == flitool::LoadStatus::Unsupported) {
 		std::fputs("Unsupported file format.\n", stderr);
 		return kExitFailure;
 	}
-	return Run(arguments, loaded.bytes);
+	if (output != nullptr && !flitool::CheckOutputPath(*output, loaded.animation))
+		return kExitFailure;
+	if (arguments.command != "info")
+		flitool::NoteTruncation(loaded.animation, input);
+	return Run(arguments, loaded.animation);
 }
