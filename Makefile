@@ -62,9 +62,9 @@ check-tsan:
 # player, and flitool shows the demo's properties instead. The build runs outside this
 # make's recursion (no MAKELEVEL), so it prints its progress without a line for every folder.
 run: deps
-	@cmake -S . -B $(BUILD) -DCMAKE_INSTALL_PREFIX=$(PREFIX) $(CMAKE_FLAGS) >/dev/null
+	@cmake --preset release -DCMAKE_INSTALL_PREFIX=$(PREFIX) $(CMAKE_FLAGS) >/dev/null
 	@target=zoetra; grep -q '^ZOETRA_WITH_QT:BOOL=OFF' $(BUILD)/CMakeCache.txt && target=flitool; \
-	 env -u MAKELEVEL -u MAKEFLAGS -u MFLAGS cmake --build $(BUILD) -j $(JOBS) --target $$target
+	 env -u MAKELEVEL -u MAKEFLAGS -u MFLAGS cmake --build --preset release -j $(JOBS) --target $$target
 	@if [ -x $(BUILD)/zoetra ]; then $(BUILD)/zoetra data/demo.fli; \
 	 else $(BUILD)/flitool info data/demo.fli; fi
 
