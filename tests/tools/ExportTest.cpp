@@ -207,6 +207,7 @@ struct Example {
 	// frames 2..n over a ring picture unlike the first one.
 	int64_t alikeFrom;
 	bool hasFrameBeyondOneImage = false; // a frame changes more than 255 colours
+	bool truncated = false; // the file ends before its last frame
 };
 
 class ExportCommand : public FlitoolCommand {
@@ -227,7 +228,7 @@ protected:
 			{WriteFile("512-colours.fli", FiveHundredColours()), kFromTheRingPicture, true},
 			{WriteFile("demo-cut.fli",
 				 Truncated(std::string(ZOETRA_SOURCE_DIR) + "/data/demo.fli", 60000)),
-				kFromTheRingPicture}};
+				kFromTheRingPicture, false, true}};
 	}
 
 	// Exports the file and checks every PNG against the player's frame, and its palette
@@ -333,7 +334,12 @@ TEST_F(ExportCommand, GifHoldsOneCycleOfWhatThePlayerShowsForEver)
 		EXPECT_EQ(gif.width, kWidth);
 		EXPECT_EQ(gif.height, kHeight);
 		EXPECT_TRUE(gif.loopsForEver);
-		if (!example.hasFrameBeyondOneImage) {
+		// A cut file is named as such, once; a whole one gets nothing on standard error.
+		if (example.truncated) {
+			EXPECT_EQ(run.err.rfind("flitool: " + example.path + " is truncated: ", 0), 0u)
+				<< run.err;
+			EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+		} else if (!example.hasFrameBeyondOneImage) {
 			EXPECT_EQ(run.err, "");
 		}
 
