@@ -51,4 +51,19 @@ std::vector<std::vector<uint32_t>> FlitoolCommand::PlayerFrames(
 	return FramesAsPixels(run.out);
 }
 
+Bytes NumberedFrames(int16_t frameCount, int framesInFile)
+{
+	File file{frameCount, 2, {}};
+	std::vector<Rgb> colours;
+	for (int i = 0; i < framesInFile; ++i)
+		colours.push_back({static_cast<unsigned char>(i + 1), 0, 0});
+	for (int i = 0; i < framesInFile; ++i) {
+		Frame frame{{LcChunk(0, {{LcLiteral(0, {static_cast<unsigned char>(10 + i)})}})}};
+		if (i == 0)
+			frame.chunks.insert(frame.chunks.begin(), ColorChunk({{10, colours}}));
+		file.frames.push_back(frame);
+	}
+	return FileBytes(file);
+}
+
 } // namespace fli::test

@@ -26,6 +26,11 @@ struct ToolRun {
 // blue), one vector a frame.
 std::vector<std::vector<uint32_t>> FramesAsPixels(const std::string& frames);
 
+// A file of `frameCount` frames in its header and `framesInFile` in its bytes, whose frame i
+// paints pixel 0 with palette entry 10 + i (entries set by frame 0, red i + 1), so that the
+// pixel names the frame shown.
+Bytes NumberedFrames(int16_t frameCount, int framesInFile);
+
 class FlitoolCommand : public ::testing::Test {
 protected:
 	void SetUp() override { ASSERT_NE(files_.Path(), ""); }

@@ -20,22 +20,6 @@ using zoetra::testing::ProgramInstalled;
 using zoetra::testing::RunTool;
 using zoetra::testing::ToolResult;
 
-// A file whose frame i paints pixel 0 with palette entry 10 + i, entries set by frame 0.
-Bytes NumberedFrames(int16_t frameCount, int framesInFile)
-{
-	File file{frameCount, 2, {}};
-	std::vector<Rgb> colours;
-	for (int i = 0; i < framesInFile; ++i)
-		colours.push_back({static_cast<unsigned char>(i + 1), 0, 0});
-	for (int i = 0; i < framesInFile; ++i) {
-		Frame frame{{LcChunk(0, {{LcLiteral(0, {static_cast<unsigned char>(10 + i)})}})}};
-		if (i == 0)
-			frame.chunks.insert(frame.chunks.begin(), ColorChunk({{10, colours}}));
-		file.frames.push_back(frame);
-	}
-	return FileBytes(file);
-}
-
 // The red component of pixel 0 of each 256000-byte frame, which names the frame shown.
 std::vector<int> FrameNumbers(const std::string& frames)
 {

@@ -72,23 +72,6 @@ mode_t TypeOf(const fs::path& path)
 	return ::lstat(path.c_str(), &info) == 0 ? info.st_mode & S_IFMT : 0;
 }
 
-// A file whose frame i paints pixel 0 with palette entry 10 + i (entries set by frame 0),
-// so that the pixel names the frame shown.
-Bytes NumberedFrames(int16_t frameCount, int framesInFile)
-{
-	File file{frameCount, 2, {}};
-	std::vector<Rgb> colours;
-	for (int i = 0; i < framesInFile; ++i)
-		colours.push_back({static_cast<unsigned char>(i + 1), 0, 0});
-	for (int i = 0; i < framesInFile; ++i) {
-		Frame frame{{LcChunk(0, {{LcLiteral(0, {static_cast<unsigned char>(10 + i)})}})}};
-		if (i == 0)
-			frame.chunks.insert(frame.chunks.begin(), ColorChunk({{10, colours}}));
-		file.frames.push_back(frame);
-	}
-	return FileBytes(file);
-}
-
 std::vector<int> FrameNumbers(const std::string& frames)
 {
 	std::vector<int> numbers;
