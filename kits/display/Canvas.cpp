@@ -5,24 +5,64 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 
+#include "IncrementalScaler.h"
 #include "QtBridge.h"
 
 namespace zoetra::display {
-
-struct Canvas::Impl {
-	QImage image;
-	PixelRect dirty;
-	std::vector<int32_t> columnTable;
-};
 
 namespace {
 
 constexpr uint32_t kWhite = 0xffffffffu;
 constexpr uint32_t kOpaque = 0xff000000u;
 
+// A rectangle known to hold one colour since it was last filled.
+struct SolidArea {
+	PixelRect rect;
+	uint32_t pixel = 0;
+};
+
+bool Contains(const PixelRect& outer, const PixelRect& inner)
+{
+	const PixelRect common = outer.Intersect(inner);
+	return common.Width() == inner.Width() && common.Height() == inner.Height();
+}
+
 } // namespace
+
+struct Canvas::Impl {
+	QImage image;
+	PixelRegion dirty;
+	IncrementalScaler scaler;
+	// The last few fills (views paint the same bars and backgrounds again and again).
+	std::array<SolidArea, 8> solids;
+	size_t nextSolid = 0;
+
+	// Something is about to write `rect` other than the drawing that the records describe.
+	void Overwriting(const PixelRect& rect)
+	{
+		scaler.ForgetWhereWritten(rect);
+		for (SolidArea& solid : solids)
+			if (!solid.rect.Intersect(rect).IsEmpty())
+				solid.rect = PixelRect{};
+	}
+
+	bool HoldsSolid(const PixelRect& rect, uint32_t pixel) const
+	{
+		for (const SolidArea& solid : solids)
+			if (solid.pixel == pixel && !solid.rect.IsEmpty() && Contains(solid.rect, rect))
+				return true;
+		return false;
+	}
+
+	void RecordSolid(const PixelRect& rect, uint32_t pixel)
+	{
+		solids[nextSolid] = {rect, pixel};
+		nextSolid = (nextSolid + 1) % solids.size();
+	}
+};
 
 Canvas::Canvas()
 	: fImpl(std::make_unique<Impl>())
@@ -45,10 +85,10 @@ void Canvas::Resize(int32_t width, int32_t height)
 		painter.drawImage(0, 0, fImpl->image);
 	}
 	fImpl->image = std::move(resized);
-	fImpl->dirty = Bounds();
-	// The widest row the scaler can be asked for: growing the table now keeps drawing free
-	// of allocations.
-	fImpl->columnTable.reserve(size_t(width));
+	fImpl->Overwriting(Bounds());
+	fImpl->scaler.Forget();
+	fImpl->dirty.Clear();
+	MarkDirty(Bounds());
 }
 
 int32_t Canvas::Width() const
@@ -83,10 +123,14 @@ void Canvas::FillRect(const PixelRect& rect, uint32_t pixel, const PixelRect& cl
 	const PixelRect area = rect.Intersect(clip).Intersect(Bounds());
 	if (area.IsEmpty())
 		return;
-	const PixelPlane plane = Plane();
 	pixel |= kOpaque;
+	if (fImpl->HoldsSolid(area, pixel))
+		return;
+	fImpl->Overwriting(area);
+	const PixelPlane plane = Plane();
 	for (int32_t y = area.top; y <= area.bottom; y++)
 		std::fill_n(plane.Row(y) + area.left, area.Width(), pixel);
+	fImpl->RecordSolid(area, pixel);
 	MarkDirty(area);
 }
 
@@ -114,6 +158,8 @@ void Canvas::StrokeLine(
 	const int32_t dx = std::abs(x1 - x0), dy = -std::abs(y1 - y0);
 	const int32_t sx = x0 < x1 ? 1 : -1, sy = y0 < y1 ? 1 : -1;
 	int32_t error = dx + dy;
+	fImpl->Overwriting(
+		PixelRect{std::min(x0, x1), std::min(y0, y1), std::max(x0, x1), std::max(y0, y1)});
 	PixelRect touched;
 	for (;;) {
 		if (x0 >= area.left && x0 <= area.right && y0 >= area.top && y0 <= area.bottom) {
@@ -138,8 +184,13 @@ void Canvas::StrokeLine(
 void Canvas::DrawBitmap(const PixelPlane& source, const PixelRect& sourceRect,
 	const PixelRect& destRect, const PixelRect& clip)
 {
-	ScaleNearest(source, sourceRect, Plane(), destRect, clip, fImpl->columnTable);
-	MarkDirty(destRect.Intersect(clip).Intersect(Bounds()));
+	const PixelRect area = destRect.Intersect(clip).Intersect(Bounds());
+	if (area.IsEmpty())
+		return;
+	for (SolidArea& solid : fImpl->solids)
+		if (!solid.rect.Intersect(area).IsEmpty())
+			solid.rect = PixelRect{};
+	fImpl->scaler.Draw(source, sourceRect, Plane(), destRect, clip, fImpl->dirty);
 }
 
 float Canvas::DrawString(const FontChoice& font, const char* text, int length, float x, float y,
@@ -152,29 +203,39 @@ float Canvas::DrawString(const FontChoice& font, const char* text, int length, f
 	const PixelRect area = clip.Intersect(Bounds());
 	if (area.IsEmpty())
 		return float(QFontMetricsF(qfont).horizontalAdvance(string));
+	const QFontMetricsF metrics(qfont);
+	const float advance = float(metrics.horizontalAdvance(string));
+	const QRectF box(x - 2, y - metrics.ascent() - 2, advance + 4, metrics.height() + 4);
+	const PixelRect touched = ToPixelRect(box.toAlignedRect()).Intersect(area);
+	// Glyphs may reach past their box: everything the clip allows counts as overwritten.
+	fImpl->Overwriting(area);
 	QPainter painter(&fImpl->image);
 	painter.setClipRect(ToQRect(area));
 	painter.setFont(qfont);
 	painter.setPen(QColor::fromRgb(pixel | kOpaque));
 	painter.drawText(QPointF(x, y), string);
-	const QFontMetricsF metrics(qfont);
-	const float advance = float(metrics.horizontalAdvance(string));
-	const QRectF box(x - 2, y - metrics.ascent() - 2, advance + 4, metrics.height() + 4);
-	MarkDirty(ToPixelRect(box.toAlignedRect()).Intersect(area));
+	MarkDirty(touched);
 	return advance;
 }
 
-PixelRect Canvas::TakeDirty()
+const PixelRegion& Canvas::Dirty() const
 {
-	const PixelRect dirty = fImpl->dirty;
-	fImpl->dirty = PixelRect{};
-	return dirty;
+	return fImpl->dirty;
+}
+
+void Canvas::ClearDirty()
+{
+	fImpl->dirty.Clear();
 }
 
 void Canvas::MarkDirty(const PixelRect& rect)
 {
-	if (!rect.IsEmpty())
-		fImpl->dirty = fImpl->dirty.Union(rect);
+	fImpl->dirty.Add(rect.Intersect(Bounds()));
+}
+
+void Canvas::Forget(const PixelRect& rect)
+{
+	fImpl->Overwriting(rect);
 }
 
 const QImage& Canvas::Image() const

@@ -206,8 +206,8 @@ Canvas& DisplayWindow::Surface()
 
 uint64_t DisplayWindow::Flush()
 {
-	const PixelRect dirty = fState->back.TakeDirty();
 	WindowState& state = *fState;
+	const PixelRegion& dirty = state.back.Dirty();
 	bool post = false;
 	uint64_t serial;
 	{
@@ -216,11 +216,15 @@ uint64_t DisplayWindow::Flush()
 			const QImage& back = state.back.Image();
 			if (state.front.size() != back.size()) {
 				state.front = back.copy();
-				state.frontDirty = state.front.rect();
+				state.frontDirty.Clear();
+				state.frontDirty.Add(ToPixelRect(state.front.rect()));
 			} else {
-				const QRect area = ToQRect(dirty) & back.rect();
-				CopyRows(state.front, back, area);
-				state.frontDirty |= area;
+				// Only what was drawn is copied, rectangle by rectangle.
+				for (const PixelRect& rect : dirty.Rects()) {
+					const QRect area = ToQRect(rect) & back.rect();
+					CopyRows(state.front, back, area);
+					state.frontDirty.Add(ToPixelRect(area));
+				}
 			}
 			state.flushSerial++;
 			post = !state.presentQueued;
@@ -228,6 +232,7 @@ uint64_t DisplayWindow::Flush()
 		}
 		serial = state.flushSerial;
 	}
+	state.back.ClearDirty();
 	if (post && !PostPresent(fState)) {
 		std::lock_guard lock(state.frontMutex);
 		state.presentQueued = false;

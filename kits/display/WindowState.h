@@ -9,6 +9,7 @@
 #include <mutex>
 
 #include "Canvas.h"
+#include "PixelRegion.h"
 #include "WindowEvents.h"
 
 namespace zoetra::display {
@@ -27,7 +28,7 @@ struct WindowState {
 	// thread's lock and the drawing thread may go on drawing into the back buffer at once.
 	std::mutex frontMutex;
 	QImage front;
-	QRect frontDirty;
+	PixelRegion frontDirty;
 	uint64_t flushSerial = 0;
 	bool presentQueued = false;
 
@@ -38,6 +39,7 @@ struct WindowState {
 	bool exposed = false;
 
 	// Display thread only.
+	PixelRegion presenting; // the flushed areas being put on the screen
 	std::unique_ptr<WindowEvents> events;
 	// Cleared by the widget's destructor. A plain pointer, not a QPointer: the state may be
 	// destroyed on a looper thread, where a QPointer's reference count must not be touched.
