@@ -123,11 +123,17 @@ bool IncrementalScaler::CompareBand(const PixelPlane& source, int32_t top, int32
 		if (std::memcmp(now, kept, bytes) == 0)
 			continue;
 		changed = true;
-		for (size_t tile = 0, x = 0; x < width; tile++, x += kTileWidth) {
-			const size_t count = std::min(size_t(kTileWidth), width - x);
-			if (!fChangedTiles[tile]
-				&& std::memcmp(now + x, kept + x, count * sizeof(uint32_t)) != 0)
-				fChangedTiles[tile] = 1;
+		const size_t whole = width / kTileWidth;
+		for (size_t tile = 0; tile < whole; tile++) {
+			const size_t x = tile * kTileWidth;
+			uint32_t difference = 0;
+			for (size_t i = 0; i < size_t(kTileWidth); i++)
+				difference |= now[x + i] ^ kept[x + i];
+			fChangedTiles[tile] |= difference != 0;
+		}
+		if (whole < fChangedTiles.size()) {
+			const size_t x = whole * kTileWidth;
+			fChangedTiles[whole] |= std::memcmp(now + x, kept + x, (width - x) * 4) != 0;
 		}
 		std::memcpy(kept, now, bytes);
 	}

@@ -4,8 +4,10 @@
 #include <InterfaceDefs.h>
 
 #include <cstring>
+#include <random>
 
 #include "DragPayload.h"
+#include "IncrementalScaler.h"
 #include "PixelScaler.h"
 #include "ViewGeometry.h"
 
@@ -106,6 +108,103 @@ TEST(PixelScaler, SourceRectanglesOutsideThePlaneAreRefused)
 	ScaleNearest(source.plane, {2, 2, 3, 3}, dest.plane, {0, 0, 1, 1}, {0, 0, 7, 7}, table);
 	EXPECT_EQ(dest.At(0, 0), source.At(2, 2) | 0xff000000u);
 	EXPECT_EQ(dest.At(1, 1), source.At(3, 3) | 0xff000000u);
+}
+
+TEST(PixelScaler, WholeMultiplesMatchTheFormulaWhereverTheClipCutsARepeat)
+{
+	const Plane source = Numbered(7, 5);
+	std::vector<int32_t> table;
+	for (int32_t factor = 2; factor <= 8; factor++) {
+		const int32_t width = 7 * factor, height = 5 * factor;
+		for (const int32_t left : {-5, 0, 3}) {
+			Plane dest(width + 8, height + 8, 1);
+			const PixelRect target{left, 2, left + width - 1, 2 + height - 1};
+			// The clip starts and ends inside a repeat, so rows begin and end with part of one.
+			const PixelRect clip{1, 3, width - 2, height};
+			ScaleNearest(source.plane, {0, 0, 6, 4}, dest.plane, target, clip, table);
+			for (int32_t y = 0; y < dest.plane.height; y++)
+				for (int32_t x = 0; x < dest.plane.width; x++) {
+					const bool inside = x >= std::max(clip.left, target.left)
+						&& x <= std::min(clip.right, target.right) && y >= clip.top
+						&& y <= clip.bottom;
+					const uint32_t expected = inside
+						? source.At((x - left) / factor, (y - 2) / factor) | 0xff000000u
+						: 1u;
+					ASSERT_EQ(dest.At(x, y), expected)
+						<< "factor " << factor << " left " << left << " at " << x << "," << y;
+				}
+		}
+	}
+}
+
+// Frames that change a few scattered pixels, none, or all of them, drawn by the incremental
+// scaler into several destinations: after every frame the picture is exactly what scaling
+// the whole source gives, and what the scaler reports written covers every pixel that
+// changed while staying near the changes.
+TEST(IncrementalScaler, FramesThatChangeInPlacesLeaveWhatScalingTheWholeSourceGives)
+{
+	constexpr int32_t kWidth = 40, kHeight = 25;
+	Plane source = Numbered(kWidth, kHeight);
+	const PixelRect sourceRect{0, 0, kWidth - 1, kHeight - 1};
+	struct Destination {
+		PixelRect rect;
+		PixelRect clip;
+	};
+	const Destination destinations[] = {
+		{{5, 3, 5 + 3 * kWidth - 1, 3 + 3 * kHeight - 1}, {0, 0, 999, 999}}, // 3x, bars around
+		{{-7, 2, -7 + 97 - 1, 2 + 61 - 1}, {0, 0, 80, 60}}, // a general scale, clipped
+		{{10, 10, 10 + 128 - 1, 10 + 80 - 1}, {12, 11, 130, 85}}, // 3.2x, odd clip
+		{{1, 1, 30, 20}, {0, 0, 999, 999}}, // smaller than the source
+	};
+	std::mt19937 random(17);
+	IncrementalScaler scaler;
+	Plane shown(140, 100, 0xdeadbeef), expected(140, 100, 0xdeadbeef);
+	std::vector<int32_t> table;
+	PixelRegion written;
+	for (const Destination& destination : destinations) {
+		for (int frame = 0; frame < 60; frame++) {
+			const int changes = frame % 10 == 9 ? kWidth * kHeight : int(random() % 6);
+			for (int i = 0; i < changes; i++)
+				source.pixels[random() % source.pixels.size()] = random();
+			const std::vector<uint32_t> before = shown.pixels;
+			written.Clear();
+			scaler.Draw(
+				source.plane, sourceRect, shown.plane, destination.rect, destination.clip, written);
+			ScaleNearest(source.plane, sourceRect, expected.plane, destination.rect,
+				destination.clip, table);
+			ASSERT_EQ(shown.pixels, expected.pixels) << "frame " << frame;
+			int64_t writtenArea = 0;
+			for (const PixelRect& rect : written.Rects())
+				writtenArea += int64_t(rect.Width()) * rect.Height();
+			for (int32_t y = 0; y < shown.plane.height; y++)
+				for (int32_t x = 0; x < shown.plane.width; x++) {
+					bool covered = false;
+					for (const PixelRect& rect : written.Rects())
+						covered = covered
+							|| (x >= rect.left && x <= rect.right && y >= rect.top
+								&& y <= rect.bottom);
+					ASSERT_TRUE(covered || shown.At(x, y) == before[size_t(y * 140 + x)])
+						<< "a change at " << x << "," << y << " was not reported";
+				}
+			// The first frame in a new place is drawn whole; later ones only where they
+			// changed: a few tiles of four by four source pixels, each at most 4 x 4 scaled.
+			if (frame > 0 && changes < 6) {
+				EXPECT_LE(writtenArea, int64_t(changes) * 16 * 16)
+					<< "frame " << frame << " wrote more than its changes need";
+			}
+		}
+	}
+	// Something else drew over the picture: once told, the scaler draws it whole again.
+	std::fill(shown.pixels.begin(), shown.pixels.end(), 7u);
+	scaler.ForgetWhereWritten({0, 0, 3, 3});
+	written.Clear();
+	scaler.Draw(
+		source.plane, sourceRect, shown.plane, destinations[3].rect, destinations[3].clip, written);
+	ScaleNearest(source.plane, sourceRect, expected.plane, destinations[3].rect,
+		destinations[3].clip, table);
+	for (int32_t y = 1; y <= 20; y++)
+		for (int32_t x = 1; x <= 30; x++)
+			ASSERT_EQ(shown.At(x, y), expected.At(x, y)) << x << "," << y;
 }
 
 TEST(DragPayload, PointerMessagesStayInTheirProcess)
