@@ -327,8 +327,8 @@ TEST_F(RealDisplay, APartlyChangingBitmapShowsExactlyAtEveryScaleAndPlace)
 				wrong = 0;
 				for (int32 y = 0; y < scene.height; y++)
 					for (int32 x = 0; x < scene.width; x++)
-						wrong += screen[size_t(y) * size_t(scene.width) + size_t(x)]
-							!= expected(x, y);
+						wrong +=
+							screen[size_t(y) * size_t(scene.width) + size_t(x)] != expected(x, y);
 				return wrong == 0;
 			});
 			EXPECT_EQ(wrong, 0) << "pixels off in the " << scene.width << "x" << scene.height
