@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdlib>
+#include <cstring>
 
 #include "IncrementalScaler.h"
 #include "QtBridge.h"
@@ -34,16 +35,29 @@ bool Contains(const PixelRect& outer, const PixelRect& inner)
 
 struct Canvas::Impl {
 	QImage image;
-	PixelRegion dirty;
+	PixelRegion dirty; // to copy from the image at the next flush
+	PixelRegion deferred; // changes of the scaled picture, scaled straight into the front copy
 	IncrementalScaler scaler;
 	// The last few fills (views paint the same bars and backgrounds again and again).
 	std::array<SolidArea, 8> solids;
 	size_t nextSolid = 0;
 
 	// Something is about to write `rect` other than the drawing that the records describe.
+	// The image then holds everything drawn, so the next flush copies what the scaler
+	// deferred.
+	void CatchUp()
+	{
+		scaler.CatchUp();
+		dirty.Add(deferred);
+		deferred.Clear();
+	}
+
 	void Overwriting(const PixelRect& rect)
 	{
-		scaler.ForgetWhereWritten(rect);
+		if (scaler.Covers(rect)) {
+			CatchUp();
+			scaler.Forget();
+		}
 		for (SolidArea& solid : solids)
 			if (!solid.rect.Intersect(rect).IsEmpty())
 				solid.rect = PixelRect{};
@@ -77,6 +91,9 @@ void Canvas::Resize(int32_t width, int32_t height)
 	height = std::max(height, 0);
 	if (width == Width() && height == Height())
 		return;
+	// The pixels kept must all be there before they are carried over.
+	fImpl->CatchUp();
+	fImpl->scaler.Forget();
 	QImage resized(width, height, QImage::Format_RGB32);
 	resized.fill(kWhite);
 	if (!fImpl->image.isNull() && width > 0 && height > 0) {
@@ -86,7 +103,6 @@ void Canvas::Resize(int32_t width, int32_t height)
 	}
 	fImpl->image = std::move(resized);
 	fImpl->Overwriting(Bounds());
-	fImpl->scaler.Forget();
 	fImpl->dirty.Clear();
 	MarkDirty(Bounds());
 }
@@ -115,6 +131,7 @@ uint32_t Canvas::PixelAt(int32_t x, int32_t y) const
 {
 	if (x < 0 || y < 0 || x >= Width() || y >= Height())
 		return 0;
+	fImpl->CatchUp();
 	return Plane().Row(y)[x];
 }
 
@@ -190,7 +207,10 @@ void Canvas::DrawBitmap(const PixelPlane& source, const PixelRect& sourceRect,
 	for (SolidArea& solid : fImpl->solids)
 		if (!solid.rect.Intersect(area).IsEmpty())
 			solid.rect = PixelRect{};
-	fImpl->scaler.Draw(source, sourceRect, Plane(), destRect, clip, fImpl->dirty);
+	const PixelPlane plane = Plane();
+	if (!fImpl->scaler.DrawsChangesOnly(sourceRect, plane, destRect, clip))
+		fImpl->CatchUp();
+	fImpl->scaler.Draw(source, sourceRect, plane, destRect, clip, fImpl->dirty, &fImpl->deferred);
 }
 
 float Canvas::DrawString(const FontChoice& font, const char* text, int length, float x, float y,
@@ -218,14 +238,35 @@ float Canvas::DrawString(const FontChoice& font, const char* text, int length, f
 	return advance;
 }
 
-const PixelRegion& Canvas::Dirty() const
+bool Canvas::CopyChangesTo(QImage& front, PixelRegion& changed)
 {
-	return fImpl->dirty;
-}
-
-void Canvas::ClearDirty()
-{
-	fImpl->dirty.Clear();
+	Impl& impl = *fImpl;
+	if (impl.dirty.IsEmpty() && impl.deferred.IsEmpty())
+		return false;
+	if (front.size() != impl.image.size()) {
+		impl.CatchUp();
+		front = impl.image.copy();
+		changed.Clear();
+		changed.Add(Bounds());
+	} else {
+		const PixelPlane from = Plane();
+		const PixelPlane to{reinterpret_cast<uint32_t*>(front.bits()), front.width(),
+			front.height(), int32_t(front.bytesPerLine())};
+		for (const PixelRect& rect : impl.dirty.Rects()) {
+			const size_t bytes = size_t(rect.Width()) * sizeof(uint32_t);
+			for (int32_t y = rect.top; y <= rect.bottom; y++)
+				std::memcpy(to.Row(y) + rect.left, from.Row(y) + rect.left, bytes);
+			changed.Add(rect);
+		}
+		// Scaled straight from the source: no second write of the same pixels.
+		for (const PixelRect& rect : impl.deferred.Rects()) {
+			impl.scaler.Render(to, rect);
+			changed.Add(rect);
+		}
+	}
+	impl.dirty.Clear();
+	impl.deferred.Clear();
+	return true;
 }
 
 void Canvas::MarkDirty(const PixelRect& rect)
@@ -236,11 +277,6 @@ void Canvas::MarkDirty(const PixelRect& rect)
 void Canvas::Forget(const PixelRect& rect)
 {
 	fImpl->Overwriting(rect);
-}
-
-const QImage& Canvas::Image() const
-{
-	return fImpl->image;
 }
 
 } // namespace zoetra::display

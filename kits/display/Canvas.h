@@ -42,17 +42,14 @@ public:
 	float DrawString(const FontChoice& font, const char* text, int length, float x, float y,
 		uint32_t pixel, const PixelRect& clip);
 
-	// The areas written since the last ClearDirty.
-	const PixelRegion& Dirty() const;
-	void ClearDirty();
+	// Brings `front`, the copy of these pixels that the display shows, up to date with
+	// everything drawn since the last call and adds what changed to `changed`; a front of
+	// another size becomes a whole copy. False when nothing was drawn.
+	bool CopyChangesTo(QImage& front, PixelRegion& changed);
 	void MarkDirty(const PixelRect& rect);
 	// The next drawing inside `rect` is done whole, not only where it changed: for updates,
 	// which must put back everything that is asked of them.
 	void Forget(const PixelRect& rect);
-
-	// The pixels as the display's Qt side copies them to the screen; only named here, so
-	// this header stays free of Qt.
-	const QImage& Image() const;
 
 private:
 	struct Impl;

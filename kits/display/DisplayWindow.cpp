@@ -8,7 +8,6 @@
 #include <QPixmap>
 
 #include <chrono>
-#include <cstring>
 
 #include <unistd.h>
 
@@ -26,14 +25,6 @@ namespace {
 // a drawing thread, so this bound only matters if Qt itself stalls (a server grab, say);
 // a play thread then loses one frame's pacing instead of hanging.
 constexpr auto kSyncBound = std::chrono::seconds(2);
-
-void CopyRows(QImage& to, const QImage& from, const QRect& area)
-{
-	const int bytes = area.width() * 4;
-	for (int y = area.top(); y <= area.bottom(); y++)
-		std::memcpy(to.scanLine(y) + area.left() * 4, from.constScanLine(y) + area.left() * 4,
-			size_t(bytes));
-}
 
 QPixmap DragPicture(const QSize& size)
 {
@@ -207,32 +198,18 @@ Canvas& DisplayWindow::Surface()
 uint64_t DisplayWindow::Flush()
 {
 	WindowState& state = *fState;
-	const PixelRegion& dirty = state.back.Dirty();
 	bool post = false;
 	uint64_t serial;
 	{
 		std::lock_guard lock(state.frontMutex);
-		if (!dirty.IsEmpty()) {
-			const QImage& back = state.back.Image();
-			if (state.front.size() != back.size()) {
-				state.front = back.copy();
-				state.frontDirty.Clear();
-				state.frontDirty.Add(ToPixelRect(state.front.rect()));
-			} else {
-				// Only what was drawn is copied, rectangle by rectangle.
-				for (const PixelRect& rect : dirty.Rects()) {
-					const QRect area = ToQRect(rect) & back.rect();
-					CopyRows(state.front, back, area);
-					state.frontDirty.Add(ToPixelRect(area));
-				}
-			}
+		// Only what was drawn reaches the front buffer, rectangle by rectangle.
+		if (state.back.CopyChangesTo(state.front, state.frontDirty)) {
 			state.flushSerial++;
 			post = !state.presentQueued;
 			state.presentQueued = true;
 		}
 		serial = state.flushSerial;
 	}
-	state.back.ClearDirty();
 	if (post && !PostPresent(fState)) {
 		std::lock_guard lock(state.frontMutex);
 		state.presentQueued = false;

@@ -29,7 +29,8 @@ bool SameRect(const PixelRect& a, const PixelRect& b)
 } // namespace
 
 void IncrementalScaler::Draw(const PixelPlane& source, const PixelRect& sourceRect,
-	const PixelPlane& dest, const PixelRect& destRect, const PixelRect& clip, PixelRegion& written)
+	const PixelPlane& dest, const PixelRect& destRect, const PixelRect& clip, PixelRegion& written,
+	PixelRegion* deferred)
 {
 	const PixelRect sourceBounds{0, 0, source.width - 1, source.height - 1};
 	const PixelRect area =
@@ -39,16 +40,47 @@ void IncrementalScaler::Draw(const PixelPlane& source, const PixelRect& sourceRe
 		return;
 	if (SameGeometry(sourceRect, dest, destRect, area)) {
 		fSourceRect = sourceRect;
-		DrawChanges(source, dest, written);
+		DrawChanges(source, written, deferred);
 	} else {
+		CatchUp();
 		DrawWhole(source, sourceRect, dest, destRect, area, written);
 	}
 }
 
-void IncrementalScaler::ForgetWhereWritten(const PixelRect& rect)
+bool IncrementalScaler::DrawsChangesOnly(const PixelRect& sourceRect, const PixelPlane& dest,
+	const PixelRect& destRect, const PixelRect& clip) const
 {
-	if (fValid && !fArea.Intersect(rect).IsEmpty())
-		fValid = false;
+	return SameGeometry(sourceRect, dest, destRect,
+		destRect.Intersect(clip).Intersect({0, 0, dest.width - 1, dest.height - 1}));
+}
+
+void IncrementalScaler::Render(const PixelPlane& plane, const PixelRect& rect)
+{
+	const PixelRect area = rect.Intersect(fArea);
+	if (fKept.empty() || area.IsEmpty())
+		return;
+	const PixelPlane kept{fKept.data(), fSourceRect.Width(), fSourceRect.Height(),
+		int32_t(fSourceRect.Width() * sizeof(uint32_t))};
+	ScaleNearest(
+		kept, {0, 0, kept.width - 1, kept.height - 1}, plane, fDestRect, area, fColumnTable);
+}
+
+void IncrementalScaler::CatchUp()
+{
+	for (const PixelRect& rect : fLagging.Rects())
+		Render(fDest, rect);
+	fLagging.Clear();
+}
+
+bool IncrementalScaler::Covers(const PixelRect& rect) const
+{
+	return fValid && !fArea.Intersect(rect).IsEmpty();
+}
+
+void IncrementalScaler::Forget()
+{
+	CatchUp();
+	fValid = false;
 }
 
 bool IncrementalScaler::SameGeometry(const PixelRect& sourceRect, const PixelPlane& dest,
@@ -83,7 +115,7 @@ void IncrementalScaler::DrawWhole(const PixelPlane& source, const PixelRect& sou
 }
 
 void IncrementalScaler::DrawChanges(
-	const PixelPlane& source, const PixelPlane& dest, PixelRegion& written)
+	const PixelPlane& source, PixelRegion& written, PixelRegion* deferred)
 {
 	const int32_t width = fSourceRect.Width(), height = fSourceRect.Height();
 	const int32_t tiles = int32_t(fChangedTiles.size());
@@ -104,8 +136,13 @@ void IncrementalScaler::DrawChanges(
 				first * kTileWidth, std::min(tile * kTileWidth, width) - 1, top, top + rows - 1);
 			if (span.IsEmpty())
 				continue;
-			ScaleNearest(source, fSourceRect, dest, fDestRect, span, fColumnTable);
-			written.Add(span);
+			if (deferred) {
+				deferred->Add(span);
+				fLagging.Add(span);
+			} else {
+				ScaleNearest(source, fSourceRect, fDest, fDestRect, span, fColumnTable);
+				written.Add(span);
+			}
 		}
 	}
 }

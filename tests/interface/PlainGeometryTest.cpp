@@ -138,12 +138,14 @@ TEST(PixelScaler, WholeMultiplesMatchTheFormulaWhereverTheClipCutsARepeat)
 }
 
 // Frames that change a few scattered pixels, none, or all of them, drawn by the incremental
-// scaler into several destinations: after every frame the picture is exactly what scaling
-// the whole source gives, and what the scaler reports written covers every pixel that
-// changed while staying near the changes.
+// scaler into several destinations as the canvas draws them: a back plane the scaler writes,
+// a front plane that gets the written rectangles copied and the deferred ones scaled
+// straight in. After every frame the front is exactly what scaling the whole source gives,
+// the back is too once caught up, and what is reported covers every pixel that changed while
+// staying near the changes.
 TEST(IncrementalScaler, FramesThatChangeInPlacesLeaveWhatScalingTheWholeSourceGives)
 {
-	constexpr int32_t kWidth = 40, kHeight = 25;
+	constexpr int32_t kWidth = 40, kHeight = 25, kPlaneWidth = 140, kPlaneHeight = 100;
 	Plane source = Numbered(kWidth, kHeight);
 	const PixelRect sourceRect{0, 0, kWidth - 1, kHeight - 1};
 	struct Destination {
@@ -158,53 +160,70 @@ TEST(IncrementalScaler, FramesThatChangeInPlacesLeaveWhatScalingTheWholeSourceGi
 	};
 	std::mt19937 random(17);
 	IncrementalScaler scaler;
-	Plane shown(140, 100, 0xdeadbeef), expected(140, 100, 0xdeadbeef);
+	Plane back(kPlaneWidth, kPlaneHeight, 0xdeadbeef), front = back, expected = back;
+	front.plane.pixels = front.pixels.data();
+	expected.plane.pixels = expected.pixels.data();
 	std::vector<int32_t> table;
-	PixelRegion written;
+	PixelRegion written, deferred;
+	const auto covered = [&](int32_t x, int32_t y) {
+		for (const PixelRegion* region : {&written, &deferred})
+			for (const PixelRect& rect : region->Rects())
+				if (x >= rect.left && x <= rect.right && y >= rect.top && y <= rect.bottom)
+					return true;
+		return false;
+	};
 	for (const Destination& destination : destinations) {
 		for (int frame = 0; frame < 60; frame++) {
 			const int changes = frame % 10 == 9 ? kWidth * kHeight : int(random() % 6);
 			for (int i = 0; i < changes; i++)
 				source.pixels[random() % source.pixels.size()] = random();
-			const std::vector<uint32_t> before = shown.pixels;
+			const std::vector<uint32_t> before = front.pixels;
 			written.Clear();
-			scaler.Draw(
-				source.plane, sourceRect, shown.plane, destination.rect, destination.clip, written);
+			deferred.Clear();
+			// Every third frame draws its changes into the back plane itself.
+			scaler.Draw(source.plane, sourceRect, back.plane, destination.rect, destination.clip,
+				written, frame % 3 == 0 ? nullptr : &deferred);
+			for (const PixelRect& rect : written.Rects())
+				for (int32_t y = rect.top; y <= rect.bottom; y++)
+					for (int32_t x = rect.left; x <= rect.right; x++)
+						front.pixels[size_t(y * kPlaneWidth + x)] = back.At(x, y);
+			for (const PixelRect& rect : deferred.Rects())
+				scaler.Render(front.plane, rect);
 			ScaleNearest(source.plane, sourceRect, expected.plane, destination.rect,
 				destination.clip, table);
-			ASSERT_EQ(shown.pixels, expected.pixels) << "frame " << frame;
-			int64_t writtenArea = 0;
-			for (const PixelRect& rect : written.Rects())
-				writtenArea += int64_t(rect.Width()) * rect.Height();
-			for (int32_t y = 0; y < shown.plane.height; y++)
-				for (int32_t x = 0; x < shown.plane.width; x++) {
-					bool covered = false;
-					for (const PixelRect& rect : written.Rects())
-						covered = covered
-							|| (x >= rect.left && x <= rect.right && y >= rect.top
-								&& y <= rect.bottom);
-					ASSERT_TRUE(covered || shown.At(x, y) == before[size_t(y * 140 + x)])
+			ASSERT_EQ(front.pixels, expected.pixels) << "frame " << frame;
+			int64_t reportedArea = 0;
+			for (const PixelRegion* region : {&written, &deferred})
+				for (const PixelRect& rect : region->Rects())
+					reportedArea += int64_t(rect.Width()) * rect.Height();
+			for (int32_t y = 0; y < kPlaneHeight; y++)
+				for (int32_t x = 0; x < kPlaneWidth; x++)
+					ASSERT_TRUE(covered(x, y) || front.At(x, y) == before[size_t(y * 140 + x)])
 						<< "a change at " << x << "," << y << " was not reported";
-				}
 			// The first frame in a new place is drawn whole; later ones only where they
-			// changed: a few tiles of four by four source pixels, each at most 4 x 4 scaled.
+			// changed: a few tiles of four by four source pixels, each at most 16 x 16 scaled.
 			if (frame > 0 && changes < 6) {
-				EXPECT_LE(writtenArea, int64_t(changes) * 16 * 16)
-					<< "frame " << frame << " wrote more than its changes need";
+				EXPECT_LE(reportedArea, int64_t(changes) * 16 * 16)
+					<< "frame " << frame << " reported more than its changes need";
+			}
+			if (frame % 7 == 6) {
+				scaler.CatchUp();
+				ASSERT_EQ(back.pixels, expected.pixels) << "caught up after frame " << frame;
 			}
 		}
 	}
-	// Something else drew over the picture: once told, the scaler draws it whole again.
-	std::fill(shown.pixels.begin(), shown.pixels.end(), 7u);
-	scaler.ForgetWhereWritten({0, 0, 3, 3});
+	// Something else is about to draw over the picture: once told, the scaler has caught up
+	// and draws it whole again.
+	ASSERT_TRUE(scaler.Covers({0, 0, 3, 3}));
+	scaler.Forget();
+	ASSERT_EQ(back.pixels, expected.pixels);
+	std::fill(back.pixels.begin(), back.pixels.end(), 7u);
 	written.Clear();
-	scaler.Draw(
-		source.plane, sourceRect, shown.plane, destinations[3].rect, destinations[3].clip, written);
-	ScaleNearest(source.plane, sourceRect, expected.plane, destinations[3].rect,
-		destinations[3].clip, table);
+	scaler.Draw(source.plane, sourceRect, back.plane, destinations[3].rect, destinations[3].clip,
+		written, &deferred);
 	for (int32_t y = 1; y <= 20; y++)
 		for (int32_t x = 1; x <= 30; x++)
-			ASSERT_EQ(shown.At(x, y), expected.At(x, y)) << x << "," << y;
+			ASSERT_EQ(back.At(x, y), expected.At(x, y)) << x << "," << y;
 }
 
 TEST(DragPayload, PointerMessagesStayInTheirProcess)

@@ -257,8 +257,9 @@ TEST_F(RealDisplay, ScreenshotOfADrawnBitmapMatchesItPixelForPixel)
 
 // A bitmap that changes in scattered places from frame to frame, drawn again and again as a
 // player draws it: filling the window at 3x, then letterboxed at a general scale behind bars,
-// then moved to another rectangle of the same window. Only the changed parts are scaled and
-// sent, yet after each run of frames the screen holds exactly the last frame, bars included.
+// then moved to another rectangle of the same window, now and then with a mark drawn over it.
+// Only the changed parts are scaled and sent, yet after each run of frames the screen holds
+// exactly the last frame, bars and mark included.
 TEST_F(RealDisplay, APartlyChangingBitmapShowsExactlyAtEveryScaleAndPlace)
 {
 	RunWithDisplay([] {
@@ -287,6 +288,11 @@ TEST_F(RealDisplay, APartlyChangingBitmapShowsExactlyAtEveryScaleAndPlace)
 			{801, 607, BRect(81, 103, 81 + 639, 103 + 399)}, // 2x, bars on every side
 		};
 		const rgb_color bars = make_color(20, 30, 40);
+		const rgb_color mark = make_color(200, 10, 10);
+		const auto markRect = [](const Scene& scene) {
+			return BRect(scene.picture.left + 37, scene.picture.top + 41, scene.picture.left + 87,
+				scene.picture.top + 71);
+		};
 		for (const Scene& scene : scenes) {
 			ASSERT_TRUE(window->Lock());
 			window->ResizeTo(float(scene.width - 1), float(scene.height - 1));
@@ -306,13 +312,22 @@ TEST_F(RealDisplay, APartlyChangingBitmapShowsExactlyAtEveryScaleAndPlace)
 				view->FillRect(BRect(
 					scene.picture.right + 1, scene.picture.top, all.right, scene.picture.bottom));
 				view->DrawBitmap(&bitmap, scene.picture);
+				// Now and then, and in the last frame, something drawn over the picture.
+				if (frame % 7 == 5 || frame == 39) {
+					view->SetHighColor(mark);
+					view->FillRect(markRect(scene));
+				}
 				view->Sync();
 				window->Unlock();
 			}
 			const int32 left = int32(scene.picture.left), top = int32(scene.picture.top);
 			const int32 width = scene.picture.IntegerWidth() + 1;
 			const int32 height = scene.picture.IntegerHeight() + 1;
+			const BRect marked = markRect(scene);
 			const auto expected = [&](int32 x, int32 y) {
+				if (marked.Contains(BPoint(x, y)))
+					return 0xff000000u | uint32(mark.red) << 16 | uint32(mark.green) << 8
+						| mark.blue;
 				if (x < left || y < top || x >= left + width || y >= top + height)
 					return 0xff000000u | uint32(bars.red) << 16 | uint32(bars.green) << 8
 						| bars.blue;
