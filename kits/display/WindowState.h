@@ -22,10 +22,11 @@ struct WindowState {
 	// Drawn into by the thread that holds the owning window's lock.
 	Canvas back;
 
-	// The front buffer: what the display thread shows. The drawing thread copies its dirty
-	// area in at Flush time under this mutex, which neither side holds for longer than that
-	// copy (or the paint that reads it), so the display thread never waits on a drawing
-	// thread's lock and the drawing thread may go on drawing into the back buffer at once.
+	// The front buffer: what the display thread shows. The drawing thread copies what it
+	// drew since the last flush in at Flush time under this mutex (a bitmap's changed tiles
+	// are scaled in), which neither side holds for longer than that copy (or the paint that
+	// reads it), so the display thread never waits on a drawing thread's lock and the
+	// drawing thread may go on drawing into the back buffer at once.
 	std::mutex frontMutex;
 	QImage front;
 	PixelRegion frontDirty;
