@@ -2,6 +2,7 @@
 //
 // Runs on a private Xvfb. Usage: bench_player [FILE] (default data/demo.fli).
 #include "BenchSupport.h"
+#include "CpuTime.h"
 #include "PlayerProcess.h"
 #include "TemporaryFolder.h"
 #include "XDesktop.h"
@@ -89,28 +90,6 @@ long ResidentKiB(pid_t pid)
 		if (line.rfind("VmRSS:", 0) == 0)
 			return std::atol(line.c_str() + 6);
 	return -1;
-}
-
-// User plus system time of a process, in seconds.
-double CpuSeconds(pid_t pid)
-{
-	std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-	std::string text((std::istreambuf_iterator<char>(stat)), {});
-	const auto close = text.rfind(')');
-	if (close == std::string::npos)
-		return -1;
-	std::istringstream fields(text.substr(close + 2));
-	std::string field;
-	unsigned long user = 0, system = 0;
-	for (int index = 3; fields >> field; index++) {
-		if (index == 14)
-			user = std::stoul(field);
-		if (index == 15) {
-			system = std::stoul(field);
-			break;
-		}
-	}
-	return double(user + system) / double(sysconf(_SC_CLK_TCK));
 }
 
 // A player with its output dropped, asked to end with SIGTERM (and killed if it has not
@@ -230,9 +209,9 @@ int main(int argc, char** argv)
 
 	const auto cpuOverTenSeconds = [&](pid_t pid) {
 		std::this_thread::sleep_for(std::chrono::seconds(1));
-		const double before = CpuSeconds(pid);
+		const double before = ProcessCpuSeconds(pid);
 		std::this_thread::sleep_for(std::chrono::seconds(10));
-		return CpuSeconds(pid) - before;
+		return ProcessCpuSeconds(pid) - before;
 	};
 	{
 		TemporaryFolder runtime;

@@ -5,24 +5,78 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
+#include <cstring>
 
+#include "IncrementalScaler.h"
 #include "QtBridge.h"
 
 namespace zoetra::display {
-
-struct Canvas::Impl {
-	QImage image;
-	PixelRect dirty;
-	std::vector<int32_t> columnTable;
-};
 
 namespace {
 
 constexpr uint32_t kWhite = 0xffffffffu;
 constexpr uint32_t kOpaque = 0xff000000u;
 
+// A rectangle known to hold one colour since it was last filled.
+struct SolidArea {
+	PixelRect rect;
+	uint32_t pixel = 0;
+};
+
+bool Contains(const PixelRect& outer, const PixelRect& inner)
+{
+	const PixelRect common = outer.Intersect(inner);
+	return common.Width() == inner.Width() && common.Height() == inner.Height();
+}
+
 } // namespace
+
+struct Canvas::Impl {
+	QImage image;
+	PixelRegion dirty; // to copy from the image at the next flush
+	PixelRegion deferred; // changes of the scaled picture, scaled straight into the front copy
+	IncrementalScaler scaler;
+	// The last few fills (views paint the same bars and backgrounds again and again).
+	std::array<SolidArea, 8> solids;
+	size_t nextSolid = 0;
+
+	// Something is about to write `rect` other than the drawing that the records describe.
+	// The image then holds everything drawn, so the next flush copies what the scaler
+	// deferred.
+	void CatchUp()
+	{
+		scaler.CatchUp();
+		dirty.Add(deferred);
+		deferred.Clear();
+	}
+
+	void Overwriting(const PixelRect& rect)
+	{
+		if (scaler.Covers(rect)) {
+			CatchUp();
+			scaler.Forget();
+		}
+		for (SolidArea& solid : solids)
+			if (!solid.rect.Intersect(rect).IsEmpty())
+				solid.rect = PixelRect{};
+	}
+
+	bool HoldsSolid(const PixelRect& rect, uint32_t pixel) const
+	{
+		for (const SolidArea& solid : solids)
+			if (solid.pixel == pixel && !solid.rect.IsEmpty() && Contains(solid.rect, rect))
+				return true;
+		return false;
+	}
+
+	void RecordSolid(const PixelRect& rect, uint32_t pixel)
+	{
+		solids[nextSolid] = {rect, pixel};
+		nextSolid = (nextSolid + 1) % solids.size();
+	}
+};
 
 Canvas::Canvas()
 	: fImpl(std::make_unique<Impl>())
@@ -37,6 +91,9 @@ void Canvas::Resize(int32_t width, int32_t height)
 	height = std::max(height, 0);
 	if (width == Width() && height == Height())
 		return;
+	// The pixels kept must all be there before they are carried over.
+	fImpl->CatchUp();
+	fImpl->scaler.Forget();
 	QImage resized(width, height, QImage::Format_RGB32);
 	resized.fill(kWhite);
 	if (!fImpl->image.isNull() && width > 0 && height > 0) {
@@ -45,10 +102,9 @@ void Canvas::Resize(int32_t width, int32_t height)
 		painter.drawImage(0, 0, fImpl->image);
 	}
 	fImpl->image = std::move(resized);
-	fImpl->dirty = Bounds();
-	// The widest row the scaler can be asked for: growing the table now keeps drawing free
-	// of allocations.
-	fImpl->columnTable.reserve(size_t(width));
+	fImpl->Overwriting(Bounds());
+	fImpl->dirty.Clear();
+	MarkDirty(Bounds());
 }
 
 int32_t Canvas::Width() const
@@ -75,6 +131,7 @@ uint32_t Canvas::PixelAt(int32_t x, int32_t y) const
 {
 	if (x < 0 || y < 0 || x >= Width() || y >= Height())
 		return 0;
+	fImpl->CatchUp();
 	return Plane().Row(y)[x];
 }
 
@@ -83,10 +140,14 @@ void Canvas::FillRect(const PixelRect& rect, uint32_t pixel, const PixelRect& cl
 	const PixelRect area = rect.Intersect(clip).Intersect(Bounds());
 	if (area.IsEmpty())
 		return;
-	const PixelPlane plane = Plane();
 	pixel |= kOpaque;
+	if (fImpl->HoldsSolid(area, pixel))
+		return;
+	fImpl->Overwriting(area);
+	const PixelPlane plane = Plane();
 	for (int32_t y = area.top; y <= area.bottom; y++)
 		std::fill_n(plane.Row(y) + area.left, area.Width(), pixel);
+	fImpl->RecordSolid(area, pixel);
 	MarkDirty(area);
 }
 
@@ -114,6 +175,8 @@ void Canvas::StrokeLine(
 	const int32_t dx = std::abs(x1 - x0), dy = -std::abs(y1 - y0);
 	const int32_t sx = x0 < x1 ? 1 : -1, sy = y0 < y1 ? 1 : -1;
 	int32_t error = dx + dy;
+	fImpl->Overwriting(
+		PixelRect{std::min(x0, x1), std::min(y0, y1), std::max(x0, x1), std::max(y0, y1)});
 	PixelRect touched;
 	for (;;) {
 		if (x0 >= area.left && x0 <= area.right && y0 >= area.top && y0 <= area.bottom) {
@@ -138,8 +201,16 @@ void Canvas::StrokeLine(
 void Canvas::DrawBitmap(const PixelPlane& source, const PixelRect& sourceRect,
 	const PixelRect& destRect, const PixelRect& clip)
 {
-	ScaleNearest(source, sourceRect, Plane(), destRect, clip, fImpl->columnTable);
-	MarkDirty(destRect.Intersect(clip).Intersect(Bounds()));
+	const PixelRect area = destRect.Intersect(clip).Intersect(Bounds());
+	if (area.IsEmpty())
+		return;
+	for (SolidArea& solid : fImpl->solids)
+		if (!solid.rect.Intersect(area).IsEmpty())
+			solid.rect = PixelRect{};
+	const PixelPlane plane = Plane();
+	if (!fImpl->scaler.DrawsChangesOnly(sourceRect, plane, destRect, clip))
+		fImpl->CatchUp();
+	fImpl->scaler.Draw(source, sourceRect, plane, destRect, clip, fImpl->dirty, &fImpl->deferred);
 }
 
 float Canvas::DrawString(const FontChoice& font, const char* text, int length, float x, float y,
@@ -152,34 +223,60 @@ float Canvas::DrawString(const FontChoice& font, const char* text, int length, f
 	const PixelRect area = clip.Intersect(Bounds());
 	if (area.IsEmpty())
 		return float(QFontMetricsF(qfont).horizontalAdvance(string));
+	const QFontMetricsF metrics(qfont);
+	const float advance = float(metrics.horizontalAdvance(string));
+	const QRectF box(x - 2, y - metrics.ascent() - 2, advance + 4, metrics.height() + 4);
+	const PixelRect touched = ToPixelRect(box.toAlignedRect()).Intersect(area);
+	// Glyphs may reach past their box: everything the clip allows counts as overwritten.
+	fImpl->Overwriting(area);
 	QPainter painter(&fImpl->image);
 	painter.setClipRect(ToQRect(area));
 	painter.setFont(qfont);
 	painter.setPen(QColor::fromRgb(pixel | kOpaque));
 	painter.drawText(QPointF(x, y), string);
-	const QFontMetricsF metrics(qfont);
-	const float advance = float(metrics.horizontalAdvance(string));
-	const QRectF box(x - 2, y - metrics.ascent() - 2, advance + 4, metrics.height() + 4);
-	MarkDirty(ToPixelRect(box.toAlignedRect()).Intersect(area));
+	MarkDirty(touched);
 	return advance;
 }
 
-PixelRect Canvas::TakeDirty()
+bool Canvas::CopyChangesTo(QImage& front, PixelRegion& changed)
 {
-	const PixelRect dirty = fImpl->dirty;
-	fImpl->dirty = PixelRect{};
-	return dirty;
+	Impl& impl = *fImpl;
+	if (impl.dirty.IsEmpty() && impl.deferred.IsEmpty())
+		return false;
+	if (front.size() != impl.image.size()) {
+		impl.CatchUp();
+		front = impl.image.copy();
+		changed.Clear();
+		changed.Add(Bounds());
+	} else {
+		const PixelPlane from = Plane();
+		const PixelPlane to{reinterpret_cast<uint32_t*>(front.bits()), front.width(),
+			front.height(), int32_t(front.bytesPerLine())};
+		for (const PixelRect& rect : impl.dirty.Rects()) {
+			const size_t bytes = size_t(rect.Width()) * sizeof(uint32_t);
+			for (int32_t y = rect.top; y <= rect.bottom; y++)
+				std::memcpy(to.Row(y) + rect.left, from.Row(y) + rect.left, bytes);
+			changed.Add(rect);
+		}
+		// Scaled straight from the source: no second write of the same pixels.
+		for (const PixelRect& rect : impl.deferred.Rects()) {
+			impl.scaler.Render(to, rect);
+			changed.Add(rect);
+		}
+	}
+	impl.dirty.Clear();
+	impl.deferred.Clear();
+	return true;
 }
 
 void Canvas::MarkDirty(const PixelRect& rect)
 {
-	if (!rect.IsEmpty())
-		fImpl->dirty = fImpl->dirty.Union(rect);
+	fImpl->dirty.Add(rect.Intersect(Bounds()));
 }
 
-const QImage& Canvas::Image() const
+void Canvas::Forget(const PixelRect& rect)
 {
-	return fImpl->image;
+	fImpl->Overwriting(rect);
 }
 
 } // namespace zoetra::display

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "FontEngine.h"
+#include "PixelRegion.h"
 #include "PixelScaler.h"
 
 class QImage;
@@ -33,19 +34,22 @@ public:
 	// A one-pixel line between two pixel centres, both ends included.
 	void StrokeLine(
 		int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint32_t pixel, const PixelRect& clip);
+	// Drawing the same source rectangle into the same place again writes, and marks, only
+	// what changed in the source since; a fill that repeats one already there writes nothing.
 	void DrawBitmap(const PixelPlane& source, const PixelRect& sourceRect,
 		const PixelRect& destRect, const PixelRect& clip);
 	// Draws UTF-8 text with its baseline starting at (x, y); returns the pen's advance.
 	float DrawString(const FontChoice& font, const char* text, int length, float x, float y,
 		uint32_t pixel, const PixelRect& clip);
 
-	// The area written since the last call, which it resets.
-	PixelRect TakeDirty();
+	// Brings `front`, the copy of these pixels that the display shows, up to date with
+	// everything drawn since the last call and adds what changed to `changed`; a front of
+	// another size becomes a whole copy. False when nothing was drawn.
+	bool CopyChangesTo(QImage& front, PixelRegion& changed);
 	void MarkDirty(const PixelRect& rect);
-
-	// The pixels as the display's Qt side copies them to the screen; only named here, so
-	// this header stays free of Qt.
-	const QImage& Image() const;
+	// The next drawing inside `rect` is done whole, not only where it changed: for updates,
+	// which must put back everything that is asked of them.
+	void Forget(const PixelRect& rect);
 
 private:
 	struct Impl;

@@ -8,7 +8,6 @@
 #include <QPixmap>
 
 #include <chrono>
-#include <cstring>
 
 #include <unistd.h>
 
@@ -26,14 +25,6 @@ namespace {
 // a drawing thread, so this bound only matters if Qt itself stalls (a server grab, say);
 // a play thread then loses one frame's pacing instead of hanging.
 constexpr auto kSyncBound = std::chrono::seconds(2);
-
-void CopyRows(QImage& to, const QImage& from, const QRect& area)
-{
-	const int bytes = area.width() * 4;
-	for (int y = area.top(); y <= area.bottom(); y++)
-		std::memcpy(to.scanLine(y) + area.left() * 4, from.constScanLine(y) + area.left() * 4,
-			size_t(bytes));
-}
 
 QPixmap DragPicture(const QSize& size)
 {
@@ -214,22 +205,13 @@ Canvas& DisplayWindow::Surface()
 
 uint64_t DisplayWindow::Flush()
 {
-	const PixelRect dirty = fState->back.TakeDirty();
 	WindowState& state = *fState;
 	bool post = false;
 	uint64_t serial;
 	{
 		std::lock_guard lock(state.frontMutex);
-		if (!dirty.IsEmpty()) {
-			const QImage& back = state.back.Image();
-			if (state.front.size() != back.size()) {
-				state.front = back.copy();
-				state.frontDirty = state.front.rect();
-			} else {
-				const QRect area = ToQRect(dirty) & back.rect();
-				CopyRows(state.front, back, area);
-				state.frontDirty |= area;
-			}
+		// Only what was drawn reaches the front buffer, rectangle by rectangle.
+		if (state.back.CopyChangesTo(state.front, state.frontDirty)) {
 			state.flushSerial++;
 			post = !state.presentQueued;
 			state.presentQueued = true;

@@ -28,7 +28,8 @@ struct PixelPlane {
 // exactly, in integer arithmetic. The source alpha byte is replaced by 0xff, so what is
 // stored is always an opaque pixel whatever the source's fourth byte held.
 // `columnTable` is scratch space kept by the caller so that drawing does not allocate
-// once it has grown to the widest destination.
+// once it has grown to the widest destination. Whole-multiple widths (2x, 3x...) repeat
+// pixels instead of looking them up; every scale repeats rows it has already scaled.
 void ScaleNearest(const PixelPlane& source, const PixelRect& sourceRect, const PixelPlane& dest,
 	const PixelRect& destRect, const PixelRect& clip, std::vector<int32_t>& columnTable);
 

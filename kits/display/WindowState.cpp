@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "QtBridge.h"
 #include "WindowWidget.h"
 
 namespace zoetra::display {
@@ -19,17 +20,21 @@ void WindowState::SetExposed(bool value)
 void WindowState::Present()
 {
 	uint64_t serial;
-	QRect dirty;
+	presenting.Clear();
 	{
 		std::lock_guard lock(frontMutex);
 		serial = flushSerial;
-		dirty = frontDirty;
-		frontDirty = QRect();
+		presenting.Swap(frontDirty);
 		presentQueued = false;
 	}
 	// repaint() paints now, so the picture has reached the native window when Sync returns.
-	if (widget && widget->isVisible() && !widget->isMinimized() && !dirty.isEmpty())
-		widget->repaint(dirty);
+	// Only the areas flushed are painted: a frame that changed little sends little.
+	if (widget && widget->isVisible() && !widget->isMinimized() && !presenting.IsEmpty()) {
+		QRegion region;
+		for (const PixelRect& rect : presenting.Rects())
+			region += ToQRect(rect);
+		widget->repaint(region);
+	}
 	{
 		std::lock_guard lock(syncMutex);
 		presentedSerial = std::max(presentedSerial, serial);

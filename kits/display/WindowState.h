@@ -9,6 +9,7 @@
 #include <mutex>
 
 #include "Canvas.h"
+#include "PixelRegion.h"
 #include "WindowEvents.h"
 
 namespace zoetra::display {
@@ -21,13 +22,14 @@ struct WindowState {
 	// Drawn into by the thread that holds the owning window's lock.
 	Canvas back;
 
-	// The front buffer: what the display thread shows. The drawing thread copies its dirty
-	// area in at Flush time under this mutex, which neither side holds for longer than that
-	// copy (or the paint that reads it), so the display thread never waits on a drawing
-	// thread's lock and the drawing thread may go on drawing into the back buffer at once.
+	// The front buffer: what the display thread shows. The drawing thread copies what it
+	// drew since the last flush in at Flush time under this mutex (a bitmap's changed tiles
+	// are scaled in), which neither side holds for longer than that copy (or the paint that
+	// reads it), so the display thread never waits on a drawing thread's lock and the
+	// drawing thread may go on drawing into the back buffer at once.
 	std::mutex frontMutex;
 	QImage front;
-	QRect frontDirty;
+	PixelRegion frontDirty;
 	uint64_t flushSerial = 0;
 	bool presentQueued = false;
 
@@ -38,6 +40,7 @@ struct WindowState {
 	bool exposed = false;
 
 	// Display thread only.
+	PixelRegion presenting; // the flushed areas being put on the screen
 	std::unique_ptr<WindowEvents> events;
 	// Cleared by the widget's destructor. A plain pointer, not a QPointer: the state may be
 	// destroyed on a looper thread, where a QPointer's reference count must not be touched.

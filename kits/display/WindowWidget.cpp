@@ -224,13 +224,16 @@ void WindowWidget::RemoveMenuBar()
 void WindowWidget::paintEvent(QPaintEvent* event)
 {
 	QPainter painter(this);
-	const QRect area = event->rect();
+	const QRegion& region = event->region();
 	std::lock_guard lock(fState->frontMutex);
 	const QImage& front = fState->front;
 	painter.setCompositionMode(QPainter::CompositionMode_Source);
-	painter.drawImage(area.topLeft(), front, area);
+	// Rectangle by rectangle: the region of a frame that changed in places may be far
+	// smaller than its bounding rectangle.
+	for (const QRect& rect : region)
+		painter.drawImage(rect.topLeft(), front, rect);
 	// Parts of the window the picture does not reach yet (a resize not drawn) show white.
-	const QRegion uncovered = QRegion(area).subtracted(QRegion(front.rect()));
+	const QRegion uncovered = region.subtracted(QRegion(front.rect()));
 	for (const QRect& rect : uncovered)
 		painter.fillRect(rect, Qt::white);
 }

@@ -721,6 +721,9 @@ void BView::UpdateTree(BRect windowRect)
 	if (!area.IsValid())
 		return;
 	fWindow->fUpdateClip = area;
+	// An update (a first draw, an expose, a resize) puts back all of what it covers, even
+	// where a view draws a picture that did not change since it last drew it.
+	fWindow->Display().Surface().Forget(ToPixels(area));
 	if (fViewColor != B_TRANSPARENT_32_BIT) {
 		const PixelRect clip = ToPixels(area);
 		fWindow->Display().Surface().FillRect(clip, ToPixel(fViewColor), clip);

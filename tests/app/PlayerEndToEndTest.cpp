@@ -226,6 +226,52 @@ TEST_F(PlayerTest, PlayingViewShowsTheDecodedFramesPixelForPixel)
 	EXPECT_EQ(player.WaitForExit(5s), 0);
 }
 
+// At 3x only what changes from frame to frame is scaled and sent; after many frames the
+// enlarged view still shows one of the file's frames, every pixel a 3x3 block of it.
+TEST_F(PlayerTest, EnlargedViewShowsTheDecodedFramesExactlyAfterManyFrames)
+{
+	constexpr int kScale = 3;
+	PlayerProcess player(runtime.Path(), {kDemo});
+	const unsigned long window = WaitForWindow("^demo.fli$");
+	ASSERT_NE(window, 0u);
+	const XWindowGeometry natural = Geometry(window);
+	const int above = natural.height - kViewHeight; // the menu bar and its rule
+	ASSERT_EQ(RunTool({"xdotool", "windowsize", "--sync", std::to_string(window),
+						  std::to_string(kScale * kViewWidth),
+						  std::to_string(above + kScale * kViewHeight)})
+				  .status,
+		0);
+	const auto frames = ReferenceFrames(kDemo);
+	ASSERT_GT(frames.size(), 10u);
+	std::this_thread::sleep_for(3s); // a hundred frames or so, each drawn only where it changed
+	const int width = kScale * kViewWidth, height = kScale * kViewHeight;
+	// A grab may fall between the parts of one frame's update, so some grabs may show none;
+	// a playing view shows several different frames, each exactly.
+	std::set<std::vector<uint32_t>> seen;
+	for (int attempt = 0; attempt < 40 && seen.size() < 3; attempt++) {
+		const XWindowGeometry where = Geometry(window);
+		ASSERT_EQ(where.width, width);
+		std::vector<uint32_t> screen;
+		ASSERT_TRUE(Screenshot(where.x, where.y + above, width, height, screen));
+		std::vector<uint32_t> shown(size_t(kViewWidth) * kViewHeight);
+		for (int y = 0; y < kViewHeight; y++)
+			for (int x = 0; x < kViewWidth; x++)
+				shown[size_t(y) * kViewWidth + size_t(x)] =
+					screen[size_t(y * kScale) * size_t(width) + size_t(x * kScale)];
+		bool exact = frames.count(shown) != 0;
+		for (int y = 0; y < height && exact; y++)
+			for (int x = 0; x < width && exact; x++)
+				exact = screen[size_t(y) * size_t(width) + size_t(x)]
+					== shown[size_t(y / kScale) * kViewWidth + size_t(x / kScale)];
+		if (exact)
+			seen.insert(std::move(shown));
+		std::this_thread::sleep_for(50ms);
+	}
+	EXPECT_EQ(seen.size(), 3u) << "different frames shown exactly at " << kScale << "x";
+	Key(window, "ctrl+w");
+	EXPECT_EQ(player.WaitForExit(5s), 0);
+}
+
 TEST_F(PlayerTest, OpenPanelLoadsTheChosenFileIntoItsOwnWindowOrRefusesIt)
 {
 	PlayerProcess player(runtime.Path(), {kDemo});

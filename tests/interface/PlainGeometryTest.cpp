@@ -4,8 +4,10 @@
 #include <InterfaceDefs.h>
 
 #include <cstring>
+#include <random>
 
 #include "DragPayload.h"
+#include "IncrementalScaler.h"
 #include "PixelScaler.h"
 #include "private/interface/ViewGeometry.h"
 
@@ -106,6 +108,122 @@ TEST(PixelScaler, SourceRectanglesOutsideThePlaneAreRefused)
 	ScaleNearest(source.plane, {2, 2, 3, 3}, dest.plane, {0, 0, 1, 1}, {0, 0, 7, 7}, table);
 	EXPECT_EQ(dest.At(0, 0), source.At(2, 2) | 0xff000000u);
 	EXPECT_EQ(dest.At(1, 1), source.At(3, 3) | 0xff000000u);
+}
+
+TEST(PixelScaler, WholeMultiplesMatchTheFormulaWhereverTheClipCutsARepeat)
+{
+	const Plane source = Numbered(7, 5);
+	std::vector<int32_t> table;
+	for (int32_t factor = 2; factor <= 8; factor++) {
+		const int32_t width = 7 * factor, height = 5 * factor;
+		for (const int32_t left : {-5, 0, 3}) {
+			Plane dest(width + 8, height + 8, 1);
+			const PixelRect target{left, 2, left + width - 1, 2 + height - 1};
+			// The clip starts and ends inside a repeat, so rows begin and end with part of one.
+			const PixelRect clip{1, 3, width - 2, height};
+			ScaleNearest(source.plane, {0, 0, 6, 4}, dest.plane, target, clip, table);
+			for (int32_t y = 0; y < dest.plane.height; y++)
+				for (int32_t x = 0; x < dest.plane.width; x++) {
+					const bool inside = x >= std::max(clip.left, target.left)
+						&& x <= std::min(clip.right, target.right) && y >= clip.top
+						&& y <= clip.bottom;
+					const uint32_t expected = inside
+						? source.At((x - left) / factor, (y - 2) / factor) | 0xff000000u
+						: 1u;
+					ASSERT_EQ(dest.At(x, y), expected)
+						<< "factor " << factor << " left " << left << " at " << x << "," << y;
+				}
+		}
+	}
+}
+
+// Frames that change a few scattered pixels, none, or all of them, drawn by the incremental
+// scaler into several destinations as the canvas draws them: a back plane the scaler writes,
+// a front plane that gets the written rectangles copied and the deferred ones scaled
+// straight in. After every frame the front is exactly what scaling the whole source gives,
+// the back is too once caught up, and what is reported covers every pixel that changed while
+// staying near the changes.
+TEST(IncrementalScaler, FramesThatChangeInPlacesLeaveWhatScalingTheWholeSourceGives)
+{
+	constexpr int32_t kWidth = 40, kHeight = 25, kPlaneWidth = 140, kPlaneHeight = 100;
+	Plane source = Numbered(kWidth, kHeight);
+	const PixelRect sourceRect{0, 0, kWidth - 1, kHeight - 1};
+	struct Destination {
+		PixelRect rect;
+		PixelRect clip;
+	};
+	const Destination destinations[] = {
+		{{5, 3, 5 + 3 * kWidth - 1, 3 + 3 * kHeight - 1}, {0, 0, 999, 999}}, // 3x, bars around
+		{{-7, 2, -7 + 97 - 1, 2 + 61 - 1}, {0, 0, 80, 60}}, // a general scale, clipped
+		{{10, 10, 10 + 128 - 1, 10 + 80 - 1}, {12, 11, 130, 85}}, // 3.2x, odd clip
+		{{1, 1, 30, 20}, {0, 0, 999, 999}}, // smaller than the source
+	};
+	std::mt19937 random(17);
+	IncrementalScaler scaler;
+	Plane back(kPlaneWidth, kPlaneHeight, 0xdeadbeef), front = back, expected = back;
+	front.plane.pixels = front.pixels.data();
+	expected.plane.pixels = expected.pixels.data();
+	std::vector<int32_t> table;
+	PixelRegion written, deferred;
+	const auto covered = [&](int32_t x, int32_t y) {
+		for (const PixelRegion* region : {&written, &deferred})
+			for (const PixelRect& rect : region->Rects())
+				if (x >= rect.left && x <= rect.right && y >= rect.top && y <= rect.bottom)
+					return true;
+		return false;
+	};
+	for (const Destination& destination : destinations) {
+		for (int frame = 0; frame < 60; frame++) {
+			const int changes = frame % 10 == 9 ? kWidth * kHeight : int(random() % 6);
+			for (int i = 0; i < changes; i++)
+				source.pixels[random() % source.pixels.size()] = random();
+			const std::vector<uint32_t> before = front.pixels;
+			written.Clear();
+			deferred.Clear();
+			// Every third frame draws its changes into the back plane itself.
+			scaler.Draw(source.plane, sourceRect, back.plane, destination.rect, destination.clip,
+				written, frame % 3 == 0 ? nullptr : &deferred);
+			for (const PixelRect& rect : written.Rects())
+				for (int32_t y = rect.top; y <= rect.bottom; y++)
+					for (int32_t x = rect.left; x <= rect.right; x++)
+						front.pixels[size_t(y * kPlaneWidth + x)] = back.At(x, y);
+			for (const PixelRect& rect : deferred.Rects())
+				scaler.Render(front.plane, rect);
+			ScaleNearest(source.plane, sourceRect, expected.plane, destination.rect,
+				destination.clip, table);
+			ASSERT_EQ(front.pixels, expected.pixels) << "frame " << frame;
+			int64_t reportedArea = 0;
+			for (const PixelRegion* region : {&written, &deferred})
+				for (const PixelRect& rect : region->Rects())
+					reportedArea += int64_t(rect.Width()) * rect.Height();
+			for (int32_t y = 0; y < kPlaneHeight; y++)
+				for (int32_t x = 0; x < kPlaneWidth; x++)
+					ASSERT_TRUE(covered(x, y) || front.At(x, y) == before[size_t(y * 140 + x)])
+						<< "a change at " << x << "," << y << " was not reported";
+			// The first frame in a new place is drawn whole; later ones only where they
+			// changed: a few tiles of four by four source pixels, each at most 16 x 16 scaled.
+			if (frame > 0 && changes < 6) {
+				EXPECT_LE(reportedArea, int64_t(changes) * 16 * 16)
+					<< "frame " << frame << " reported more than its changes need";
+			}
+			if (frame % 7 == 6) {
+				scaler.CatchUp();
+				ASSERT_EQ(back.pixels, expected.pixels) << "caught up after frame " << frame;
+			}
+		}
+	}
+	// Something else is about to draw over the picture: once told, the scaler has caught up
+	// and draws it whole again.
+	ASSERT_TRUE(scaler.Covers({0, 0, 3, 3}));
+	scaler.Forget();
+	ASSERT_EQ(back.pixels, expected.pixels);
+	std::fill(back.pixels.begin(), back.pixels.end(), 7u);
+	written.Clear();
+	scaler.Draw(source.plane, sourceRect, back.plane, destinations[3].rect, destinations[3].clip,
+		written, &deferred);
+	for (int32_t y = 1; y <= 20; y++)
+		for (int32_t x = 1; x <= 30; x++)
+			ASSERT_EQ(back.At(x, y), expected.At(x, y)) << x << "," << y;
 }
 
 TEST(DragPayload, PointerMessagesStayInTheirProcess)

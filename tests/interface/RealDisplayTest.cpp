@@ -255,6 +255,104 @@ TEST_F(RealDisplay, ScreenshotOfADrawnBitmapMatchesItPixelForPixel)
 	});
 }
 
+// A bitmap that changes in scattered places from frame to frame, drawn again and again as a
+// player draws it: filling the window at 3x, then letterboxed at a general scale behind bars,
+// then moved to another rectangle of the same window, now and then with a mark drawn over it.
+// Only the changed parts are scaled and sent, yet after each run of frames the screen holds
+// exactly the last frame, bars and mark included.
+TEST_F(RealDisplay, APartlyChangingBitmapShowsExactlyAtEveryScaleAndPlace)
+{
+	RunWithDisplay([] {
+		EventLog log;
+		auto* window = new LoggingWindow(BRect(60, 40, 60 + 959, 40 + 599), "Frames", log);
+		auto* view = new LoggingView(window->Bounds(), "frames", B_FOLLOW_ALL_SIDES, log);
+		view->SetViewColor(B_TRANSPARENT_32_BIT);
+		window->AddChild(view);
+		window->Show();
+		ASSERT_NE(FindWindow("Frames"), 0u);
+		ASSERT_TRUE(log.WaitFor("frames draw"));
+		BBitmap bitmap(BRect(0, 0, 319, 199), B_RGB32);
+		auto* bits = static_cast<uint32*>(bitmap.Bits());
+		for (int32 i = 0; i < 320 * 200; i++)
+			bits[i] = uint32(i * 2654435761u) & 0xffffffu;
+		uint32 seed = 1;
+		const auto next = [&seed] { return seed = seed * 1103515245u + 12345u; };
+
+		struct Scene {
+			int32 width, height; // the window's content
+			BRect picture; // where the bitmap goes; the rest is bars
+		};
+		const Scene scenes[] = {
+			{960, 600, BRect(0, 0, 959, 599)},
+			{801, 607, BRect(0, 53, 800, 552)}, // 8:5 letterbox, 2.503x
+			{801, 607, BRect(81, 103, 81 + 639, 103 + 399)}, // 2x, bars on every side
+		};
+		const rgb_color bars = make_color(20, 30, 40);
+		const rgb_color mark = make_color(200, 10, 10);
+		const auto markRect = [](const Scene& scene) {
+			return BRect(scene.picture.left + 37, scene.picture.top + 41, scene.picture.left + 87,
+				scene.picture.top + 71);
+		};
+		for (const Scene& scene : scenes) {
+			ASSERT_TRUE(window->Lock());
+			window->ResizeTo(float(scene.width - 1), float(scene.height - 1));
+			window->Unlock();
+			for (int frame = 0; frame < 40; frame++) {
+				// A few scattered changes, now and then a whole new picture (a palette change).
+				const int changes = frame % 13 == 12 ? 64000 : int(next() % 300);
+				for (int i = 0; i < changes; i++)
+					bits[next() % 64000] = next() & 0xffffffu;
+				ASSERT_TRUE(window->Lock());
+				view->SetHighColor(bars);
+				const BRect all = view->Bounds();
+				view->FillRect(BRect(all.left, all.top, all.right, scene.picture.top - 1));
+				view->FillRect(BRect(all.left, scene.picture.bottom + 1, all.right, all.bottom));
+				view->FillRect(BRect(
+					all.left, scene.picture.top, scene.picture.left - 1, scene.picture.bottom));
+				view->FillRect(BRect(
+					scene.picture.right + 1, scene.picture.top, all.right, scene.picture.bottom));
+				view->DrawBitmap(&bitmap, scene.picture);
+				// Now and then, and in the last frame, something drawn over the picture.
+				if (frame % 7 == 5 || frame == 39) {
+					view->SetHighColor(mark);
+					view->FillRect(markRect(scene));
+				}
+				view->Sync();
+				window->Unlock();
+			}
+			const int32 left = int32(scene.picture.left), top = int32(scene.picture.top);
+			const int32 width = scene.picture.IntegerWidth() + 1;
+			const int32 height = scene.picture.IntegerHeight() + 1;
+			const BRect marked = markRect(scene);
+			const auto expected = [&](int32 x, int32 y) {
+				if (marked.Contains(BPoint(x, y)))
+					return 0xff000000u | uint32(mark.red) << 16 | uint32(mark.green) << 8
+						| mark.blue;
+				if (x < left || y < top || x >= left + width || y >= top + height)
+					return 0xff000000u | uint32(bars.red) << 16 | uint32(bars.green) << 8
+						| bars.blue;
+				return bits[(y - top) * 200 / height * 320 + (x - left) * 320 / width]
+					| 0xff000000u;
+			};
+			std::vector<uint32_t> screen;
+			int wrong = -1;
+			WaitFor([&] {
+				if (!Screenshot(60, 40, scene.width, scene.height, screen))
+					return false;
+				wrong = 0;
+				for (int32 y = 0; y < scene.height; y++)
+					for (int32 x = 0; x < scene.width; x++)
+						wrong +=
+							screen[size_t(y) * size_t(scene.width) + size_t(x)] != expected(x, y);
+				return wrong == 0;
+			});
+			EXPECT_EQ(wrong, 0) << "pixels off in the " << scene.width << "x" << scene.height
+								<< " window, picture at " << left << "," << top;
+		}
+		EXPECT_TRUE(QuitAndWait(window, log));
+	});
+}
+
 TEST_F(RealDisplay, DragFromOneWindowDeliversTheMessageToAViewOfAnother)
 {
 	RunWithDisplay([] {

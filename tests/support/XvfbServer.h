@@ -24,6 +24,8 @@ class XvfbServer {
 public:
 	explicit XvfbServer(int width = 1280, int height = 1024);
 	const std::string& Display() const { return fDisplay; }
+	// The server's process (0 when it could not start), for benchmarks that count its CPU time.
+	pid_t Pid() const { return fServer ? fServer->Pid() : 0; }
 
 private:
 	std::unique_ptr<ChildProcess> fServer;
