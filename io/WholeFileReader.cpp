@@ -85,8 +85,10 @@ ssize_t DescriptorFile::ReadAt(off_t position, void* buffer, size_t size)
 			fFd, static_cast<unsigned char*>(buffer) + done, size - done, position + off_t(done));
 		if (count < 0 && errno == EINTR)
 			continue;
-		if (count < 0)
+		if (count < 0) {
+			fReadError = errno;
 			return done > 0 ? ssize_t(done) : count;
+		}
 		if (count == 0)
 			break;
 		done += size_t(count);

@@ -292,17 +292,15 @@ bool FliView::RunCommands(PlayCursor& cursor, PlayControl& control)
 // "NAME — frame K of N" while paused, the plain name while playing.
 void FliView::ShowPosition(const PlayCursor& cursor, const PlayControl& control)
 {
+	// Before any picture (a file whose passes show none) there is no position to show.
+	if (!control.paused || cursor.FrameNumber() == 0) {
+		RestorePlainTitle();
+		return;
+	}
 	std::string name;
 	{
 		std::lock_guard guard(fieldLock);
 		name = plainTitle;
-	}
-	// Before any picture (a file whose passes show none) there is no position to show.
-	if (!control.paused || cursor.FrameNumber() == 0) {
-		if (positionShown)
-			window->SetTitle(name.c_str());
-		positionShown = false;
-		return;
 	}
 	char position[64];
 	// " — frame K of N", with an em dash in UTF-8.

@@ -109,26 +109,6 @@ int WaitForPausedFrame(unsigned long window, const std::string& name, int count)
 	return frame;
 }
 
-// The CPU time the process has used so far, user and system, in seconds.
-double CpuSeconds(pid_t pid)
-{
-	std::ifstream file("/proc/" + std::to_string(pid) + "/stat");
-	std::string stat((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-	// The fields after the command name, which is in parentheses and may hold spaces.
-	std::istringstream fields(stat.substr(stat.rfind(')') + 2));
-	std::string field;
-	long long user = 0, system = 0;
-	for (int index = 3; fields >> field; index++) {
-		if (index == 14)
-			user = std::stoll(field);
-		if (index == 15) {
-			system = std::stoll(field);
-			break;
-		}
-	}
-	return double(user + system) / double(sysconf(_SC_CLK_TCK));
-}
-
 // One 1600x1000 server with openbox for the whole program; the cases skip without them.
 class PlayerKeysTest : public ::testing::Test {
 protected:
@@ -201,9 +181,9 @@ TEST_F(PlayerKeysTest, PauseAndStepBothWaysThroughTheRingInPlayOrder)
 	const Picture paused = ViewPicture(window);
 	// Frame 1 is the first picture or the ring's, which is the same picture.
 	EXPECT_TRUE(paused == frames[size_t(pausedAt - 1)]) << "frame " << pausedAt;
-	const double cpuBefore = CpuSeconds(player.Pid());
+	const double cpuBefore = ProcessCpuSeconds(player.Pid());
 	std::this_thread::sleep_for(3s);
-	EXPECT_LT(CpuSeconds(player.Pid()) - cpuBefore, 0.15) << "paused, the player sleeps";
+	EXPECT_LT(ProcessCpuSeconds(player.Pid()) - cpuBefore, 0.15) << "paused, the player sleeps";
 	EXPECT_TRUE(ViewPicture(window) == paused) << "the picture holds still";
 
 	Key(window, "space");

@@ -14,6 +14,7 @@
 
 #include <atomic>
 #include <functional>
+#include <random>
 #include <cstring>
 #include <thread>
 #include <unistd.h>
@@ -275,8 +276,7 @@ TEST_F(RealDisplay, APartlyChangingBitmapShowsExactlyAtEveryScaleAndPlace)
 		auto* bits = static_cast<uint32*>(bitmap.Bits());
 		for (int32 i = 0; i < 320 * 200; i++)
 			bits[i] = uint32(i * 2654435761u) & 0xffffffu;
-		uint32 seed = 1;
-		const auto next = [&seed] { return seed = seed * 1103515245u + 12345u; };
+		std::minstd_rand next(1);
 
 		struct Scene {
 			int32 width, height; // the window's content

@@ -13,6 +13,9 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <iterator>
+#include <sstream>
 #include <thread>
 
 extern char** environ;
@@ -402,6 +405,28 @@ ToolResult RunTool(const std::vector<std::string>& arguments, std::chrono::milli
 	result.status = tool.WaitForExit(bound);
 	result.output = tool.Output();
 	return result;
+}
+
+double ProcessCpuSeconds(pid_t pid)
+{
+	std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+	const std::string text((std::istreambuf_iterator<char>(stat)), {});
+	// The command name may hold spaces and parentheses: the fields start after the last ')'.
+	const auto close = text.rfind(')');
+	if (close == std::string::npos)
+		return -1;
+	std::istringstream fields(text.substr(close + 2));
+	std::string field;
+	unsigned long user = 0, system = 0;
+	for (int index = 3; fields >> field; index++) {
+		if (index == 14)
+			user = std::stoul(field);
+		if (index == 15) {
+			system = std::stoul(field);
+			break;
+		}
+	}
+	return double(user + system) / double(sysconf(_SC_CLK_TCK));
 }
 
 } // namespace zoetra::testing

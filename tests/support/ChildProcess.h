@@ -117,4 +117,8 @@ ToolResult RunTool(const std::vector<std::string>& arguments,
 int RunInForkedChild(
 	const std::function<int()>& body, std::chrono::milliseconds bound = std::chrono::seconds(10));
 
+// The CPU time another process (all its threads) has used so far, user and system, in
+// seconds, from /proc; -1 when it is gone.
+double ProcessCpuSeconds(pid_t pid);
+
 } // namespace zoetra::testing

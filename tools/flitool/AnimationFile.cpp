@@ -20,30 +20,6 @@ namespace flitool {
 
 namespace {
 
-// The reader over a descriptor, keeping the cause of a failed read for the message.
-class RecordingFile final : public io::RandomAccessFile {
-public:
-	explicit RecordingFile(int fd)
-		: fFile(fd)
-	{
-	}
-	ssize_t ReadAt(off_t position, void* buffer, size_t size) override
-	{
-		errno = 0;
-		const ssize_t count = fFile.ReadAt(position, buffer, size);
-		if (count < ssize_t(size) && errno != 0)
-			fError = errno;
-		return count;
-	}
-	off_t Seek(off_t position, int whence) override { return fFile.Seek(position, whence); }
-	off_t Size() override { return fFile.Size(); }
-	int Error() const { return fError; }
-
-private:
-	io::DescriptorFile fFile;
-	int fError = 0;
-};
-
 class Descriptor {
 public:
 	explicit Descriptor(int fd)
@@ -180,10 +156,10 @@ LoadedAnimation LoadAnimation(const std::string& path)
 	const size_t size = size_t(info.st_size);
 	if (!AnimationLoader::Allocate(result.animation, info))
 		return Unreadable(ENOMEM);
-	RecordingFile source(file.Get());
+	io::DescriptorFile source(file.Get());
 	if (!io::ReadWholeFile(source, AnimationLoader::Bytes(result.animation), size)) {
-		if (source.Error() != 0)
-			return Unreadable(source.Error());
+		if (source.ReadError() != 0)
+			return Unreadable(source.ReadError());
 		return result;
 	}
 	if (!fli::PassesHeaderTest(result.animation.data(), uint32_t(size))) {

@@ -1,6 +1,7 @@
 // An export's frames written aside and moved into their folder at once.
 #include "FrameFolder.h"
 
+#include "FileSystem.h"
 #include "OutputFile.h"
 
 #include <cerrno>
@@ -21,24 +22,18 @@ constexpr char kPrefix[] = "frame-";
 constexpr char kSuffix[] = ".png";
 constexpr size_t kLeastDigits = 4;
 
-std::string ParentOf(const std::string& path)
+// A path without the slashes that may end it ("out/" names the folder "out").
+std::string Trimmed(const std::string& path)
 {
 	std::string trimmed = path;
 	while (trimmed.size() > 1 && trimmed.back() == '/')
 		trimmed.pop_back();
-	const size_t slash = trimmed.find_last_of('/');
-	if (slash == std::string::npos)
-		return ".";
-	return slash == 0 ? "/" : trimmed.substr(0, slash);
+	return trimmed;
 }
 
-std::string BaseOf(const std::string& path)
+std::string ParentOf(const std::string& path)
 {
-	std::string trimmed = path;
-	while (trimmed.size() > 1 && trimmed.back() == '/')
-		trimmed.pop_back();
-	const size_t slash = trimmed.find_last_of('/');
-	return slash == std::string::npos ? trimmed : trimmed.substr(slash + 1);
+	return FolderOf(Trimmed(path));
 }
 
 std::string Join(const std::string& folder, const std::string& name)
@@ -48,14 +43,7 @@ std::string Join(const std::string& folder, const std::string& name)
 
 bool MayWrite(const std::string& path)
 {
-	return ::faccessat(AT_FDCWD, path.c_str(), W_OK | X_OK, AT_EACCESS) == 0;
-}
-
-mode_t CurrentUmask()
-{
-	const mode_t mask = ::umask(0);
-	::umask(mask);
-	return mask;
+	return MayAccess(path, W_OK | X_OK);
 }
 
 struct DirectoryCloser {
@@ -83,20 +71,11 @@ bool WriteNewFile(const std::string& path, const std::vector<unsigned char>& byt
 	const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
 	if (fd < 0)
 		return false;
-	const unsigned char* data = bytes.data();
-	size_t left = bytes.size();
-	while (left > 0) {
-		const ssize_t written = ::write(fd, data, left);
-		if (written < 0 && errno == EINTR)
-			continue;
-		if (written <= 0) {
-			const int error = written == 0 ? ENOSPC : errno;
-			::close(fd);
-			errno = error;
-			return false;
-		}
-		data += written;
-		left -= size_t(written);
+	if (!WriteAll(fd, bytes.data(), bytes.size())) {
+		const int error = errno;
+		::close(fd);
+		errno = error;
+		return false;
 	}
 	return ::close(fd) == 0;
 }
@@ -158,7 +137,7 @@ bool FrameFolder::Open(const Animation& input)
 	} else if (!MakeFolders(home)) {
 		return CannotWrite(fDirectory, std::strerror(errno));
 	}
-	std::string pattern = Join(home, "." + BaseOf(fDirectory) + ".export-XXXXXX");
+	std::string pattern = Join(home, "." + NameOf(Trimmed(fDirectory)) + ".export-XXXXXX");
 	if (::mkdtemp(pattern.data()) == nullptr)
 		return CannotWrite(fDirectory, std::strerror(errno));
 	fPrivate = pattern;

@@ -1,6 +1,8 @@
 // Outputs written as cp writes them: through links, directly to devices, and whole to files.
 #include "OutputFile.h"
 
+#include "FileSystem.h"
+
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -34,25 +36,6 @@ struct Refusal {
 	std::string cause;
 };
 
-std::string FolderOf(const std::string& path)
-{
-	const size_t slash = path.find_last_of('/');
-	if (slash == std::string::npos)
-		return ".";
-	return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-std::string NameOf(const std::string& path)
-{
-	const size_t slash = path.find_last_of('/');
-	return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-bool MayWrite(const std::string& path, int mode)
-{
-	return ::faccessat(AT_FDCWD, path.c_str(), mode, AT_EACCESS) == 0;
-}
-
 // A new file goes into an existing folder the user may write.
 std::optional<Refusal> CheckFolderFor(const std::string& path)
 {
@@ -62,7 +45,7 @@ std::optional<Refusal> CheckFolderFor(const std::string& path)
 		return Refusal{std::strerror(errno)};
 	if (!S_ISDIR(info.st_mode))
 		return Refusal{std::strerror(ENOTDIR)};
-	if (!MayWrite(folder, W_OK | X_OK))
+	if (!MayAccess(folder, W_OK | X_OK))
 		return Refusal{std::strerror(errno)};
 	return std::nullopt;
 }
@@ -97,38 +80,13 @@ std::variant<Destination, Refusal> Find(const std::string& path)
 		return Refusal{std::strerror(EISDIR)};
 	if (S_ISSOCK(info.st_mode))
 		return Destination{Way::Socket, target, info};
-	if (!MayWrite(target, W_OK))
+	if (!MayAccess(target, W_OK))
 		return Refusal{std::strerror(errno)};
 	if (!S_ISREG(info.st_mode))
 		return Destination{Way::Direct, target, info};
 	if (const std::optional<Refusal> refusal = CheckFolderFor(target))
 		return *refusal;
 	return Destination{Way::ReplaceFile, target, info};
-}
-
-bool WriteAll(int fd, const unsigned char* data, size_t size)
-{
-	while (size > 0) {
-		const ssize_t written = ::write(fd, data, size);
-		if (written < 0 && errno == EINTR)
-			continue;
-		if (written < 0)
-			return false;
-		if (written == 0) {
-			errno = ENOSPC;
-			return false;
-		}
-		data += written;
-		size -= size_t(written);
-	}
-	return true;
-}
-
-mode_t CurrentUmask()
-{
-	const mode_t mask = ::umask(0);
-	::umask(mask);
-	return mask;
 }
 
 // A temporary file beside the target, renamed over it once whole. Its name starts with a

@@ -33,9 +33,12 @@ public:
 	ssize_t ReadAt(off_t position, void* buffer, size_t size) override;
 	off_t Seek(off_t position, int whence) override;
 	off_t Size() override;
+	// The errno of the last read that failed, 0 when none did: why a file could not be read.
+	int ReadError() const { return fReadError; }
 
 private:
 	int fFd;
+	int fReadError = 0;
 };
 
 // Reads exactly `size` bytes from the start of the file into `data`. False when the file
