@@ -4,7 +4,7 @@
 // The X server is counted because drawing moved into it is still drawing. At the big sizes
 // each player fills the screen (zoetra's window is resized to it, ffplay is given its size);
 // at 320x200 zoetra's window has its own size, whose view is 320x200.
-// Usage: bench_playing [FILE]...   (default data/demo.fli)
+// Usage: bench_playing [FILE]...   (default: the demo and a test file, both real Animator files)
 #include "BenchSupport.h"
 #include "CpuTime.h"
 #include "PlayerProcess.h"
@@ -162,7 +162,8 @@ int main(int argc, char** argv)
 {
 	std::vector<std::string> files(argv + 1, argv + argc);
 	if (files.empty())
-		files.push_back(std::string(ZOETRA_SOURCE_DIR) + "/data/demo.fli");
+		files = {std::string(ZOETRA_SOURCE_DIR) + "/data/demo.fli",
+			std::string(ZOETRA_TEST_DATA) + "/bounce.fli"};
 	if (!XvfbAvailable() || !DesktopToolsAvailable()) {
 		std::fprintf(stderr, "bench_playing: needs Xvfb and xdotool\n");
 		return 1;

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "FrontBuffer.h"
 #include "IncrementalScaler.h"
 #include "QtBridge.h"
 
@@ -238,20 +239,19 @@ float Canvas::DrawString(const FontChoice& font, const char* text, int length, f
 	return advance;
 }
 
-bool Canvas::CopyChangesTo(QImage& front, PixelRegion& changed)
+bool Canvas::CopyChangesTo(FrontBuffer& front, PixelRegion& changed)
 {
 	Impl& impl = *fImpl;
 	if (impl.dirty.IsEmpty() && impl.deferred.IsEmpty())
 		return false;
-	if (front.size() != impl.image.size()) {
+	if (front.Width() != Width() || front.Height() != Height()) {
 		impl.CatchUp();
-		front = impl.image.copy();
+		front.CopyWhole(impl.image);
 		changed.Clear();
 		changed.Add(Bounds());
 	} else {
 		const PixelPlane from = Plane();
-		const PixelPlane to{reinterpret_cast<uint32_t*>(front.bits()), front.width(),
-			front.height(), int32_t(front.bytesPerLine())};
+		const PixelPlane to = front.Plane();
 		for (const PixelRect& rect : impl.dirty.Rects()) {
 			const size_t bytes = size_t(rect.Width()) * sizeof(uint32_t);
 			for (int32_t y = rect.top; y <= rect.bottom; y++)

@@ -13,6 +13,8 @@ class QImage;
 
 namespace zoetra::display {
 
+class FrontBuffer;
+
 // Pixels are 0xAARRGGBB words (bytes blue, green, red, alpha in memory), always opaque.
 class Canvas {
 public:
@@ -45,7 +47,7 @@ public:
 	// Brings `front`, the copy of these pixels that the display shows, up to date with
 	// everything drawn since the last call and adds what changed to `changed`; a front of
 	// another size becomes a whole copy. False when nothing was drawn.
-	bool CopyChangesTo(QImage& front, PixelRegion& changed);
+	bool CopyChangesTo(FrontBuffer& front, PixelRegion& changed);
 	void MarkDirty(const PixelRect& rect);
 	// The next drawing inside `rect` is done whole, not only where it changed: for updates,
 	// which must put back everything that is asked of them.

@@ -3,7 +3,6 @@
 
 #include <algorithm>
 
-#include "QtBridge.h"
 #include "WindowWidget.h"
 
 namespace zoetra::display {
@@ -27,14 +26,9 @@ void WindowState::Present()
 		presenting.Swap(frontDirty);
 		presentQueued = false;
 	}
-	// repaint() paints now, so the picture has reached the native window when Sync returns.
-	// Only the areas flushed are painted: a frame that changed little sends little.
-	if (widget && widget->isVisible() && !widget->isMinimized() && !presenting.IsEmpty()) {
-		QRegion region;
-		for (const PixelRect& rect : presenting.Rects())
-			region += ToQRect(rect);
-		widget->repaint(region);
-	}
+	// Only the areas flushed are sent: a frame that changed little sends little.
+	if (widget && widget->isVisible() && !widget->isMinimized() && !presenting.IsEmpty())
+		widget->ShowChanges(presenting.Rects());
 	{
 		std::lock_guard lock(syncMutex);
 		presentedSerial = std::max(presentedSerial, serial);

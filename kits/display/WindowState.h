@@ -9,6 +9,7 @@
 #include <mutex>
 
 #include "Canvas.h"
+#include "FrontBuffer.h"
 #include "PixelRegion.h"
 #include "WindowEvents.h"
 
@@ -24,11 +25,11 @@ struct WindowState {
 
 	// The front buffer: what the display thread shows. The drawing thread copies what it
 	// drew since the last flush in at Flush time under this mutex (a bitmap's changed tiles
-	// are scaled in), which neither side holds for longer than that copy (or the paint that
-	// reads it), so the display thread never waits on a drawing thread's lock and the
+	// are scaled in), which neither side holds for longer than that copy (or the paint or the
+	// put that reads it), so the display thread never waits on a drawing thread's lock and the
 	// drawing thread may go on drawing into the back buffer at once.
 	std::mutex frontMutex;
-	QImage front;
+	FrontBuffer front;
 	PixelRegion frontDirty;
 	uint64_t flushSerial = 0;
 	bool presentQueued = false;

@@ -8,11 +8,14 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QUrl>
+#include <QWindow>
 
 #include <unistd.h>
 
 #include "DragPayload.h"
+#include "PixelRegion.h"
 #include "QtBridge.h"
+#include "ShmPresenter.h"
 #include "WindowState.h"
 
 namespace zoetra::display {
@@ -136,6 +139,7 @@ WindowWidget::WindowWidget(std::shared_ptr<WindowState> state)
 	setAttribute(Qt::WA_NoSystemBackground);
 	setAcceptDrops(true);
 	setFocusPolicy(Qt::StrongFocus);
+	fDirectRects.reserve(PixelRegion::kDefaultCapacity);
 	if (fState->options.modal)
 		setWindowModality(Qt::ApplicationModal);
 	setWindowTitle(ToQString(fState->options.title));
@@ -221,12 +225,69 @@ void WindowWidget::RemoveMenuBar()
 	fMenuBarHeight = 0;
 }
 
+ShmPresenter* WindowWidget::Presenter()
+{
+	// A native window made again (Qt does so for some flag changes) needs a new presenter.
+	if (fPresenter && fPresenter->Window() != uintptr_t(internalWinId())) {
+		fPresenter.reset();
+		fPresenterTried = false;
+	}
+	if (!fPresenterTried) {
+		fPresenterTried = true;
+		fPresenter = ShmPresenter::ForWindow(*this);
+		if (fPresenter && windowHandle())
+			windowHandle()->installEventFilter(this);
+	}
+	return fPresenter.get();
+}
+
+void WindowWidget::ShowChanges(const std::vector<PixelRect>& changed)
+{
+	ShmPresenter* presenter = Presenter();
+	// The menu bar is a child Qt paints over the front buffer: what lies under it goes
+	// through Qt, which paints the bar on top again.
+	const QRect menuArea = fMenuBar && fMenuBar->isVisible() ? fMenuBar->geometry() : QRect();
+	QRegion viaQt;
+	fDirectRects.clear();
+	for (const PixelRect& rect : changed) {
+		if (presenter && !ToQRect(rect).intersects(menuArea))
+			fDirectRects.push_back(rect);
+		else
+			viaQt += ToQRect(rect);
+	}
+	if (!fDirectRects.empty()) {
+		bool sent;
+		{
+			std::lock_guard lock(fState->frontMutex);
+			sent = presenter->Put(fState->front, fDirectRects);
+		}
+		fBackingStoreStale = fBackingStoreStale || sent;
+		if (!sent)
+			for (const PixelRect& rect : fDirectRects)
+				viaQt += ToQRect(rect);
+	}
+	// repaint() paints now, so the picture has reached the native window when it returns.
+	if (!viaQt.isEmpty())
+		repaint(viaQt);
+}
+
+bool WindowWidget::eventFilter(QObject* watched, QEvent* event)
+{
+	// An expose shows what Qt's backing store holds, which misses what the presenter sent:
+	// marking the whole window dirty first makes the expose paint it from the front buffer.
+	if (event->type() == QEvent::Expose && fBackingStoreStale) {
+		fBackingStoreStale = false;
+		update();
+	}
+	return QWidget::eventFilter(watched, event);
+}
+
 void WindowWidget::paintEvent(QPaintEvent* event)
 {
 	QPainter painter(this);
 	const QRegion& region = event->region();
 	std::lock_guard lock(fState->frontMutex);
-	const QImage& front = fState->front;
+	const QImage& front = fState->front.Image();
 	painter.setCompositionMode(QPainter::CompositionMode_Source);
 	// Rectangle by rectangle: the region of a frame that changed in places may be far
 	// smaller than its bounding rectangle.

@@ -4,6 +4,9 @@
 #include <QWidget>
 
 #include <memory>
+#include <vector>
+
+#include "PixelRect.h"
 
 class QMenuBar;
 class QMimeData;
@@ -12,6 +15,7 @@ namespace zoetra::display {
 
 struct WindowState;
 struct MenuBarModel;
+class ShmPresenter;
 
 class WindowWidget final : public QWidget {
 public:
@@ -23,8 +27,12 @@ public:
 	void RemoveMenuBar();
 	// Full screen hides the menu bar; back to normal shows it and the earlier geometry.
 	void SetFullScreen(bool fullScreen);
+	// Puts what changed in the front buffer on the screen now, so that it has reached the
+	// native window when this returns.
+	void ShowChanges(const std::vector<PixelRect>& changed);
 
 protected:
+	bool eventFilter(QObject* watched, QEvent* event) override;
 	void paintEvent(QPaintEvent* event) override;
 	void mousePressEvent(QMouseEvent* event) override;
 	void mouseReleaseEvent(QMouseEvent* event) override;
@@ -45,10 +53,17 @@ private:
 	bool OpenMenuFromKeyboard();
 	void UpdateExposed();
 	bool AcceptsDrop(const QMimeData* mime) const;
+	ShmPresenter* Presenter();
 
 	std::shared_ptr<WindowState> fState;
 	QMenuBar* fMenuBar = nullptr;
 	int32_t fMenuBarHeight = 0;
+	// Sends changes past Qt's backing store where the display allows (X with MIT-SHM).
+	std::unique_ptr<ShmPresenter> fPresenter;
+	bool fPresenterTried = false;
+	// The backing store misses rectangles the presenter sent since the last whole paint.
+	bool fBackingStoreStale = false;
+	std::vector<PixelRect> fDirectRects; // scratch, kept to not allocate a frame
 };
 
 } // namespace zoetra::display

@@ -293,6 +293,36 @@ TEST_F(RealDisplay, APartlyChangingBitmapShowsExactlyAtEveryScaleAndPlace)
 			return BRect(scene.picture.left + 37, scene.picture.top + 41, scene.picture.left + 87,
 				scene.picture.top + 71);
 		};
+		// Counts the pixels on the screen that differ from the last frame drawn for `scene`.
+		const auto wrongPixels = [&](const Scene& scene) {
+			const int32 left = int32(scene.picture.left), top = int32(scene.picture.top);
+			const int32 width = scene.picture.IntegerWidth() + 1;
+			const int32 height = scene.picture.IntegerHeight() + 1;
+			const BRect marked = markRect(scene);
+			const auto expected = [&](int32 x, int32 y) {
+				if (marked.Contains(BPoint(x, y)))
+					return 0xff000000u | uint32(mark.red) << 16 | uint32(mark.green) << 8
+						| mark.blue;
+				if (x < left || y < top || x >= left + width || y >= top + height)
+					return 0xff000000u | uint32(bars.red) << 16 | uint32(bars.green) << 8
+						| bars.blue;
+				return bits[(y - top) * 200 / height * 320 + (x - left) * 320 / width]
+					| 0xff000000u;
+			};
+			std::vector<uint32_t> screen;
+			int wrong = -1;
+			WaitFor([&] {
+				if (!Screenshot(60, 40, scene.width, scene.height, screen))
+					return false;
+				wrong = 0;
+				for (int32 y = 0; y < scene.height; y++)
+					for (int32 x = 0; x < scene.width; x++)
+						wrong +=
+							screen[size_t(y) * size_t(scene.width) + size_t(x)] != expected(x, y);
+				return wrong == 0;
+			});
+			return wrong;
+		};
 		for (const Scene& scene : scenes) {
 			ASSERT_TRUE(window->Lock());
 			window->ResizeTo(float(scene.width - 1), float(scene.height - 1));
@@ -320,35 +350,18 @@ TEST_F(RealDisplay, APartlyChangingBitmapShowsExactlyAtEveryScaleAndPlace)
 				view->Sync();
 				window->Unlock();
 			}
-			const int32 left = int32(scene.picture.left), top = int32(scene.picture.top);
-			const int32 width = scene.picture.IntegerWidth() + 1;
-			const int32 height = scene.picture.IntegerHeight() + 1;
-			const BRect marked = markRect(scene);
-			const auto expected = [&](int32 x, int32 y) {
-				if (marked.Contains(BPoint(x, y)))
-					return 0xff000000u | uint32(mark.red) << 16 | uint32(mark.green) << 8
-						| mark.blue;
-				if (x < left || y < top || x >= left + width || y >= top + height)
-					return 0xff000000u | uint32(bars.red) << 16 | uint32(bars.green) << 8
-						| bars.blue;
-				return bits[(y - top) * 200 / height * 320 + (x - left) * 320 / width]
-					| 0xff000000u;
-			};
-			std::vector<uint32_t> screen;
-			int wrong = -1;
-			WaitFor([&] {
-				if (!Screenshot(60, 40, scene.width, scene.height, screen))
-					return false;
-				wrong = 0;
-				for (int32 y = 0; y < scene.height; y++)
-					for (int32 x = 0; x < scene.width; x++)
-						wrong +=
-							screen[size_t(y) * size_t(scene.width) + size_t(x)] != expected(x, y);
-				return wrong == 0;
-			});
-			EXPECT_EQ(wrong, 0) << "pixels off in the " << scene.width << "x" << scene.height
-								<< " window, picture at " << left << "," << top;
+			EXPECT_EQ(wrongPixels(scene), 0)
+				<< "pixels off in the " << scene.width << "x" << scene.height
+				<< " window, picture at " << scene.picture.left << "," << scene.picture.top;
 		}
+		// A window put over the picture and taken away again: what it hid is drawn again
+		// from the last frame, not from an older picture the toolkit may still hold.
+		EventLog coverLog;
+		LoggingWindow* cover = ShownWindow(BRect(100, 90, 500, 400), "Cover", coverLog);
+		ASSERT_NE(FindWindow("Cover"), 0u);
+		ASSERT_TRUE(coverLog.WaitFor("view draw"));
+		EXPECT_TRUE(QuitAndWait(cover, coverLog));
+		EXPECT_EQ(wrongPixels(scenes[2]), 0) << "pixels off after the cover went";
 		EXPECT_TRUE(QuitAndWait(window, log));
 	});
 }

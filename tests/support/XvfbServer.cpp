@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <sstream>
 
 namespace zoetra::testing {
 
@@ -24,11 +25,17 @@ XvfbServer::XvfbServer(int width, int height)
 	if (!XvfbAvailable())
 		return;
 	const std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
+	std::vector<std::string> command{
+		kXvfb, "-displayfd", "1", "-screen", "0", screen, "-nolisten", "tcp", "-noreset"};
+	// A test run may ask for a server that lacks something, such as "-extension MIT-SHM".
+	if (const char* options = std::getenv("ZOETRA_TEST_XVFB_OPTIONS")) {
+		std::istringstream words(options);
+		for (std::string word; words >> word;)
+			command.push_back(word);
+	}
 	// SIGTERM lets the server remove its lock file and socket.
-	fServer =
-		std::make_unique<ChildProcess>(std::vector<std::string>{kXvfb, "-displayfd", "1", "-screen",
-										   "0", screen, "-nolisten", "tcp", "-noreset"},
-			ChildOptions{.errors = ChildOptions::Errors::Discard, .stopSignal = SIGTERM});
+	fServer = std::make_unique<ChildProcess>(std::move(command),
+		ChildOptions{.errors = ChildOptions::Errors::Discard, .stopSignal = SIGTERM});
 	const std::string number = fServer->ReadLine(kStartBound);
 	if (!number.empty())
 		fDisplay = ":" + number;
