@@ -232,11 +232,13 @@ ShmPresenter* WindowWidget::Presenter()
 		fPresenter.reset();
 		fPresenterTried = false;
 	}
-	if (!fPresenterTried) {
+	// Its expose events must reach eventFilter, so the native window must be there first.
+	QWindow* native = windowHandle();
+	if (!fPresenterTried && native) {
 		fPresenterTried = true;
 		fPresenter = ShmPresenter::ForWindow(*this);
-		if (fPresenter && windowHandle())
-			windowHandle()->installEventFilter(this);
+		if (fPresenter)
+			native->installEventFilter(this);
 	}
 	return fPresenter.get();
 }
