@@ -26,8 +26,9 @@ struct WindowState {
 	// The front buffer: what the display thread shows. The drawing thread copies what it
 	// drew since the last flush in at Flush time under this mutex (a bitmap's changed tiles
 	// are scaled in), which neither side holds for longer than that copy (or the paint or the
-	// put that reads it), so the display thread never waits on a drawing thread's lock and the
-	// drawing thread may go on drawing into the back buffer at once.
+	// put that reads it; a put after a new size waits once for the X server to map the new
+	// buffer), so the display thread never waits on a drawing thread's lock and the drawing
+	// thread may go on drawing into the back buffer at once.
 	std::mutex frontMutex;
 	FrontBuffer front;
 	PixelRegion frontDirty;
