@@ -169,7 +169,7 @@ TEST_F(PlayerKeysTest, PauseAndStepBothWaysThroughTheRingInPlayOrder)
 	const std::string name = "steps.fli";
 	PlayerProcess player(runtime.Path(), {files.Copy(kDemo, name)});
 	const unsigned long window = WaitForWindow("^steps\\.fli$");
-	ASSERT_NE(window, 0u);
+	ASSERT_NE(window, 0u) << (player.Running() ? "no window shown yet" : "the player ended");
 	const std::vector<Picture> frames = FramesInPlayOrder(kDemo);
 	constexpr int kCount = 64;
 	ASSERT_EQ(frames.size(), size_t(2 * kCount + 1));
