@@ -26,12 +26,6 @@ struct SolidArea {
 	uint32_t pixel = 0;
 };
 
-bool Contains(const PixelRect& outer, const PixelRect& inner)
-{
-	const PixelRect common = outer.Intersect(inner);
-	return common.Width() == inner.Width() && common.Height() == inner.Height();
-}
-
 } // namespace
 
 struct Canvas::Impl {
@@ -59,6 +53,11 @@ struct Canvas::Impl {
 			CatchUp();
 			scaler.Forget();
 		}
+		ForgetSolids(rect);
+	}
+
+	void ForgetSolids(const PixelRect& rect)
+	{
 		for (SolidArea& solid : solids)
 			if (!solid.rect.Intersect(rect).IsEmpty())
 				solid.rect = PixelRect{};
@@ -67,7 +66,7 @@ struct Canvas::Impl {
 	bool HoldsSolid(const PixelRect& rect, uint32_t pixel) const
 	{
 		for (const SolidArea& solid : solids)
-			if (solid.pixel == pixel && !solid.rect.IsEmpty() && Contains(solid.rect, rect))
+			if (solid.pixel == pixel && !solid.rect.IsEmpty() && solid.rect.Contains(rect))
 				return true;
 		return false;
 	}
@@ -205,9 +204,7 @@ void Canvas::DrawBitmap(const PixelPlane& source, const PixelRect& sourceRect,
 	const PixelRect area = destRect.Intersect(clip).Intersect(Bounds());
 	if (area.IsEmpty())
 		return;
-	for (SolidArea& solid : fImpl->solids)
-		if (!solid.rect.Intersect(area).IsEmpty())
-			solid.rect = PixelRect{};
+	fImpl->ForgetSolids(area);
 	const PixelPlane plane = Plane();
 	if (!fImpl->scaler.DrawsChangesOnly(sourceRect, plane, destRect, clip))
 		fImpl->CatchUp();

@@ -21,11 +21,6 @@ bool SamePlane(const PixelPlane& a, const PixelPlane& b)
 		&& a.stride == b.stride;
 }
 
-bool SameRect(const PixelRect& a, const PixelRect& b)
-{
-	return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
-
 } // namespace
 
 void IncrementalScaler::Draw(const PixelPlane& source, const PixelRect& sourceRect,
@@ -35,8 +30,7 @@ void IncrementalScaler::Draw(const PixelPlane& source, const PixelRect& sourceRe
 	const PixelRect sourceBounds{0, 0, source.width - 1, source.height - 1};
 	const PixelRect area =
 		destRect.Intersect(clip).Intersect({0, 0, dest.width - 1, dest.height - 1});
-	if (sourceRect.IsEmpty() || area.IsEmpty()
-		|| !SameRect(sourceRect.Intersect(sourceBounds), sourceRect))
+	if (sourceRect.IsEmpty() || area.IsEmpty() || !sourceBounds.Contains(sourceRect))
 		return;
 	if (SameGeometry(sourceRect, dest, destRect, area)) {
 		fSourceRect = sourceRect;
@@ -87,8 +81,8 @@ bool IncrementalScaler::SameGeometry(const PixelRect& sourceRect, const PixelPla
 	const PixelRect& destRect, const PixelRect& area) const
 {
 	return fValid && sourceRect.Width() == fSourceRect.Width()
-		&& sourceRect.Height() == fSourceRect.Height() && SameRect(destRect, fDestRect)
-		&& SameRect(area, fArea) && SamePlane(dest, fDest);
+		&& sourceRect.Height() == fSourceRect.Height() && destRect == fDestRect && area == fArea
+		&& SamePlane(dest, fDest);
 }
 
 void IncrementalScaler::DrawWhole(const PixelPlane& source, const PixelRect& sourceRect,

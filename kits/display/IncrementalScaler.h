@@ -40,7 +40,6 @@ public:
 	void Render(const PixelPlane& plane, const PixelRect& rect);
 	// Writes into the destination what deferred draws left out.
 	void CatchUp();
-	bool Lagging() const { return !fLagging.IsEmpty(); }
 	// Whether `rect` reaches into the part of the destination the last Draw covered.
 	bool Covers(const PixelRect& rect) const;
 	// Catches up; the next Draw scales everything (something else will write over the picture).

@@ -21,4 +21,11 @@ PixelRect PixelRect::Union(const PixelRect& other) const
 		std::max(bottom, other.bottom)};
 }
 
+bool PixelRect::Contains(const PixelRect& inner) const
+{
+	return inner.IsEmpty()
+		|| (inner.left >= left && inner.top >= top && inner.right <= right
+			&& inner.bottom <= bottom);
+}
+
 } // namespace zoetra::display

@@ -17,6 +17,9 @@ struct PixelRect {
 	bool IsEmpty() const { return right < left || bottom < top; }
 	PixelRect Intersect(const PixelRect& other) const;
 	PixelRect Union(const PixelRect& other) const;
+	// Whether every pixel of `inner` lies inside this rectangle (an empty one always does).
+	bool Contains(const PixelRect& inner) const;
+	bool operator==(const PixelRect& other) const = default;
 };
 
 } // namespace zoetra::display

@@ -26,8 +26,7 @@ void PixelRegion::Add(const PixelRect& rect)
 			last = last.Union(rect);
 			return;
 		}
-		if (last.Intersect(rect).Width() == rect.Width()
-			&& last.Intersect(rect).Height() == rect.Height())
+		if (last.Contains(rect))
 			return;
 	}
 	if (fRects.size() == fCapacity) {

@@ -79,9 +79,7 @@ void ScaleNearest(const PixelPlane& source, const PixelRect& sourceRect, const P
 	const PixelRect destBounds{0, 0, dest.width - 1, dest.height - 1};
 	// A source rectangle reaching past the plane would read outside it: refuse it whole
 	// rather than guess which part the caller meant.
-	if (sourceRect.IsEmpty() || destRect.IsEmpty()
-		|| sourceRect.Intersect(sourceBounds).Width() != sourceRect.Width()
-		|| sourceRect.Intersect(sourceBounds).Height() != sourceRect.Height())
+	if (sourceRect.IsEmpty() || destRect.IsEmpty() || !sourceBounds.Contains(sourceRect))
 		return;
 	const PixelRect area = destRect.Intersect(clip).Intersect(destBounds);
 	if (area.IsEmpty())
