@@ -77,6 +77,19 @@ LoggingWindow* ShownWindow(BRect frame, const char* title, EventLog& log, uint32
 	return window;
 }
 
+// A shown window whose one view, `viewName`, paints nothing of its own: only what is drawn
+// into it shows.
+LoggingView* ShownPictureView(
+	BRect frame, const char* title, const char* viewName, EventLog& log, LoggingWindow*& window)
+{
+	window = new LoggingWindow(frame, title, log);
+	auto* view = new LoggingView(window->Bounds(), viewName, B_FOLLOW_ALL_SIDES, log);
+	view->SetViewColor(B_TRANSPARENT_32_BIT);
+	window->AddChild(view);
+	window->Show();
+	return view;
+}
+
 TEST_F(RealDisplay, WindowAppearsWithItsTitleWhereItsFrameSays)
 {
 	RunWithDisplay([] {
@@ -220,11 +233,9 @@ TEST_F(RealDisplay, ScreenshotOfADrawnBitmapMatchesItPixelForPixel)
 {
 	RunWithDisplay([] {
 		EventLog log;
-		auto* window = new LoggingWindow(BRect(100, 80, 419, 279), "Picture", log);
-		auto* view = new LoggingView(window->Bounds(), "picture", B_FOLLOW_ALL_SIDES, log);
-		view->SetViewColor(B_TRANSPARENT_32_BIT);
-		window->AddChild(view);
-		window->Show();
+		LoggingWindow* window = nullptr;
+		LoggingView* view =
+			ShownPictureView(BRect(100, 80, 419, 279), "Picture", "picture", log, window);
 		ASSERT_NE(FindWindow("Picture"), 0u);
 		ASSERT_TRUE(log.WaitFor("picture draw"));
 		BBitmap bitmap(BRect(0, 0, 319, 199), B_RGB32);
@@ -265,11 +276,9 @@ TEST_F(RealDisplay, APartlyChangingBitmapShowsExactlyAtEveryScaleAndPlace)
 {
 	RunWithDisplay([] {
 		EventLog log;
-		auto* window = new LoggingWindow(BRect(60, 40, 60 + 959, 40 + 599), "Frames", log);
-		auto* view = new LoggingView(window->Bounds(), "frames", B_FOLLOW_ALL_SIDES, log);
-		view->SetViewColor(B_TRANSPARENT_32_BIT);
-		window->AddChild(view);
-		window->Show();
+		LoggingWindow* window = nullptr;
+		LoggingView* view =
+			ShownPictureView(BRect(60, 40, 60 + 959, 40 + 599), "Frames", "frames", log, window);
 		ASSERT_NE(FindWindow("Frames"), 0u);
 		ASSERT_TRUE(log.WaitFor("frames draw"));
 		BBitmap bitmap(BRect(0, 0, 319, 199), B_RGB32);
