@@ -263,8 +263,9 @@ void WindowWidget::ShowChanges(const std::vector<PixelRect>& changed)
 			std::lock_guard lock(fState->frontMutex);
 			sent = presenter->Put(fState->front, fDirectRects);
 		}
-		fBackingStoreStale = fBackingStoreStale || sent;
-		if (!sent)
+		if (sent)
+			fBackingStoreStale = true;
+		else
 			for (const PixelRect& rect : fDirectRects)
 				viaQt += ToQRect(rect);
 	}
