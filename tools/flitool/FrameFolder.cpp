@@ -144,7 +144,8 @@ bool FrameFolder::Open(const Animation& input)
 	return true;
 }
 
-// Makes `folder` and the folders above it that are missing, noting each for RemoveMadeFolders.
+// Makes `folder` and the folders above it that are missing, noting each for the destructor
+// to remove again.
 bool FrameFolder::MakeFolders(const std::string& folder)
 {
 	struct stat info {};
@@ -189,7 +190,10 @@ bool FrameFolder::Commit()
 	fEarlier = Join(fPrivate, "earlier");
 	if (::mkdir(fEarlier.c_str(), 0700) != 0)
 		return CannotWrite(fDirectory, std::strerror(errno));
-	if (!MoveEarlierFramesAside() || !MoveNewFramesIn()) {
+	std::vector<std::string> earlier;
+	if (!ListFrames(fDirectory, earlier))
+		return CannotWrite(fDirectory, std::strerror(errno));
+	if (!MoveFrames(earlier, fDirectory, fEarlier) || !MoveFrames(fNames, fPrivate, fDirectory)) {
 		Undo(fMoved);
 		return false;
 	}
@@ -198,26 +202,17 @@ bool FrameFolder::Commit()
 	return true;
 }
 
-bool FrameFolder::MoveEarlierFramesAside()
+// Renames each of `names` from folder `from` to folder `to`, noting every move for Undo. A
+// failure names the frame's path in DIR, whichever side of the move that is.
+bool FrameFolder::MoveFrames(
+	const std::vector<std::string>& names, const std::string& from, const std::string& to)
 {
-	std::vector<std::string> earlier;
-	if (!ListFrames(fDirectory, earlier))
-		return CannotWrite(fDirectory, std::strerror(errno));
-	for (const std::string& name : earlier) {
-		const Move move{Join(fDirectory, name), Join(fEarlier, name)};
-		if (::rename(move.from.c_str(), move.to.c_str()) != 0)
-			return CannotWrite(move.from, std::strerror(errno));
-		fMoved.push_back(move);
-	}
-	return true;
-}
-
-bool FrameFolder::MoveNewFramesIn()
-{
-	for (const std::string& name : fNames) {
-		const Move move{Join(fPrivate, name), Join(fDirectory, name)};
-		if (::rename(move.from.c_str(), move.to.c_str()) != 0)
-			return CannotWrite(move.to, std::strerror(errno));
+	for (const std::string& name : names) {
+		const Move move{Join(from, name), Join(to, name)};
+		if (::rename(move.from.c_str(), move.to.c_str()) != 0) {
+			const int error = errno;
+			return CannotWrite(Join(fDirectory, name), std::strerror(error));
+		}
 		fMoved.push_back(move);
 	}
 	return true;

@@ -45,8 +45,8 @@ private:
 	};
 
 	bool MakeFolders(const std::string& folder);
-	bool MoveEarlierFramesAside();
-	bool MoveNewFramesIn();
+	bool MoveFrames(
+		const std::vector<std::string>& names, const std::string& from, const std::string& to);
 	void Undo(std::vector<Move>& moves);
 	void RemovePrivateFolder();
 
