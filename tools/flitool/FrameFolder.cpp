@@ -66,20 +66,6 @@ bool ListFrames(const std::string& folder, std::vector<std::string>& names)
 	return true;
 }
 
-bool WriteNewFile(const std::string& path, const std::vector<unsigned char>& bytes)
-{
-	const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-	if (fd < 0)
-		return false;
-	if (!WriteAll(fd, bytes.data(), bytes.size())) {
-		const int error = errno;
-		::close(fd);
-		errno = error;
-		return false;
-	}
-	return ::close(fd) == 0;
-}
-
 } // namespace
 
 FrameFolder::FrameFolder(std::string directory)
@@ -168,7 +154,7 @@ bool FrameFolder::Add(const std::string& name, const std::vector<unsigned char>&
 	const std::string shown = Join(fDirectory, name);
 	if (bytes.empty())
 		return CannotWrite(shown, "the picture could not be encoded");
-	if (!WriteNewFile(Join(fPrivate, name), bytes)) {
+	if (!WriteFile(Join(fPrivate, name), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, bytes)) {
 		const int error = errno;
 		::unlink(Join(fPrivate, name).c_str());
 		return CannotWrite(shown, std::strerror(error));
