@@ -66,6 +66,12 @@ bool ListFrames(const std::string& folder, std::vector<std::string>& names)
 	return true;
 }
 
+// Where Commit puts DIR's earlier frames while the new ones move in.
+std::string EarlierFolderIn(const std::string& privateFolder)
+{
+	return Join(privateFolder, "earlier");
+}
+
 } // namespace
 
 FrameFolder::FrameFolder(std::string directory)
@@ -173,14 +179,16 @@ bool FrameFolder::Commit()
 		fCommitted = true;
 		return true;
 	}
-	fEarlier = Join(fPrivate, "earlier");
-	if (::mkdir(fEarlier.c_str(), 0700) != 0)
+	const std::string aside = EarlierFolderIn(fPrivate);
+	if (::mkdir(aside.c_str(), 0700) != 0)
 		return CannotWrite(fDirectory, std::strerror(errno));
 	std::vector<std::string> earlier;
 	if (!ListFrames(fDirectory, earlier))
 		return CannotWrite(fDirectory, std::strerror(errno));
-	if (!MoveFrames(earlier, fDirectory, fEarlier) || !MoveFrames(fNames, fPrivate, fDirectory)) {
-		Undo(fMoved);
+	std::vector<Move> moved;
+	if (!MoveFrames(earlier, fDirectory, aside, moved)
+		|| !MoveFrames(fNames, fPrivate, fDirectory, moved)) {
+		Undo(moved);
 		return false;
 	}
 	fCommitted = true;
@@ -188,10 +196,10 @@ bool FrameFolder::Commit()
 	return true;
 }
 
-// Renames each of `names` from folder `from` to folder `to`, noting every move for Undo. A
-// failure names the frame's path in DIR, whichever side of the move that is.
-bool FrameFolder::MoveFrames(
-	const std::vector<std::string>& names, const std::string& from, const std::string& to)
+// Renames each of `names` from folder `from` to folder `to`, noting every move in `moved`
+// for Undo. A failure names the frame's path in DIR, whichever side of the move that is.
+bool FrameFolder::MoveFrames(const std::vector<std::string>& names, const std::string& from,
+	const std::string& to, std::vector<Move>& moved) const
 {
 	for (const std::string& name : names) {
 		const Move move{Join(from, name), Join(to, name)};
@@ -199,30 +207,29 @@ bool FrameFolder::MoveFrames(
 			const int error = errno;
 			return CannotWrite(Join(fDirectory, name), std::strerror(error));
 		}
-		fMoved.push_back(move);
+		moved.push_back(move);
 	}
 	return true;
 }
 
 // Puts everything moved back where it was, the last move first: the new frames leave DIR
 // before the earlier ones return to their names.
-void FrameFolder::Undo(std::vector<Move>& moves)
+void FrameFolder::Undo(const std::vector<Move>& moves)
 {
 	for (auto move = moves.rbegin(); move != moves.rend(); ++move) {
 		if (::rename(move->to.c_str(), move->from.c_str()) != 0)
 			std::fprintf(stderr, "flitool: cannot move %s back to %s: %s\n", move->to.c_str(),
 				move->from.c_str(), std::strerror(errno));
 	}
-	moves.clear();
 }
 
 void FrameFolder::RemovePrivateFolder()
 {
 	if (fPrivate.empty())
 		return;
-	for (const std::string& folder : {fEarlier, fPrivate}) {
+	for (const std::string& folder : {EarlierFolderIn(fPrivate), fPrivate}) {
 		std::vector<std::string> names;
-		if (folder.empty() || !ListFrames(folder, names))
+		if (!ListFrames(folder, names))
 			continue;
 		for (const std::string& name : names)
 			::unlink(Join(folder, name).c_str());
