@@ -66,4 +66,12 @@ Bytes NumberedFrames(int16_t frameCount, int framesInFile)
 	return FileBytes(file);
 }
 
+std::vector<int> FrameNumbers(const std::string& frames)
+{
+	std::vector<int> numbers;
+	for (size_t at = 0; at + 256000 <= frames.size(); at += 256000)
+		numbers.push_back(static_cast<unsigned char>(frames[at + 2]) / 4 - 1);
+	return numbers;
+}
+
 } // namespace fli::test

@@ -30,6 +30,9 @@ std::vector<std::vector<uint32_t>> FramesAsPixels(const std::string& frames);
 // paints pixel 0 with palette entry 10 + i (entries set by frame 0, red i + 1), so that the
 // pixel names the frame shown.
 Bytes NumberedFrames(int16_t frameCount, int framesInFile);
+// The number of the frame each 256000-byte frame of `flitool frames` output shows, for a
+// file NumberedFrames made: the red component of its pixel 0.
+std::vector<int> FrameNumbers(const std::string& frames);
 
 class FlitoolCommand : public ::testing::Test {
 protected:

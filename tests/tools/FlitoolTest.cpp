@@ -20,15 +20,6 @@ using zoetra::testing::ProgramInstalled;
 using zoetra::testing::RunTool;
 using zoetra::testing::ToolResult;
 
-// The red component of pixel 0 of each 256000-byte frame, which names the frame shown.
-std::vector<int> FrameNumbers(const std::string& frames)
-{
-	std::vector<int> numbers;
-	for (size_t at = 0; at + 256000 <= frames.size(); at += 256000)
-		numbers.push_back(static_cast<unsigned char>(frames[at + 2]) / 4 - 1);
-	return numbers;
-}
-
 TEST_F(FlitoolCommand, InfoPrintsTheHeaderFieldsAndHowManyFramesTheFirstPassShows)
 {
 	const ToolRun run = RunFlitool({"info", TestDataPath("bounce.fli")});

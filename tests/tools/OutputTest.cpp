@@ -72,14 +72,6 @@ mode_t TypeOf(const fs::path& path)
 	return ::lstat(path.c_str(), &info) == 0 ? info.st_mode & S_IFMT : 0;
 }
 
-std::vector<int> FrameNumbers(const std::string& frames)
-{
-	std::vector<int> numbers;
-	for (const std::vector<uint32_t>& pixels : FramesAsPixels(frames))
-		numbers.push_back(int(pixels[0] >> 16) / 4 - 1);
-	return numbers;
-}
-
 TEST_F(FlitoolCommand, OutputsGoWhereCpWouldWriteThem)
 {
 	const ToolRun toStandardOutput = RunFlitool({"gif", Demo(), "-"}, scratch_.string());

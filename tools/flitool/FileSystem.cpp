@@ -52,4 +52,18 @@ bool WriteAll(int fd, const unsigned char* data, size_t size)
 	return true;
 }
 
+bool WriteFile(const std::string& path, int flags, const std::vector<unsigned char>& bytes)
+{
+	const int fd = ::open(path.c_str(), flags, 0666);
+	if (fd < 0)
+		return false;
+	if (!WriteAll(fd, bytes.data(), bytes.size())) {
+		const int error = errno;
+		::close(fd);
+		errno = error;
+		return false;
+	}
+	return ::close(fd) == 0;
+}
+
 } // namespace flitool

@@ -66,18 +66,10 @@ bool ListFrames(const std::string& folder, std::vector<std::string>& names)
 	return true;
 }
 
-bool WriteNewFile(const std::string& path, const std::vector<unsigned char>& bytes)
+// Where Commit puts DIR's earlier frames while the new ones move in.
+std::string EarlierFolderIn(const std::string& privateFolder)
 {
-	const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-	if (fd < 0)
-		return false;
-	if (!WriteAll(fd, bytes.data(), bytes.size())) {
-		const int error = errno;
-		::close(fd);
-		errno = error;
-		return false;
-	}
-	return ::close(fd) == 0;
+	return Join(privateFolder, "earlier");
 }
 
 } // namespace
@@ -144,7 +136,8 @@ bool FrameFolder::Open(const Animation& input)
 	return true;
 }
 
-// Makes `folder` and the folders above it that are missing, noting each for RemoveMadeFolders.
+// Makes `folder` and the folders above it that are missing, noting each for the destructor
+// to remove again.
 bool FrameFolder::MakeFolders(const std::string& folder)
 {
 	struct stat info {};
@@ -167,7 +160,7 @@ bool FrameFolder::Add(const std::string& name, const std::vector<unsigned char>&
 	const std::string shown = Join(fDirectory, name);
 	if (bytes.empty())
 		return CannotWrite(shown, "the picture could not be encoded");
-	if (!WriteNewFile(Join(fPrivate, name), bytes)) {
+	if (!WriteFile(Join(fPrivate, name), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, bytes)) {
 		const int error = errno;
 		::unlink(Join(fPrivate, name).c_str());
 		return CannotWrite(shown, std::strerror(error));
@@ -186,11 +179,16 @@ bool FrameFolder::Commit()
 		fCommitted = true;
 		return true;
 	}
-	fEarlier = Join(fPrivate, "earlier");
-	if (::mkdir(fEarlier.c_str(), 0700) != 0)
+	const std::string aside = EarlierFolderIn(fPrivate);
+	if (::mkdir(aside.c_str(), 0700) != 0)
 		return CannotWrite(fDirectory, std::strerror(errno));
-	if (!MoveEarlierFramesAside() || !MoveNewFramesIn()) {
-		Undo(fMoved);
+	std::vector<std::string> earlier;
+	if (!ListFrames(fDirectory, earlier))
+		return CannotWrite(fDirectory, std::strerror(errno));
+	std::vector<Move> moved;
+	if (!MoveFrames(earlier, fDirectory, aside, moved)
+		|| !MoveFrames(fNames, fPrivate, fDirectory, moved)) {
+		Undo(moved);
 		return false;
 	}
 	fCommitted = true;
@@ -198,50 +196,40 @@ bool FrameFolder::Commit()
 	return true;
 }
 
-bool FrameFolder::MoveEarlierFramesAside()
+// Renames each of `names` from folder `from` to folder `to`, noting every move in `moved`
+// for Undo. A failure names the frame's path in DIR, whichever side of the move that is.
+bool FrameFolder::MoveFrames(const std::vector<std::string>& names, const std::string& from,
+	const std::string& to, std::vector<Move>& moved) const
 {
-	std::vector<std::string> earlier;
-	if (!ListFrames(fDirectory, earlier))
-		return CannotWrite(fDirectory, std::strerror(errno));
-	for (const std::string& name : earlier) {
-		const Move move{Join(fDirectory, name), Join(fEarlier, name)};
-		if (::rename(move.from.c_str(), move.to.c_str()) != 0)
-			return CannotWrite(move.from, std::strerror(errno));
-		fMoved.push_back(move);
-	}
-	return true;
-}
-
-bool FrameFolder::MoveNewFramesIn()
-{
-	for (const std::string& name : fNames) {
-		const Move move{Join(fPrivate, name), Join(fDirectory, name)};
-		if (::rename(move.from.c_str(), move.to.c_str()) != 0)
-			return CannotWrite(move.to, std::strerror(errno));
-		fMoved.push_back(move);
+	for (const std::string& name : names) {
+		const Move move{Join(from, name), Join(to, name)};
+		if (::rename(move.from.c_str(), move.to.c_str()) != 0) {
+			const int error = errno;
+			return CannotWrite(Join(fDirectory, name), std::strerror(error));
+		}
+		moved.push_back(move);
 	}
 	return true;
 }
 
 // Puts everything moved back where it was, the last move first: the new frames leave DIR
 // before the earlier ones return to their names.
-void FrameFolder::Undo(std::vector<Move>& moves)
+void FrameFolder::Undo(const std::vector<Move>& moves)
 {
 	for (auto move = moves.rbegin(); move != moves.rend(); ++move) {
 		if (::rename(move->to.c_str(), move->from.c_str()) != 0)
 			std::fprintf(stderr, "flitool: cannot move %s back to %s: %s\n", move->to.c_str(),
 				move->from.c_str(), std::strerror(errno));
 	}
-	moves.clear();
 }
 
 void FrameFolder::RemovePrivateFolder()
 {
 	if (fPrivate.empty())
 		return;
-	for (const std::string& folder : {fEarlier, fPrivate}) {
+	for (const std::string& folder : {EarlierFolderIn(fPrivate), fPrivate}) {
 		std::vector<std::string> names;
-		if (folder.empty() || !ListFrames(folder, names))
+		if (!ListFrames(folder, names))
 			continue;
 		for (const std::string& name : names)
 			::unlink(Join(folder, name).c_str());

@@ -45,18 +45,16 @@ private:
 	};
 
 	bool MakeFolders(const std::string& folder);
-	bool MoveEarlierFramesAside();
-	bool MoveNewFramesIn();
-	void Undo(std::vector<Move>& moves);
+	bool MoveFrames(const std::vector<std::string>& names, const std::string& from,
+		const std::string& to, std::vector<Move>& moved) const;
+	static void Undo(const std::vector<Move>& moves);
 	void RemovePrivateFolder();
 
 	std::string fDirectory;
 	bool fDirectoryExists = false;
 	std::string fPrivate; // the private folder, "" before Open
-	std::string fEarlier; // fPrivate/earlier, where DIR's earlier frames wait
 	std::vector<std::string> fNames;
 	std::vector<std::string> fMadeFolders; // the folders above a new DIR that Open made
-	std::vector<Move> fMoved;
 	bool fCommitted = false;
 };
 

@@ -124,20 +124,6 @@ bool ReplaceFile(const Destination& destination, const std::vector<unsigned char
 	return written;
 }
 
-bool WriteDirect(const Destination& destination, const std::vector<unsigned char>& bytes)
-{
-	const int fd = ::open(destination.path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
-	if (fd < 0)
-		return false;
-	const bool written = WriteAll(fd, bytes.data(), bytes.size());
-	const int error = errno;
-	if (::close(fd) != 0 || !written) {
-		errno = written ? errno : error;
-		return false;
-	}
-	return true;
-}
-
 bool WriteToSocket(const Destination& destination, const std::vector<unsigned char>& bytes)
 {
 	sockaddr_un address{};
@@ -167,7 +153,7 @@ bool Write(const Destination& destination, const std::vector<unsigned char>& byt
 		case Way::ReplaceFile:
 			return ReplaceFile(destination, bytes);
 		case Way::Direct:
-			return WriteDirect(destination, bytes);
+			return WriteFile(destination.path, O_WRONLY | O_NOCTTY | O_CLOEXEC, bytes);
 		case Way::Socket:
 			return WriteToSocket(destination, bytes);
 	}

@@ -18,12 +18,11 @@ PlayerLoop FindPlayerLoop(const unsigned char* data, uint32_t size)
 {
 	fli::FrameWalk walk(data, size);
 	PlayerLoop loop;
-	loop.frames = walk.FirstPassFrameCount();
 	loop.repeats = walk.LaterPassesShowFrames();
+	while (walk.NextFrame() != nullptr)
+		++loop.frames;
 	if (!loop.repeats)
 		return loop;
-	while (walk.NextFrame() != nullptr) {
-	}
 	walk.StartNextPass();
 	int64_t laterPass = 0;
 	while (walk.NextFrame() != nullptr)
