@@ -91,10 +91,6 @@ void FliView::StopPlayThread()
 	release_sem(wakeSem);
 	status_t exitValue;
 	wait_for_thread(playThread, &exitValue);
-	// A wake that came while the thread was not sleeping must not shorten the next
-	// thread's first delay.
-	while (acquire_sem_etc(wakeSem, 1, B_RELATIVE_TIMEOUT, 0) == B_OK) {
-	}
 	RestorePlainTitle();
 	std::lock_guard guard(fieldLock);
 	playThread = 0;
@@ -120,6 +116,9 @@ void FliView::Start()
 	// The play thread locks the window for every frame; without one the view stays Stopped.
 	if (window == nullptr)
 		return;
+	// Commands and wakes left from the thread before (a Stop's wake that came while it was
+	// not sleeping, a key that raced its end) must not reach this thread or shorten its
+	// first delay.
 	{
 		std::lock_guard guard(commandLock);
 		commands.clear();
