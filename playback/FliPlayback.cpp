@@ -102,12 +102,7 @@ void FliView::RestorePlainTitle()
 	if (!positionShown)
 		return;
 	positionShown = false;
-	std::string title;
-	{
-		std::lock_guard guard(fieldLock);
-		title = plainTitle;
-	}
-	window->SetTitle(title.c_str());
+	window->SetTitle(plainTitle.c_str());
 }
 
 // The caller holds controlLock; a buffer is set and no play thread runs.
@@ -296,16 +291,11 @@ void FliView::ShowPosition(const PlayCursor& cursor, const PlayControl& control)
 		RestorePlainTitle();
 		return;
 	}
-	std::string name;
-	{
-		std::lock_guard guard(fieldLock);
-		name = plainTitle;
-	}
 	char position[64];
 	// " — frame K of N", with an em dash in UTF-8.
 	std::snprintf(position, sizeof position, " \xE2\x80\x94 frame %d of %d",
 		static_cast<int>(cursor.FrameNumber()), static_cast<int>(cursor.FrameCount()));
-	window->SetTitle((name + position).c_str());
+	window->SetTitle((plainTitle + position).c_str());
 	positionShown = true;
 }
 

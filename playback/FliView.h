@@ -172,7 +172,8 @@ private:
 	// Guards fliData, fliSize, fliGeneration, playThread and plainTitle against MouseDown's
 	// reads.
 	mutable std::mutex fieldLock;
-	// The window's title without the position, as play started.
+	// The window's title without the position, as play started. Written by Start alone,
+	// before it makes the play thread: that thread and Stop read it without the lock.
 	std::string plainTitle;
 	// Set by the play thread when the title shows the position; read once it has ended.
 	bool positionShown;
