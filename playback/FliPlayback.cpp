@@ -21,11 +21,6 @@ constexpr size_t kMostWaitingCommands = 64;
 
 } // namespace
 
-void FliView::SetData(unsigned char* data, unsigned long size)
-{
-	SetData(data, size, nullptr);
-}
-
 void FliView::SetData(unsigned char* data, unsigned long size, const char* title)
 {
 	std::lock_guard control(controlLock);

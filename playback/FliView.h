@@ -94,9 +94,8 @@ public:
 
 	// Takes the buffer over, stops and frees the earlier one, and plays the new one. A
 	// null buffer leaves the view Stopped (or Empty). Sizes past 32 bits are cut to 32.
-	void SetData(unsigned char* data, unsigned long size);
-	// The same, with the window retitled `title` once the earlier play thread has ended.
-	void SetData(unsigned char* data, unsigned long size, const char* title);
+	// A `title` retitles the window once the earlier play thread has ended.
+	void SetData(unsigned char* data, unsigned long size, const char* title = nullptr);
 	// Ends play and returns once the play thread has ended; nothing without a thread.
 	void Stop();
 
