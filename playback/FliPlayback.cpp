@@ -6,8 +6,6 @@
 #include "PlayControl.h"
 #include "PlayCursor.h"
 
-#include "fli/FrameWalk.h"
-
 #include <cassert>
 #include <cstdio>
 #include <cstring>

@@ -103,8 +103,7 @@ public:
 	// thread plays.
 	void PostPlayCommand(PlayCommand command);
 
-	// The aspect mode; the caller holds the window's lock. Setting it redraws.
-	AspectMode Aspect() const;
+	// Sets the aspect mode and redraws; the caller holds the window's lock.
 	void SetAspect(AspectMode mode);
 	// Where the picture goes in `bounds` for `mode`, in whole pixels, centred.
 	static BRect PictureFrame(BRect bounds, AspectMode mode);
