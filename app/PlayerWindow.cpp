@@ -23,12 +23,13 @@ BFilePanel* PlayerWindow::filePanel = nullptr;
 namespace {
 
 const BRect kConstructionFrame(150.0f, 100.0f, 469.0f, 349.0f);
-constexpr float kViewWidth = 319.0f;
-constexpr float kViewHeight = 199.0f;
-constexpr float kMinimumSize = 100.0f;
-constexpr float kNewWindowOffset = 20.0f;
 constexpr float kPictureWidth = 320.0f;
 constexpr float kPictureHeight = 200.0f;
+// The view's extent at 1x, as a BRect measures it: one pixel less than the picture.
+constexpr float kViewWidth = kPictureWidth - 1;
+constexpr float kViewHeight = kPictureHeight - 1;
+constexpr float kMinimumSize = 100.0f;
+constexpr float kNewWindowOffset = 20.0f;
 
 ZoetraApp* TheApp()
 {

@@ -6,8 +6,6 @@
 #include "PlayControl.h"
 #include "PlayCursor.h"
 
-#include "fli/FrameWalk.h"
-
 #include <cassert>
 #include <cstdio>
 #include <cstring>
@@ -20,11 +18,6 @@ namespace {
 constexpr size_t kMostWaitingCommands = 64;
 
 } // namespace
-
-void FliView::SetData(unsigned char* data, unsigned long size)
-{
-	SetData(data, size, nullptr);
-}
 
 void FliView::SetData(unsigned char* data, unsigned long size, const char* title)
 {
@@ -91,10 +84,6 @@ void FliView::StopPlayThread()
 	release_sem(wakeSem);
 	status_t exitValue;
 	wait_for_thread(playThread, &exitValue);
-	// A wake that came while the thread was not sleeping must not shorten the next
-	// thread's first delay.
-	while (acquire_sem_etc(wakeSem, 1, B_RELATIVE_TIMEOUT, 0) == B_OK) {
-	}
 	RestorePlainTitle();
 	std::lock_guard guard(fieldLock);
 	playThread = 0;
@@ -106,12 +95,7 @@ void FliView::RestorePlainTitle()
 	if (!positionShown)
 		return;
 	positionShown = false;
-	std::string title;
-	{
-		std::lock_guard guard(fieldLock);
-		title = plainTitle;
-	}
-	window->SetTitle(title.c_str());
+	window->SetTitle(plainTitle.c_str());
 }
 
 // The caller holds controlLock; a buffer is set and no play thread runs.
@@ -120,6 +104,9 @@ void FliView::Start()
 	// The play thread locks the window for every frame; without one the view stays Stopped.
 	if (window == nullptr)
 		return;
+	// Commands and wakes left from the thread before (a Stop's wake that came while it was
+	// not sleeping, a key that raced its end) must not reach this thread or shorten its
+	// first delay.
 	{
 		std::lock_guard guard(commandLock);
 		commands.clear();
@@ -297,16 +284,11 @@ void FliView::ShowPosition(const PlayCursor& cursor, const PlayControl& control)
 		RestorePlainTitle();
 		return;
 	}
-	std::string name;
-	{
-		std::lock_guard guard(fieldLock);
-		name = plainTitle;
-	}
 	char position[64];
 	// " — frame K of N", with an em dash in UTF-8.
 	std::snprintf(position, sizeof position, " \xE2\x80\x94 frame %d of %d",
 		static_cast<int>(cursor.FrameNumber()), static_cast<int>(cursor.FrameCount()));
-	window->SetTitle((name + position).c_str());
+	window->SetTitle((plainTitle + position).c_str());
 	positionShown = true;
 }
 

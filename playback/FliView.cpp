@@ -6,7 +6,6 @@
 #include "PlayerMessages.h"
 
 #include <AppDefs.h>
-#include <Application.h>
 #include <InterfaceDefs.h>
 #include <Message.h>
 
@@ -84,11 +83,6 @@ BRect FliView::PictureFrame(BRect bounds, AspectMode mode)
 	const float left = bounds.left + float((width - pictureWidth) / 2);
 	const float top = bounds.top + float((height - pictureHeight) / 2);
 	return BRect(left, top, left + float(pictureWidth - 1), top + float(pictureHeight - 1));
-}
-
-FliView::AspectMode FliView::Aspect() const
-{
-	return aspect;
 }
 
 void FliView::SetAspect(AspectMode mode)

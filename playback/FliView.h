@@ -94,9 +94,8 @@ public:
 
 	// Takes the buffer over, stops and frees the earlier one, and plays the new one. A
 	// null buffer leaves the view Stopped (or Empty). Sizes past 32 bits are cut to 32.
-	void SetData(unsigned char* data, unsigned long size);
-	// The same, with the window retitled `title` once the earlier play thread has ended.
-	void SetData(unsigned char* data, unsigned long size, const char* title);
+	// A `title` retitles the window once the earlier play thread has ended.
+	void SetData(unsigned char* data, unsigned long size, const char* title = nullptr);
 	// Ends play and returns once the play thread has ended; nothing without a thread.
 	void Stop();
 
@@ -104,8 +103,7 @@ public:
 	// thread plays.
 	void PostPlayCommand(PlayCommand command);
 
-	// The aspect mode; the caller holds the window's lock. Setting it redraws.
-	AspectMode Aspect() const;
+	// Sets the aspect mode and redraws; the caller holds the window's lock.
 	void SetAspect(AspectMode mode);
 	// Where the picture goes in `bounds` for `mode`, in whole pixels, centred.
 	static BRect PictureFrame(BRect bounds, AspectMode mode);
@@ -172,7 +170,8 @@ private:
 	// Guards fliData, fliSize, fliGeneration, playThread and plainTitle against MouseDown's
 	// reads.
 	mutable std::mutex fieldLock;
-	// The window's title without the position, as play started.
+	// The window's title without the position, as play started. Written by Start alone,
+	// before it makes the play thread: that thread and Stop read it without the lock.
 	std::string plainTitle;
 	// Set by the play thread when the title shows the position; read once it has ended.
 	bool positionShown;

@@ -73,15 +73,12 @@ void PlayCursor::CountFrames()
 	if (firstPassFrames >= 0)
 		return;
 	firstPassFrames = walk.FirstPassFrameCount();
-	laterPassFrames = 0;
-	if (walk.LaterPassesShowFrames()) {
-		fli::FrameWalk count(data, size);
-		while (count.NextFrame() != nullptr) {
-		}
-		count.StartNextPass();
-		while (count.NextFrame() != nullptr)
-			laterPassFrames++;
+	// A later pass starts from frame 0's size whatever the walk did before.
+	fli::FrameWalk later(data, size);
+	later.StartNextPass();
+	while (later.NextFrame() != nullptr) {
 	}
+	laterPassFrames = later.FramesShownInPass();
 	const int64 round = int64(firstPassFrames) + laterPassFrames;
 	keepInterval = std::max(
 		kLeastKeepInterval, (round + int64(kMostKeptPictures) - 1) / int64(kMostKeptPictures));
@@ -130,11 +127,8 @@ int64 PlayCursor::RoundStep(const Place& place) const
 void PlayCursor::MoveTo(const Place& place)
 {
 	walk = fli::FrameWalk(data, size);
-	if (!place.firstPass) {
-		while (walk.NextFrame() != nullptr) {
-		}
+	if (!place.firstPass)
 		walk.StartNextPass();
-	}
 	const int32 firstIndex = place.firstPass ? 0 : 1;
 	for (int32 index = firstIndex; index <= place.index; index++)
 		walk.NextFrame();
