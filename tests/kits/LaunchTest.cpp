@@ -543,6 +543,12 @@ TEST_F(LaunchTest, NoLaunchIsHandedToAProcessWhoseDisplayIsNotOpen)
 // ends the process at once, and the socket still goes with it.
 TEST_F(LaunchTest, QuitSignalsEndTheInstanceCleanly)
 {
+#if defined(__SANITIZE_THREAD__)
+	// ThreadSanitizer queues a signal inside its runtime for the thread it lands on and runs
+	// the handler later; in about a third of runs here a second signal never reaches it and
+	// the forced end never comes. The normal and AddressSanitizer builds run this case.
+	GTEST_SKIP() << "ThreadSanitizer defers signal handlers";
+#endif
 	for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
 		SCOPED_TRACE(strsignal(signal));
 		auto instance = StartInstance();
